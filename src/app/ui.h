@@ -1,0 +1,37 @@
+#pragma once
+
+// What the window logic asks of the person in front of it: message boxes, file names and modal
+// windows. The desktop program answers with real dialogs; tests and the command line answer from
+// a script or a log, so no logic ever blocks on a widget it cannot see.
+
+#include <QString>
+
+#include <optional>
+
+namespace qtx52::forms {
+class Form;
+}
+
+namespace qtx52::app {
+
+class UserInteraction {
+public:
+    virtual ~UserInteraction() = default;
+
+    // A message box with an OK button; returns when it is dismissed.
+    virtual void messageBox(const QString& text, const QString& title) = 0;
+
+    // A file dialog with a filter such as "Textfile (*.txt)|*.txt". An empty optional means the
+    // user cancelled.
+    virtual std::optional<QString> openFileName(const QString& filter) = 0;
+    virtual std::optional<QString> saveFileName(const QString& filter) = 0;
+
+    // Shows a window modally and returns once it is hidden or unloaded again.
+    virtual void showModal(forms::Form& form) = 0;
+
+    // Hands a file or an address (mailto:, http:) to the system's default handler. Failures are
+    // the handler's business and are not reported.
+    virtual void openExternal(const QString& target) = 0;
+};
+
+} // namespace qtx52::app

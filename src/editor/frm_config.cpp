@@ -1,0 +1,28 @@
+#include "editor/frm_config.h"
+
+#include "app/program.h"
+
+namespace qtx52::editor {
+
+frm_config::frm_config(app::Program& p)
+    : QObject(nullptr), program(p), g(p.g), form(QStringLiteral("frm_config"), this),
+      Timer1(p.clock, QStringLiteral("Timer1"), 400, this),
+      Timer3(p.clock, QStringLiteral("Timer3"), 500, this),
+      Timer4(p.clock, QStringLiteral("Timer4"), 50, this),
+      Timer5(p.clock, QStringLiteral("Timer5"), 1000, this),
+      Timer6(p.clock, QStringLiteral("Timer6"), 200, this),
+      Timer(p.clock, QStringLiteral("Timer"), 200, this), MSComm1(p.port) {
+    createControls();
+    connectHandlers();
+}
+
+frm_config::~frm_config() = default;
+
+void frm_config::connectHandlers() {
+    connectSequencer();
+    connectPortSettings();
+    connectFieldEditing();
+    connectSelection();
+}
+
+} // namespace qtx52::editor

@@ -1,0 +1,220 @@
+#pragma once
+
+// The main window's logic: every control of the window as a headless model, its timers, its
+// serial port and its form-level counters, and the event handlers. The handlers are grouped by
+// concern in their own source files:
+//   editor/layout.cpp        the controls and their design texts
+//   editor/load.cpp          Form_Load, Form_Unload, SSTab1_Click
+//   link/port_settings.cpp   Combo_Port_Click, the station address box, reset_cmb_bit_cfg
+//   link/send.cpp            send
+//   link/requests.cpp        the one-shot request builders
+//   link/sequencer.cpp       the pacing, repeat, failure and polling timers
+//   link/receive.cpp         receive_reply: reply assembly and dispatch
+//   link/decode.cpp          what each reply does in each transaction state
+//   editor/workflow.cpp      read-out, apply, ShowMsgWindow, the About and Help menus
+//   editor/monitor.cpp       chk_read_out_Click
+//   editor/field_editing.cpp key filter, range forcing, up/down steps and auto-repeat
+//   editor/selection.cpp     list mirroring, change marks, update_apply_button
+//   files/parameter_file.cpp the file menu, save and load
+
+#include "forms/controls.h"
+#include "forms/timer.h"
+
+#include <QObject>
+
+namespace qtx52::app {
+class Program;
+struct Global;
+} // namespace qtx52::app
+namespace qtx52::link {
+class CommPort;
+}
+
+namespace qtx52::editor {
+
+using forms::CheckBox;
+using forms::CommandButton;
+using forms::ControlArray;
+using forms::Frame;
+using forms::KeyEvent;
+using forms::Label;
+using forms::ListBox;
+using forms::MenuItem;
+using forms::TabStrip;
+using forms::TextBox;
+using forms::UpDown;
+
+class frm_config : public QObject {
+    Q_OBJECT
+public:
+    // Creates every control in its design state and connects the handlers; Main then loads it.
+    explicit frm_config(app::Program& program);
+    ~frm_config() override;
+
+    app::Program& program;
+    app::Global& g;
+
+    // The window itself.
+    forms::Form form;
+
+    // Serial settings group.
+    Frame* frm_parameter = nullptr;
+    ControlArray<ListBox> Combo_Port{"Combo_Port"}; // 0 port, 1 baud, 2 parity, 5 mode, 6 state
+    ControlArray<Label> lbl_parameter{"lbl_parameter"};
+    TextBox* txt_Modbus_adress = nullptr;
+
+    // Command group.
+    Frame* Frm_read = nullptr;
+    CommandButton* cmd_read_device = nullptr;
+    CommandButton* read_out_parameter = nullptr;
+    CommandButton* set_parameter = nullptr;
+    CheckBox* chk_read_out = nullptr;
+    ControlArray<Label> lbl_desc{"lbl_desc"}; // 16: communication notice, 17: monitor caption
+
+    // Menu bar.
+    ControlArray<MenuItem> MenüMain{"MenüMain"};       // 1 file, 2 about, 3 help
+    ControlArray<MenuItem> ParMenüMain{"ParMenüMain"}; // 1 load, 2 save, 3 separator, 4 exit
+
+    // Tabs and their frames.
+    TabStrip* SSTab1 = nullptr;
+    ControlArray<Frame> frm_allg{"frm_allg"};
+    ControlArray<Frame> frm_hold{"frm_hold"};
+    ControlArray<Frame> frm_coils{"frm_coils"};
+    ControlArray<Frame> frm_display{"frm_display"};
+    ControlArray<Frame> frm_button{"frm_button"};
+    Frame* frm_outp = nullptr;
+    ControlArray<Frame> frm_ctrl{"frm_ctrl"};
+    ControlArray<Frame> frm_soll{"frm_soll"};
+    ControlArray<Frame> frm_val{"frm_val"};
+
+    // Configuration registers 0..37.
+    ControlArray<TextBox> txt_data_cfg{"txt_data_cfg"};
+    ControlArray<UpDown> UpD_txt_cfg{"UpD_txt_cfg"};
+    ControlArray<ListBox> cmb_cfg{"cmb_cfg"};
+    ControlArray<Label> lbl_cfg{"lbl_cfg"};
+    ControlArray<Label> lbl_cfg_val{"lbl_cfg_val"};
+    // Configuration coils 0..13 and element 99, the second view of coil 13.
+    ControlArray<CheckBox> chk_cfg{"chk_cfg"};
+    ControlArray<ListBox> cmb_bit_cfg{"cmb_bit_cfg"};
+    ControlArray<Label> lbl_read_cfg_bit{"lbl_read_cfg_bit"};
+    // Input registers 512..519 and input coils 256..260.
+    ControlArray<TextBox> txt_data_in{"txt_data_in"};
+    ControlArray<ListBox> cmb_in{"cmb_in"};
+    ControlArray<Label> lbl_data_in{"lbl_data_in"};
+    ControlArray<CheckBox> chk_inp_bit{"chk_inp_bit"};
+    ControlArray<Label> lbl_read_bit{"lbl_read_bit"};
+    // Monitor registers 256..273.
+    ControlArray<TextBox> txt_data_out{"txt_data_out"};
+    ControlArray<Label> lbl_read_out{"lbl_read_out"};
+    ControlArray<Label> lbl_in_val{"lbl_in_val"};
+    // Unit captions.
+    ControlArray<Label> lbl_unit{"lbl_unit"};
+    ControlArray<Label> lbl_unit_hum{"lbl_unit_hum"};
+    ControlArray<Label> lbl_kelvin{"lbl_kelvin"};
+
+    // Timers: write pacing, failure, receive polling, repeat, read pacing, up/down auto-repeat.
+    forms::Timer Timer1;
+    forms::Timer Timer3;
+    forms::Timer Timer4;
+    forms::Timer Timer5;
+    forms::Timer Timer6;
+    forms::Timer Timer;
+
+    // The serial port.
+    link::CommPort& MSComm1;
+
+    // Form-level counters and flags.
+    qint16 countReadRegister = 0;
+    qint16 alreadyRead = 0;
+    qint16 countWriteRegister = 0;
+    qint16 alreadyWrite = 0;
+    qint16 alreadyWriteCoils = 0;
+    qint16 alreadyWriteBytes = 0;
+    qint32 rtuExpectedLength = 0;
+    bool responseTimeChanged = false;
+    bool inputsChanged = false;
+    double repeatIndex = 0;
+    bool repeatUp = false;
+
+    // editor/load.cpp
+    void Form_Load();
+    void Form_Unload();
+    void SSTab1_Click(int previousTab);
+
+    // link/port_settings.cpp
+    void Combo_Port_Click(int index);
+    void txt_Modbus_adress_KeyPress(KeyEvent* e);
+    void txt_Modbus_adress_Change();
+    void reset_cmb_bit_cfg();
+    // The station address as the two hex digits of a request.
+    QString stationHex() const;
+
+    // link/send.cpp
+    void send();
+
+    // link/requests.cpp
+    void cmd_read_device_Click();
+    void send_read_cfg_coils();
+    void send_write_cfg_coils();
+    void send_read_data_in();
+    void send_read_inp_bits();
+    void send_write_inp_bits();
+
+    // link/sequencer.cpp
+    void Timer1_Timer();
+    void Timer3_Timer();
+    void Timer4_Timer();
+    void Timer5_Timer();
+    void Timer6_Timer();
+
+    // link/receive.cpp
+    void receive_reply();
+
+    // editor/workflow.cpp
+    void read_out_parameter_Click();
+    void func_read_out_parameter();
+    void set_parameter_Click();
+    void ShowMsgWindow();
+    void MenüMain_Click(int index);
+
+    // editor/monitor.cpp
+    void chk_read_out_Click();
+
+    // editor/field_editing.cpp
+    void txt_data_cfg_KeyPress(int index, KeyEvent* e);
+    void txt_data_in_KeyPress(int index, KeyEvent* e);
+    void txt_data_cfg_LostFocus(int index);
+    void txt_data_in_LostFocus(int index);
+    void UpD_txt_cfg_UpClick(int index);
+    void UpD_txt_cfg_DownClick(int index);
+    void UpD_txt_cfg_MouseDown(int index, int x, int y);
+    void UpD_txt_cfg_MouseMove(int index, int x, int y);
+    void UpD_txt_cfg_MouseUp(int index, int x, int y);
+    void Timer_Timer();
+
+    // editor/selection.cpp
+    void txt_data_cfg_Change(int index);
+    void txt_data_in_Change(int index);
+    void txt_data_out_Change(int index);
+    void chk_cfg_Click(int index);
+    void chk_inp_bit_Click(int index);
+    void cmb_cfg_Click(int index);
+    void cmb_in_Click(int index);
+    void cmb_bit_cfg_Click(int index);
+    void update_apply_button(int group);
+
+    // files/parameter_file.cpp
+    void ParMenüMain_Click(int index);
+    void SaveParameterFile();
+    void LoadParameterFile();
+
+private:
+    void createControls();      // editor/layout.cpp
+    void connectHandlers();     // editor/frm_config.cpp: calls each concern's connect function
+    void connectSequencer();    // link/sequencer.cpp
+    void connectPortSettings(); // link/port_settings.cpp
+    void connectFieldEditing(); // editor/field_editing.cpp
+    void connectSelection();    // editor/selection.cpp
+};
+
+} // namespace qtx52::editor

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace qtx52::link {
+
+// An error of the serial port: a positive number that identifies it and a reason a technician can
+// read. A default-constructed CommError (number 0) means success.
+struct CommError {
+    int number = 0;
+    QString reason;
+
+    explicit operator bool() const { return number != 0; }
+};
+
+// Error numbers of the serial port, kept in the range the program has always shown.
+namespace commerr {
+inline constexpr int InvalidPortNumber = 8002;   // no device behind the port number
+inline constexpr int PortAlreadyOpen = 8005;     // in use by another program
+inline constexpr int HardwareUnavailable = 8010; // permission denied or the device failed
+inline constexpr int PortNotOpen = 8012;         // write or read on a closed port
+inline constexpr int SettingsRejected = 8015;    // baud rate, parity or framing refused
+inline constexpr int WriteFailed = 8020;         // the device went away while open
+} // namespace commerr
+
+// Input modes of the port: how Input() hands the received data over.
+enum class InputMode { Text = 0, Binary = 1 };
+
+// What the program asks of its serial port: a numbered port with a settings text, opened and
+// closed on demand, written a whole frame at a time and polled for received bytes. Nothing here
+// blocks. CommPort, Settings and InputMode are set while the port is closed.
+class CommPort {
+public:
+    virtual ~CommPort() = default;
+
+    virtual int commPort() const = 0;
+    virtual CommError setCommPort(int number) = 0;
+
+    // Settings text "baud,parity,data,stop", for example "9600,E,8,1".
+    virtual QString settings() const = 0;
+    virtual CommError setSettings(const QString& settings) = 0;
+
+    virtual InputMode inputMode() const = 0;
+    virtual void setInputMode(InputMode mode) = 0;
+
+    virtual bool portOpen() const = 0;
+    virtual CommError setPortOpen(bool open) = 0;
+
+    // Hands a whole frame to the port; returns at once.
+    virtual CommError output(const QByteArray& frame) = 0;
+    // Number of received bytes waiting.
+    virtual int inBufferCount() = 0;
+    // Takes and returns every waiting byte, in arrival order.
+    virtual QByteArray input() = 0;
+};
+
+// Parsed form of a settings text.
+struct LineSettings {
+    qint32 baud = 9600;
+    char parity = 'E'; // 'N', 'E' or 'O'
+    int dataBits = 8;
+    int stopBits = 1;
+
+    // Bits on the wire per character: start bit, data bits, parity bit if any, stop bits.
+    int bitsPerCharacter() const { return 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits; }
+    QString toText() const;
+    // Parses "9600,E,8,1"; returns false (and leaves *out alone) for anything else.
+    static bool parse(const QString& text, LineSettings* out);
+};
+
+} // namespace qtx52::link

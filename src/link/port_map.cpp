@@ -1,0 +1,84 @@
+#include "link/port_map.h"
+
+#include "settings/registry.h"
+
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace qtx52::link {
+
+namespace {
+
+int groupOf(const QString& path) {
+    const QString name = path.section(QLatin1Char('/'), -1);
+    if (name.startsWith(QLatin1String("ttyUSB")))
+        return 0;
+    if (name.startsWith(QLatin1String("ttyACM")))
+        return 1;
+    if (name.startsWith(QLatin1String("ttyS")))
+        return 2;
+    return 3;
+}
+
+// The trailing number of a device name, for ttyUSB2 < ttyUSB10.
+int numberOf(const QString& path) {
+    static const QRegularExpression trailing(QStringLiteral("(\\d+)$"));
+    const auto m = trailing.match(path);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+QStringList PortMap::orderDevices(QStringList devices) {
+    std::stable_sort(devices.begin(), devices.end(), [](const QString& a, const QString& b) {
+        const int ga = groupOf(a), gb = groupOf(b);
+        if (ga != gb)
+            return ga < gb;
+        const QString sa = a.left(a.size() - QString::number(numberOf(a)).size());
+        const QString sb = b.left(b.size() - QString::number(numberOf(b)).size());
+        if (sa != sb)
+            return sa < sb;
+        return numberOf(a) < numberOf(b);
+    });
+    return devices;
+}
+
+QStringList PortMap::discoverDevices() {
+    QStringList found;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        found << info.systemLocation();
+    return orderDevices(found);
+}
+
+PortMap PortMap::build(const settings::StorePaths& stores, const QString& overrideDevice,
+                       const QStringList& discovered) {
+    PortMap map;
+    map.override_ = overrideDevice;
+    QStringList free = discovered;
+    for (int n = 1; n <= 8; ++n) {
+        const QString name = QStringLiteral("COM%1").arg(n);
+        settings::CRegistry store(stores);
+        QString device = store.Werte(kPortsKey, name);
+        if (device.isEmpty())
+            device = settings::CRegistry(stores).MachineSetting(kPortsKey, name);
+        if (!device.isEmpty()) {
+            map.devices_[n] = device;
+            free.removeAll(device);
+        }
+    }
+    // Numbers without an explicit device take the remaining devices in order.
+    for (int n = 1; n <= 8 && !free.isEmpty(); ++n)
+        if (!map.devices_.contains(n))
+            map.devices_[n] = free.takeFirst();
+    return map;
+}
+
+QString PortMap::deviceFor(int number) const {
+    if (!override_.isEmpty())
+        return override_;
+    return devices_.value(number);
+}
+
+} // namespace qtx52::link

@@ -1,0 +1,43 @@
+#pragma once
+
+// Which serial device each port number 1..8 ("COM1".."COM8") means on this machine.
+
+#include "settings/store_paths.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace qtx52::link {
+
+class PortMap {
+public:
+    PortMap() = default;
+
+    // An explicit mapping first: values "COM1".."COM8" under the key
+    // "SOFTWARE\Korvatek\QTX52-RS485-MODBUS\Ports" of the user store, then of the machine store.
+    // Numbers without an explicit device get the n-th serial device found on the machine.
+    // overrideDevice, when not empty, is used for every number (a typed path also reaches
+    // pseudo-terminals, which the system does not list).
+    static PortMap build(const settings::StorePaths& stores, const QString& overrideDevice,
+                         const QStringList& discovered);
+
+    // The serial devices of this machine, USB adapters first (ttyUSB*, ttyACM*), then the built-in
+    // ports (ttyS*), then any others, each group in numeric order.
+    static QStringList discoverDevices();
+    // Sorts device paths into that order.
+    static QStringList orderDevices(QStringList devices);
+
+    // The device for a port number, or the empty text when there is none.
+    QString deviceFor(int number) const;
+    bool overridden() const { return !override_.isEmpty(); }
+
+    static inline const QString kPortsKey =
+        QStringLiteral("SOFTWARE\\Korvatek\\QTX52-RS485-MODBUS\\Ports");
+
+private:
+    QMap<int, QString> devices_;
+    QString override_;
+};
+
+} // namespace qtx52::link

@@ -1,0 +1,60 @@
+// The timers that run the link: read pacing (Timer6), receive polling (Timer4), repeat (Timer5)
+// and failure (Timer3). Write pacing (Timer1) lives with the write path.
+
+#include "app/global.h"
+#include "editor/frm_config.h"
+#include "link/checksum.h"
+#include "link/commport.h"
+
+#include <algorithm>
+
+namespace qtx52::editor {
+
+void frm_config::connectSequencer() {
+    connect(&Timer3, &forms::Timer::tick, this, [this] { Timer3_Timer(); });
+    connect(&Timer4, &forms::Timer::tick, this, [this] { Timer4_Timer(); });
+    connect(&Timer5, &forms::Timer::tick, this, [this] { Timer5_Timer(); });
+    connect(&Timer6, &forms::Timer::tick, this, [this] { Timer6_Timer(); });
+}
+
+void frm_config::Timer6_Timer() {
+    if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
+        return;
+    if (g.startAddress <= 37)
+        countReadRegister = qint16(std::min(38 - alreadyRead, 10));
+    else if (g.startAddress >= 256 && g.startAddress <= 273)
+        countReadRegister = qint16(std::min(18 - alreadyRead, 10));
+    alreadyRead = qint16(alreadyRead + countReadRegister);
+    g.requestHex = stationHex() + QLatin1String("03") + link::LongToHexStr(g.startAddress, 2) +
+                   link::LongToHexStr(countReadRegister, 2);
+    send();
+    g.linkReady = false;
+}
+
+void frm_config::Timer4_Timer() {
+    if (MSComm1.inBufferCount() > 0)
+        receive_reply();
+}
+
+void frm_config::Timer5_Timer() {
+    send();
+    Timer3.setEnabled(true);
+}
+
+void frm_config::Timer3_Timer() {
+    Timer1.setEnabled(false);
+    Timer3.setEnabled(false);
+    Timer5.setEnabled(false);
+    Timer6.setEnabled(false);
+    lbl_desc(16).setVisible(true);
+    chk_read_out->setEnabled(false);
+    set_parameter->setEnabled(false);
+    alreadyRead = 0;
+    countReadRegister = 0;
+    g.monitorBlock = 0;
+    g.commState = 1;
+    g.linkReady = true;
+    g.startAddress = 0;
+}
+
+} // namespace qtx52::editor
