@@ -1,0 +1,74 @@
+#include "app/command_line.h"
+
+#include <QTest>
+
+using namespace qtx52::app;
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void linkOptions();
+};
+
+void TestCommandLine::parse_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("bad");
+    using C = CommandLine::Command;
+    QTest::newRow("window") << QStringList{} << int(C::Window) << false;
+    QTest::newRow("help") << QStringList{"--help"} << int(C::Help) << false;
+    QTest::newRow("read-out") << QStringList{"--read-out", "a.txt", "--simulate"} << int(C::ReadOut)
+                              << false;
+    QTest::newRow("write") << QStringList{"--write", "a.txt", "--device", "/dev/pts/3"}
+                           << int(C::Write) << false;
+    QTest::newRow("monitor") << QStringList{"--monitor", "3", "--port", "2"} << int(C::Monitor)
+                             << false;
+    QTest::newRow("two commands") << QStringList{"--read-out", "a", "--monitor", "2"} << 0 << true;
+    QTest::newRow("monitor zero") << QStringList{"--monitor", "0"} << 0 << true;
+    QTest::newRow("monitor word") << QStringList{"--monitor", "many"} << 0 << true;
+    QTest::newRow("two targets") << QStringList{"--simulate", "--device", "/dev/x"} << 0 << true;
+    QTest::newRow("port 9") << QStringList{"--port", "9"} << 0 << true;
+    QTest::newRow("baud 4800") << QStringList{"--baud", "4800"} << 0 << true;
+    QTest::newRow("parity X") << QStringList{"--parity", "X"} << 0 << true;
+    QTest::newRow("mode TCP") << QStringList{"--mode", "TCP"} << 0 << true;
+    QTest::newRow("address 64") << QStringList{"--address", "64"} << 0 << true;
+    QTest::newRow("address 0") << QStringList{"--address", "0"} << 0 << true;
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 0 << true;
+    QTest::newRow("stray word") << QStringList{"file.txt"} << 0 << true;
+}
+
+void TestCommandLine::parse() {
+    QFETCH(QStringList, args);
+    QFETCH(int, command);
+    QFETCH(bool, bad);
+    args.prepend("qtx52-config");
+    const CommandLine cl = parseCommandLine(args);
+    QCOMPARE(!cl.error.isEmpty(), bad);
+    if (!bad)
+        QCOMPARE(int(cl.command), command);
+}
+
+void TestCommandLine::linkOptions() {
+    const CommandLine cl = parseCommandLine({"qtx52-config", "--read-out", "out.txt", "--device",
+                                             "/dev/ttyUSB1", "--baud", "38400", "--parity", "o",
+                                             "--mode", "ascii", "--address", "17", "--quiet"});
+    QVERIFY2(cl.error.isEmpty(), qPrintable(cl.error));
+    QCOMPARE(cl.file, QString("out.txt"));
+    QCOMPARE(cl.link.device, QString("/dev/ttyUSB1"));
+    QCOMPARE(cl.link.baud, QString("38400"));
+    QCOMPARE(cl.link.parity, QChar('O'));
+    QCOMPARE(cl.link.mode, QString("ASCII"));
+    QCOMPARE(cl.link.address, 17);
+    QVERIFY(cl.quiet);
+    const CommandLine defaults = parseCommandLine({"qtx52-config"});
+    QCOMPARE(defaults.link.baud, QString("9600"));
+    QCOMPARE(defaults.link.parity, QChar('E'));
+    QCOMPARE(defaults.link.mode, QString("RTU"));
+    QCOMPARE(defaults.link.address, 1);
+    QVERIFY(!defaults.link.simulate);
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_command_line.moc"
