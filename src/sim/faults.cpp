@@ -1,0 +1,48 @@
+#include "sim/faults.h"
+
+namespace qtx52::sim {
+
+bool FaultPlan::take(int& count) {
+    if (count == 0)
+        return false;
+    if (count > 0)
+        --count;
+    return true;
+}
+
+bool FaultPlan::any() const {
+    return noReply_ || firstAttempt_ || badChecksum_ || exception_ || split_ || garbage_ ||
+           otherStation_ || late_;
+}
+
+FaultPlan::Decision FaultPlan::next(const QByteArray& request) {
+    Decision d;
+    if (take(noReply_)) {
+        d.drop = true;
+        return d;
+    }
+    if (firstAttempt_ != 0) {
+        if (!swallowed_.isEmpty() && request == swallowed_) {
+            swallowed_.clear();
+        } else {
+            take(firstAttempt_);
+            swallowed_ = request;
+            d.drop = true;
+            return d;
+        }
+    }
+    if (take(exception_))
+        d.exception = exceptionCode_;
+    d.badChecksum = take(badChecksum_);
+    if (take(otherStation_))
+        d.fromStation = otherAddress_;
+    if (take(garbage_))
+        d.garbage = garbageBytes_;
+    if (take(split_))
+        d.splits = splitOffsets_;
+    if (take(late_))
+        d.extraDelayMs = lateMs_;
+    return d;
+}
+
+} // namespace qtx52::sim

@@ -1,0 +1,166 @@
+// qtx52-sim: the room unit on a serial device, for trying the program against something that
+// answers without the hardware, for example over a pseudo-terminal pair.
+
+#include "forms/clock.h"
+#include "sim/devicerunner.h"
+#include "sim/station.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSerialPort>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace qtx52;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    if (::write(signalPipe[0], &c, 1) < 0) {
+        // Nothing to be done inside a signal handler; a second signal will try again.
+    }
+}
+
+void printLine(const QString& line) {
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+// Quits the event loop on SIGTERM or SIGINT. The handler only writes to a socket; the loop reads it
+// and leaves in the ordinary way, so the device is closed properly.
+bool quitOnSignals(QCoreApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char c;
+        if (::read(signalPipe[1], &c, 1) < 0) {
+            // Quit regardless.
+        }
+        app.quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+// A pseudo-terminal whose other end has closed reads as end of file forever, which the serial
+// port reports only as a read error; the hang-up tells it apart from a passing fault.
+bool hungUp(QSerialPort& port) {
+    pollfd p{int(port.handle()), 0, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+int fail(const QString& message) {
+    printLine(QStringLiteral("qtx52-sim: %1").arg(message));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qtx52-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.5"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated QTX52 room unit: a Modbus RTU or ASCII slave on a serial "
+                       "device, for example one end of a pseudo-terminal pair."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption deviceOpt(QStringLiteral("device"),
+                                       QStringLiteral("Serial device to answer on."),
+                                       QStringLiteral("path"));
+    const QCommandLineOption modeOpt(QStringLiteral("mode"),
+                                     QStringLiteral("Framing: rtu or ascii (default rtu)."),
+                                     QStringLiteral("mode"), QStringLiteral("rtu"));
+    const QCommandLineOption addressOpt(QStringLiteral("address"),
+                                        QStringLiteral("Station address 1..63 (default 1)."),
+                                        QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption baudOpt(QStringLiteral("baud"),
+                                     QStringLiteral("Baud rate (default 9600)."),
+                                     QStringLiteral("rate"), QStringLiteral("9600"));
+    const QCommandLineOption parityOpt(QStringLiteral("parity"),
+                                       QStringLiteral("Parity N, E or O (default E)."),
+                                       QStringLiteral("p"), QStringLiteral("E"));
+    const QCommandLineOption quietOpt(QStringLiteral("quiet"),
+                                      QStringLiteral("Do not log requests and replies."));
+    parser.addOptions({deviceOpt, modeOpt, addressOpt, baudOpt, parityOpt, quietOpt});
+    parser.process(app);
+
+    if (!parser.isSet(deviceOpt))
+        return fail(QStringLiteral("--device is required (see --help)"));
+    const QString mode = parser.value(modeOpt).toLower();
+    if (mode != QLatin1String("rtu") && mode != QLatin1String("ascii"))
+        return fail(QStringLiteral("--mode must be rtu or ascii"));
+    const bool ascii = mode == QLatin1String("ascii");
+    bool ok = false;
+    const int address = parser.value(addressOpt).toInt(&ok);
+    if (!ok || address < 1 || address > 63)
+        return fail(QStringLiteral("--address must be 1..63"));
+    const QString parity = parser.value(parityOpt).toUpper();
+    if (parity != QLatin1String("N") && parity != QLatin1String("E") &&
+        parity != QLatin1String("O"))
+        return fail(QStringLiteral("--parity must be N, E or O"));
+    // Modbus ASCII uses 7 data bits, RTU 8.
+    link::LineSettings line;
+    const QString text =
+        QStringLiteral("%1,%2,%3,1").arg(parser.value(baudOpt), parity, ascii ? "7" : "8");
+    if (!link::LineSettings::parse(text, &line))
+        return fail(QStringLiteral("--baud must be a positive number"));
+
+    forms::QtClock clock;
+    sim::Station station(clock);
+    station.setAddress(address);
+    station.setFraming(ascii ? sim::Framing::Ascii : sim::Framing::Rtu);
+    station.setLineSettings(line);
+
+    QSerialPort port;
+    QStringList warnings;
+    QString error;
+    if (!sim::openSerialDevice(port, parser.value(deviceOpt), line, &warnings, &error))
+        return fail(error);
+    for (const QString& w : warnings)
+        printLine(QStringLiteral("qtx52-sim: warning: %1").arg(w));
+
+    // The other end going away (socat ended, adapter unplugged) leaves nothing to answer.
+    int rcOnError = 0;
+    QObject::connect(&port, &QSerialPort::errorOccurred, &app, [&](QSerialPort::SerialPortError e) {
+        const bool gone = e == QSerialPort::ResourceError;
+        if (!gone && !(e == QSerialPort::ReadError && hungUp(port)))
+            return;
+        printLine(QStringLiteral("qtx52-sim: %1: %2")
+                      .arg(parser.value(deviceOpt),
+                           gone ? port.errorString() : QStringLiteral("the line has hung up")));
+        rcOnError = 1;
+        app.quit();
+    });
+
+    sim::DeviceRunner runner(clock, station, port);
+    const bool quiet = parser.isSet(quietOpt);
+    if (!quiet)
+        runner.setLogger(printLine);
+    if (!quitOnSignals(app))
+        printLine(QStringLiteral("qtx52-sim: warning: cannot catch SIGTERM/SIGINT"));
+
+    if (!quiet)
+        printLine(QStringLiteral("qtx52-sim: station %1, %2, %3 on %4")
+                      .arg(address)
+                      .arg(ascii ? QStringLiteral("ASCII") : QStringLiteral("RTU"), line.toText(),
+                           parser.value(deviceOpt)));
+    const int rc = app.exec();
+    port.close();
+    return rc != 0 ? rc : rcOnError;
+}
