@@ -46,6 +46,8 @@ CommError SimCommPort::setPortOpen(bool open) {
     activePort_ = pendingPort_;
     inBuffer_.clear();
     open_ = true;
+    if (openObserver_)
+        openObserver_(active_);
     return {};
 }
 

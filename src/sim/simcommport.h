@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 namespace qtx52::sim {
 
 class Station;
@@ -56,7 +58,14 @@ public:
 
     SimLine& line() { return line_; }
 
+    // Called with the line settings each time the port opens (the program's --simulate mode lets
+    // the unit take the settings the technician chose, as a unit set up for them would).
+    void setOpenObserver(std::function<void(const link::LineSettings&)> observer) {
+        openObserver_ = std::move(observer);
+    }
+
 private:
+    std::function<void(const link::LineSettings&)> openObserver_;
     forms::Clock* clock_;
     SimLine line_;
     int pendingPort_ = 1;
