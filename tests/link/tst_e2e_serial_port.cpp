@@ -1,0 +1,103 @@
+// The program's own send path and QSerialPort backend against qtx52-sim on a real
+// pseudo-terminal pair: the request the program frames reaches the unit through the kernel and
+// the reply comes back byte for byte.
+
+#include "app/program.h"
+#include "editor/frm_config.h"
+#include "forms/clock.h"
+#include "link/checksum.h"
+#include "link/qt_serial_port.h"
+#include "link/wandeln.h"
+#include "support/pty_pair.h"
+#include "support/scripted_ui.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace qtx52;
+
+class TestE2eSerialPort : public QObject {
+    Q_OBJECT
+private slots:
+    void sendReachesUnitAndReplyReadsBack_data();
+    void sendReachesUnitAndReplyReadsBack();
+    void missingDeviceIsReportedWithNumber();
+};
+
+void TestE2eSerialPort::sendReachesUnitAndReplyReadsBack_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("modePosition");
+    QTest::newRow("RTU") << "rtu" << 1;
+    QTest::newRow("ASCII") << "ascii" << 0;
+}
+
+void TestE2eSerialPort::sendReachesUnitAndReplyReadsBack() {
+    QFETCH(QString, mode);
+    QFETCH(int, modePosition);
+    testing::PtyPair pty;
+    if (!pty.start())
+        QSKIP(qPrintable(pty.error()));
+    // Parity stays off: pseudo-terminals may refuse it, and both ends agree anyway.
+    QVERIFY2(pty.startSim({"--mode", mode, "--address", "1", "--baud", "9600", "--parity", "N"}),
+             qPrintable(pty.error()));
+
+    QTemporaryDir dir;
+    forms::QtClock clock;
+    link::QtSerialCommPort port(link::PortMap::build({}, pty.masterEnd(), {}));
+    testing::ScriptedUi ui;
+    app::Program program(clock, port, ui, {dir.filePath("m.ini"), dir.filePath("u.ini")});
+    app::Main(program);
+    editor::frm_config& w = program.frm_config();
+    w.Combo_Port(2).setListIndex(0); // None
+    w.Combo_Port(5).setListIndex(modePosition);
+    w.Combo_Port(6).setListIndex(1); // open
+    QVERIFY2(port.portOpen(), qPrintable(ui.messageTexts().join('\n')));
+    // The test reads the reply itself: no polling, no decoding.
+    w.Timer4.setEnabled(false);
+
+    program.g.requestHex = QStringLiteral("010300060001");
+    w.send();
+    QVERIFY(w.Timer5.enabled());
+
+    const QByteArray expected =
+        mode == "rtu"
+            ? QByteArray::fromHex("010302000A") +
+                  [] {
+                      const QString crc = link::CalculateCRC(QByteArray::fromHex("010302000A"));
+                      QByteArray low_high;
+                      low_high.append(char(link::HexToByte(crc.mid(2, 2))));
+                      low_high.append(char(link::HexToByte(crc.mid(0, 2))));
+                      return low_high;
+                  }()
+            : QByteArray(":010302000A") + link::CalculateLRC("010302000A").toLatin1() + "\r\n";
+    QByteArray got;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            if (port.inBufferCount() > 0)
+                got += port.input();
+            return got.size() >= expected.size();
+        },
+        3000));
+    QCOMPARE(got.toHex(' '), expected.toHex(' '));
+    QVERIFY(ui.messages().isEmpty());
+    w.Combo_Port(6).setListIndex(0);
+    QVERIFY(!port.portOpen());
+}
+
+void TestE2eSerialPort::missingDeviceIsReportedWithNumber() {
+    QTemporaryDir dir;
+    forms::QtClock clock;
+    link::QtSerialCommPort port(link::PortMap::build({}, dir.filePath("no-such-tty"), {}));
+    testing::ScriptedUi ui;
+    app::Program program(clock, port, ui, {dir.filePath("m.ini"), dir.filePath("u.ini")});
+    app::Main(program);
+    editor::frm_config& w = program.frm_config();
+    w.Combo_Port(6).setListIndex(1);
+    QVERIFY(!port.portOpen());
+    QCOMPARE(ui.messageTexts(), QStringList{"COM-Port not available,  8002"});
+    QCOMPARE(w.Combo_Port(6).listIndex(), 0);
+    QVERIFY(!w.cmd_read_device->enabled());
+}
+
+QTEST_GUILESS_MAIN(TestE2eSerialPort)
+#include "tst_e2e_serial_port.moc"
