@@ -20,7 +20,7 @@ const QString kWaitingEnglish = QStringLiteral("Waiting ...");
 const QString kStateCaptionEnglish = QStringLiteral("State");
 const QString kCancelEnglish = QStringLiteral("Cancel");
 
-QString pick(Language language, const QString& de, const QString& en) {
+template <class Text> const Text& pick(Language language, const Text& de, const Text& en) {
     return language == Language::English ? en : de;
 }
 

@@ -20,9 +20,13 @@ frm_config::~frm_config() = default;
 
 void frm_config::connectHandlers() {
     connectSequencer();
+    connectWritePacing();
     connectPortSettings();
     connectFieldEditing();
     connectSelection();
+    connectLoad();
+    connectWorkflow();
+    connectMonitor();
 }
 
 } // namespace qtx52::editor

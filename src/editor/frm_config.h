@@ -8,7 +8,8 @@
 //   link/port_settings.cpp   Combo_Port_Click, the station address box, reset_cmb_bit_cfg
 //   link/send.cpp            send
 //   link/requests.cpp        the one-shot request builders
-//   link/sequencer.cpp       the pacing, repeat, failure and polling timers
+//   link/sequencer.cpp       the read pacing, repeat, failure and polling timers
+//   link/write_pacing.cpp    the write pacing timer
 //   link/receive.cpp         receive_reply: reply assembly and dispatch
 //   link/decode.cpp          what each reply does in each transaction state
 //   editor/workflow.cpp      read-out, apply, ShowMsgWindow, the About and Help menus
@@ -21,6 +22,8 @@
 #include "forms/timer.h"
 
 #include <QObject>
+
+#include <vector>
 
 namespace qtx52::app {
 class Program;
@@ -86,6 +89,11 @@ public:
     ControlArray<Frame> frm_ctrl{"frm_ctrl"};
     ControlArray<Frame> frm_soll{"frm_soll"};
     ControlArray<Frame> frm_val{"frm_val"};
+    // The frames on each tab of SSTab1 (editor/layout.cpp). Every other control names its frame
+    // as its container; within a frame the controls are created in reading order, row by row,
+    // each row starting with its caption label.
+    static constexpr int kTabCount = 6;
+    std::vector<Frame*> framesOnTab(int tab) const;
 
     // Configuration registers 0..37.
     ControlArray<TextBox> txt_data_cfg{"txt_data_cfg"};
@@ -160,8 +168,10 @@ public:
     void send_read_inp_bits();
     void send_write_inp_bits();
 
-    // link/sequencer.cpp
+    // link/write_pacing.cpp
     void Timer1_Timer();
+
+    // link/sequencer.cpp
     void Timer3_Timer();
     void Timer4_Timer();
     void Timer5_Timer();
@@ -212,9 +222,13 @@ private:
     void createControls();      // editor/layout.cpp
     void connectHandlers();     // editor/frm_config.cpp: calls each concern's connect function
     void connectSequencer();    // link/sequencer.cpp
+    void connectWritePacing();  // link/write_pacing.cpp
     void connectPortSettings(); // link/port_settings.cpp
     void connectFieldEditing(); // editor/field_editing.cpp
     void connectSelection();    // editor/selection.cpp
+    void connectLoad();         // editor/load.cpp
+    void connectWorkflow();     // editor/workflow.cpp
+    void connectMonitor();      // editor/monitor.cpp
 };
 
 } // namespace qtx52::editor

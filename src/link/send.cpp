@@ -10,6 +10,15 @@
 namespace qtx52::editor {
 
 void frm_config::send() {
+    // A new request (or a repeat): whatever was being assembled belongs to an earlier exchange, and
+    // only a whole reply to this one may be taken.
+    g.rtuRxBuffer[0] = 0;
+    g.rtuRxBuffer[1] = 0;
+    g.rtuRxBuffer[2] = 0;
+    g.rtuRxCount = 0;
+    rtuExpectedLength = 0;
+    g.replyHex.clear();
+
     Timer5.setEnabled(false);
     lbl_desc(16).setVisible(false);
     chk_read_out->setEnabled(true);

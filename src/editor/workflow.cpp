@@ -1,0 +1,138 @@
+// The commands that move parameters between the unit and the editor: read device, read again and
+// apply, the status window's display around a transfer, and the About and Help menus.
+//
+// The steps themselves are sent by the request builders and pacing timers and moved on by the
+// reply decoder; the handlers here only start a chain in its first state.
+
+#include "app/program.h"
+#include "app/ui.h"
+#include "editor/frm_config.h"
+#include "windows/dlg_download.h"
+#include "windows/fAbout.h"
+#include "windows/frmState.h"
+
+namespace qtx52::editor {
+
+namespace {
+
+constexpr int kMenuAbout = 2;
+constexpr int kMenuHelp = 3;
+
+template <class T> bool anyChanged(const ControlArray<T>& controls, int first, int last) {
+    for (int i = first; i <= last; ++i)
+        if (const T* c = controls.at(i); c && c->foreColor() == forms::ColorChanged)
+            return true;
+    return false;
+}
+
+// The help document as a path the system can open. The stored folder and document name use
+// backslashes.
+QString helpTarget(const QString& installPath, const QString& helpDocument) {
+    QString target = installPath + helpDocument;
+#ifndef Q_OS_WIN
+    target.replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+    return target;
+}
+
+} // namespace
+
+void frm_config::read_out_parameter_Click() {
+    func_read_out_parameter();
+}
+
+void frm_config::func_read_out_parameter() {
+    alreadyRead = 0;
+    countReadRegister = 0;
+    g.monitorBlock = 0;
+    g.commState = 1;
+    g.linkReady = true;
+    g.startAddress = 0;
+    Timer6.setEnabled(true); // its interval stays as the last read device set it
+    ShowMsgWindow();
+    cmd_read_device->setEnabled(true);
+    chk_read_out->setEnabled(true);
+}
+
+void frm_config::set_parameter_Click() {
+    inputsChanged = false;
+    // The change marks are the only record of edits: a group counts as changed when any of its
+    // fields is shown in red.
+    const bool configChanged = anyChanged(txt_data_cfg, 0, 37) || anyChanged(chk_cfg, 0, 13);
+
+    // Only one group is written per Apply. With both changed, the configuration goes first and the
+    // read-out that follows it brings the input fields back to the unit's values.
+    if (configChanged) {
+        g.linkReady = true;
+        g.commState = 2;
+        g.startAddress = 2; // registers 0 and 1 are not written
+        alreadyWrite = 2;
+        Timer1.setEnabled(true);
+        ShowMsgWindow();
+    }
+
+    if (anyChanged(txt_data_in, 0, 7) || anyChanged(chk_inp_bit, 0, 4))
+        inputsChanged = true;
+
+    const auto startInputWrite = [this] {
+        g.commState = 5;
+        g.startAddress = 512;
+        Timer1.setEnabled(true);
+        alreadyWrite = 0;
+        countWriteRegister = 0;
+        ShowMsgWindow();
+    };
+    if (!configChanged && inputsChanged)
+        startInputWrite();
+
+    g.downloadConfirmed = false;
+    if (!configChanged && !inputsChanged) {
+        windows::dlg_download& dialog = program.dlg_download();
+        dialog.form.setVisible(true);
+        program.ui.showModal(dialog.form);
+        if (g.downloadConfirmed) {
+            // Writing unchanged values: the input group, taken from the controls as they are.
+            g.linkReady = true;
+            startInputWrite();
+        }
+    }
+}
+
+void frm_config::ShowMsgWindow() {
+    // No input reaches the main window while the status window is open; the status window's
+    // unload enables it again.
+    form.setEnabled(false);
+    program.frmState().ShowMsg();
+    // ShowMsg closes the window when no transfer runs; it must not come back as an empty window
+    // that nothing would close.
+    if (program.frmStateLoaded())
+        program.frmState().form.setVisible(true);
+}
+
+void frm_config::MenüMain_Click(int index) {
+    switch (index) {
+    case kMenuAbout: {
+        windows::fAbout& about = program.fAbout();
+        about.form.setVisible(true);
+        program.ui.showModal(about.form);
+        break;
+    }
+    case kMenuHelp:
+        // A missing document is the system handler's business; nothing is reported.
+        program.ui.openExternal(helpTarget(g.installPath, g.helpDocument));
+        break;
+    default:
+        break;
+    }
+}
+
+void frm_config::connectWorkflow() {
+    connect(cmd_read_device, &CommandButton::click, this, [this] { cmd_read_device_Click(); });
+    connect(read_out_parameter, &CommandButton::click, this,
+            [this] { read_out_parameter_Click(); });
+    connect(set_parameter, &CommandButton::click, this, [this] { set_parameter_Click(); });
+    for (const auto& [i, item] : MenüMain)
+        connect(item, &MenuItem::click, this, [this, i = i] { MenüMain_Click(i); });
+}
+
+} // namespace qtx52::editor

@@ -1,0 +1,218 @@
+#include "windows/frmState.h"
+
+#include "app/language.h"
+#include "app/program.h"
+#include "editor/frm_config.h"
+#include "editor/numbers.h"
+#include "windows/frmState_texts.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <optional>
+
+namespace qtx52::windows {
+
+namespace {
+
+constexpr int kProgressSteps = 10;
+
+// The numeric value of a text's leading number, as the baud rate text is read: "9600" gives 9600,
+// "" and anything without a leading number give 0.
+double leadingNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral(R"(^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+)))"));
+    const QRegularExpressionMatch m = number.match(text);
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+}
+
+// A time in milliseconds as a timer interval: nearest integer, halves to the even neighbour.
+// Nothing when it does not fit a 32-bit integer.
+std::optional<qint32> intervalOf(double ms) {
+    if (!std::isfinite(ms))
+        return std::nullopt;
+    const double r = editor::roundHalfEven(ms);
+    if (r < double(std::numeric_limits<qint32>::min()) ||
+        r > double(std::numeric_limits<qint32>::max()))
+        return std::nullopt;
+    return qint32(r);
+}
+
+} // namespace
+
+frmState::frmState(app::Program& p)
+    : QObject(nullptr), program(p), g(p.g), form(kFrmStateFormName, this),
+      lblTxt(kFrmStateLabelName, -1, this),
+      frameProgress(QStringLiteral("frameProgress"), -1, this),
+      ProgressFile(QStringLiteral("ProgressFile"), -1, this),
+      Abbruch(kFrmStateCancelName, -1, this), cmdOK(QStringLiteral("cmdOK"), -1, this),
+      Timer1SW(p.clock, QStringLiteral("Timer1SW"), 0, this),
+      Timer2SW(p.clock, QStringLiteral("Timer2SW"), 100, this) {
+    // Design state.
+    form.setCaption(QStringLiteral("Status"));
+    lblTxt.setCaption(QStringLiteral("Waiting ..."));
+    Abbruch.setCaption(QStringLiteral("Abbruch"));
+    Abbruch.setVisible(false);
+    // cmdOK lies on top of Abbruch; it marks the end of a transfer and does nothing itself.
+    cmdOK.setCaption(QStringLiteral("Schließen"));
+    for (forms::Control* c :
+         std::initializer_list<forms::Control*>{&lblTxt, &frameProgress, &Abbruch, &cmdOK})
+        c->setContainer(&form);
+    ProgressFile.setContainer(&frameProgress);
+
+    connect(&Abbruch, &forms::CommandButton::click, this, [this] { Abbruch_Click(); });
+    connect(&Timer1SW, &forms::Timer::tick, this, [this] { Timer1SW_Timer(); });
+    connect(&Timer2SW, &forms::Timer::tick, this, [this] { Timer2SW_Timer(); });
+    // The title-bar box closes the window like any unload: the main window is enabled again, while
+    // the transfer itself goes on and ends through the reply decoder.
+    connect(&form, &forms::Form::closeRequested, this, [this] { program.unloadFrmState(); });
+}
+
+frmState::~frmState() = default;
+
+double frmState::timeLimitMs(const QString& baudRate, qint16 minResponseTime) {
+    const double baud = leadingNumber(baudRate);
+    const double responseMs = minResponseTime < 0 ? 0.0 : double(minResponseTime);
+    return 15.0 * (1.0 / baud * 550.0 * 1000.0 + responseMs * 10.0);
+}
+
+void frmState::Form_Load() {
+    app::SetLanguage(program, app::kWindowState);
+    // Centring on the screen is the view's part: only it knows the screen and the window's size.
+    cmdOK.setVisible(false);
+    frameProgress.setVisible(true);
+    progressCount = 0;
+    ProgressFile.setMax(kProgressSteps);
+    ProgressFile.setMin(0);
+    ProgressFile.setValue(0);
+    Timer1SW.setInterval(0);
+    Timer2SW.setInterval(0);
+    Timer1SW.setEnabled(false);
+    Timer2SW.setEnabled(false);
+}
+
+void frmState::Form_Unload() {
+    // The main window was disabled for the transfer; whatever ends the display gives it back.
+    if (program.frm_configLoaded())
+        program.frm_config().form.setEnabled(true);
+}
+
+void frmState::ShowMsg() {
+    if (g.commState == 0) {
+        CloseWindow();
+        return;
+    }
+    const double limit = timeLimitMs(g.baudRate, g.minResponseTime);
+    // Without a baud rate there is no time limit to run: the window stays up without timers until
+    // the transfer's end closes it.
+    if (!std::isfinite(limit))
+        return;
+
+    // The cancel button is offered only while configuration registers are written.
+    if (g.commState == 2)
+        Abbruch.setVisible(true);
+    cmdOK.setVisible(false);
+    frameProgress.setVisible(true);
+    progressCount = 0;
+    ProgressFile.setMax(kProgressSteps);
+    ProgressFile.setMin(0);
+    ProgressFile.setValue(0);
+
+    const std::optional<qint32> limitInterval = intervalOf(limit);
+    const std::optional<qint32> tickInterval = intervalOf(limit / kProgressSteps);
+    if (!limitInterval || !tickInterval)
+        return;
+    Timer1SW.setInterval(*limitInterval);
+    Timer2SW.setInterval(*tickInterval);
+    Timer1SW.setEnabled(true);
+    Timer2SW.setEnabled(true);
+}
+
+void frmState::restartTimeLimit() {
+    if (Timer1SW.enabled())
+        Timer1SW.setInterval(Timer1SW.interval()); // a new interval counts from now
+}
+
+void frmState::Timer2SW_Timer() {
+    if (ProgressFile.max() > progressCount)
+        ++progressCount;
+    else
+        progressCount = qint16(ProgressFile.max());
+    ProgressFile.setValue(progressCount);
+}
+
+void frmState::Timer1SW_Timer() {
+    Timer1SW.setEnabled(false);
+    Timer2SW.setEnabled(false);
+    CloseWindow();
+}
+
+void frmState::CloseWindow() {
+    Timer1SW.setEnabled(false);
+    Timer2SW.setEnabled(false);
+
+    const qint32 state = g.commState;
+    if (state == 0)
+        lblTxt.setCaption(QStringLiteral("Invalid state"));
+    cmdOK.setVisible(true);
+    frameProgress.setVisible(false);
+    g.commState = 0;
+
+    // Unloading destroys this window: from here on only the program is used.
+    app::Program& p = program;
+    p.unloadFrmState();
+    // A write-back ends with a full read-out, so every field and reference shows what the unit
+    // really holds now, also when the write ran out of time.
+    if (state == 4 || state == 5 || state == 8)
+        p.frm_config().func_read_out_parameter();
+}
+
+void frmState::Abbruch_Click() {
+    g.commState = 0;
+    editor::frm_config& main = program.frm_config();
+    main.Timer1.setEnabled(false);
+    main.Timer6.setEnabled(false);
+    // The repeat timer would send the cancelled write once more, and the failure timer would then
+    // report a problem for a transfer the user has already ended.
+    main.Timer5.setEnabled(false);
+    main.Timer3.setEnabled(false);
+    // The outstanding request is given up: the link is free for the next command, as after a
+    // communication failure. A late reply meets state 0 and changes nothing.
+    g.linkReady = true;
+    program.unloadFrmState();
+}
+
+void restartTimeLimit(app::Program& program) {
+    if (program.frmStateLoaded())
+        program.frmState().restartTimeLimit();
+}
+
+} // namespace qtx52::windows
+
+namespace qtx52::app {
+
+windows::frmState& Program::frmState() {
+    if (!frmState_) {
+        auto* w = new windows::frmState(*this);
+        // Held before its load runs, so that the language code finds the window it writes to.
+        frmState_.reset(w);
+        w->form.setLoaded(true);
+        w->Form_Load();
+    }
+    return *static_cast<windows::frmState*>(frmState_.get());
+}
+
+void Program::unloadFrmState() {
+    if (!frmState_)
+        return;
+    auto* w = static_cast<windows::frmState*>(frmState_.get());
+    w->Form_Unload();
+    w->form.setVisible(false);
+    w->form.setLoaded(false);
+    // Released before it is destroyed, so that nothing reached during the destruction finds it.
+    std::unique_ptr<QObject> doomed = std::move(frmState_);
+    doomed.reset();
+}
+
+} // namespace qtx52::app

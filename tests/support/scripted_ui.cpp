@@ -1,0 +1,59 @@
+#include "support/scripted_ui.h"
+
+#include "forms/controls.h"
+
+namespace qtx52::testing {
+
+void ScriptedUi::messageBox(const QString& text, const QString& title) {
+    messages_.append({text, title});
+    if (onMessage)
+        onMessage(messages_.last());
+}
+
+std::optional<QString> ScriptedUi::answer(std::deque<std::optional<QString>>& queue,
+                                          const QString& filter) {
+    filters_.append(filter);
+    if (queue.empty()) {
+        ++unanswered_;
+        return std::nullopt;
+    }
+    std::optional<QString> a = queue.front();
+    queue.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedUi::openFileName(const QString& filter) {
+    return answer(openAnswers_, filter);
+}
+
+std::optional<QString> ScriptedUi::saveFileName(const QString& filter) {
+    return answer(saveAnswers_, filter);
+}
+
+void ScriptedUi::showModal(forms::Form& form) {
+    modalForms_.append(form.objectName());
+    form.setVisible(true);
+    if (!modalActions_.empty()) {
+        ModalAction action = std::move(modalActions_.front());
+        modalActions_.pop_front();
+        action(form);
+    }
+    // The modal loop ends here whatever the script did; a form the script left open is hidden.
+    if (form.visible())
+        form.setVisible(false);
+}
+
+QStringList ScriptedUi::messageTexts() const {
+    QStringList out;
+    for (const Message& m : messages_)
+        out.append(m.text);
+    return out;
+}
+
+QList<ScriptedUi::Message> ScriptedUi::takeMessages() {
+    QList<Message> out;
+    out.swap(messages_);
+    return out;
+}
+
+} // namespace qtx52::testing
