@@ -156,6 +156,9 @@ public:
     void reset_cmb_bit_cfg();
     // The station address as the two hex digits of a request.
     QString stationHex() const;
+    // The device the entry at `position` of the port selector reaches ("COM1" is position 0), for
+    // the view to show beside the selector.
+    QString portDevice(int position) const;
 
     // link/send.cpp
     void send();

@@ -53,6 +53,13 @@ public:
     virtual int inBufferCount() = 0;
     // Takes and returns every waiting byte, in arrival order.
     virtual QByteArray input() = 0;
+
+    // What a port number reaches on this machine, for the technician to see beside the port
+    // selector (a device path, or the empty text when the number reaches nothing).
+    virtual QString describePort(int number) const {
+        Q_UNUSED(number);
+        return {};
+    }
 };
 
 // Parsed form of a settings text.

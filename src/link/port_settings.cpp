@@ -167,6 +167,10 @@ QString frm_config::stationHex() const {
     return link::ByteToHex(quint8(leadingDigitsValue(txt_Modbus_adress->text())));
 }
 
+QString frm_config::portDevice(int position) const {
+    return MSComm1.describePort(position + 1);
+}
+
 void frm_config::connectPortSettings() {
     for (const auto& [i, combo] : Combo_Port)
         connect(combo, &ListBox::click, this, [this, i = i] { Combo_Port_Click(i); });

@@ -28,6 +28,7 @@ public:
     int inBufferCount() override;
     QByteArray input() override;
 
+    QString describePort(int number) const override { return map_.deviceFor(number); }
     // The device behind the current port number (empty when none).
     QString device() const { return map_.deviceFor(number_); }
     const PortMap& portMap() const { return map_; }

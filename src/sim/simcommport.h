@@ -38,6 +38,10 @@ public:
     link::CommError output(const QByteArray& frame) override;
     int inBufferCount() override { return int(inBuffer_.size()); }
     QByteArray input() override;
+    QString describePort(int number) const override {
+        return number >= FirstPort && number <= LastPort ? QStringLiteral("simulated unit")
+                                                         : QString();
+    }
 
     // The settings the open port runs with (those given while open wait for the next open).
     const link::LineSettings& activeSettings() const { return active_; }

@@ -92,6 +92,9 @@ void TestE2eSerialPort::missingDeviceIsReportedWithNumber() {
     app::Program program(clock, port, ui, {dir.filePath("m.ini"), dir.filePath("u.ini")});
     app::Main(program);
     editor::frm_config& w = program.frm_config();
+    // --device reaches the same device whatever number is chosen; the selector shows it.
+    QCOMPARE(w.portDevice(0), dir.filePath("no-such-tty"));
+    QCOMPARE(w.portDevice(7), dir.filePath("no-such-tty"));
     w.Combo_Port(6).setListIndex(1);
     QVERIFY(!port.portOpen());
     QCOMPARE(ui.messageTexts(), QStringList{"COM-Port not available,  8002"});

@@ -1,4 +1,5 @@
 #include "link/port_map.h"
+#include "link/qt_serial_port.h"
 #include "settings/reg_file.h"
 #include "settings/registry.h"
 
@@ -148,6 +149,7 @@ void TestRegistry::portMapOrderAndExplicitMapping() {
     QCOMPARE(map.deviceFor(2), QString("/dev/ttyS2"));
     QCOMPARE(map.deviceFor(3), QString("/dev/ttyUSB10")); // the explicit device is not used twice
     QCOMPARE(map.deviceFor(7), QString());
+    QCOMPARE(qtx52::link::QtSerialCommPort(map).describePort(2), QString("/dev/ttyS2"));
     const PortMap forced = PortMap::build(paths_, "/dev/pts/7", ordered);
     QCOMPARE(forced.deviceFor(2), QString("/dev/pts/7"));
     QCOMPARE(forced.deviceFor(8), QString("/dev/pts/7"));
