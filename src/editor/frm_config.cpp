@@ -27,6 +27,7 @@ void frm_config::connectHandlers() {
     connectLoad();
     connectWorkflow();
     connectMonitor();
+    connectFiles();
 }
 
 } // namespace qtx52::editor

@@ -21,6 +21,7 @@
 #include "forms/controls.h"
 #include "forms/timer.h"
 
+#include <QByteArray>
 #include <QObject>
 
 #include <vector>
@@ -139,6 +140,9 @@ public:
     qint16 alreadyWriteCoils = 0;
     qint16 alreadyWriteBytes = 0;
     qint32 rtuExpectedLength = 0;
+    // The Modbus ASCII line being received, from its ":" on; empty while none is under way. Kept
+    // apart from replyHex, which holds the last whole reply for the decoder.
+    QByteArray rxLine;
     bool responseTimeChanged = false;
     bool inputsChanged = false;
     double repeatIndex = 0;
@@ -232,6 +236,7 @@ private:
     void connectLoad();         // editor/load.cpp
     void connectWorkflow();     // editor/workflow.cpp
     void connectMonitor();      // editor/monitor.cpp
+    void connectFiles();        // files/parameter_file.cpp
 };
 
 } // namespace qtx52::editor

@@ -76,8 +76,10 @@ public:
 
     // False when a value cannot be taken over; the caller then runs the failure handling.
     bool run() {
-        if (!request_)
-            return true; // cannot happen: the reception matched the reply against it
+        // Neither can happen: the reception matched the reply against the request. Checked all the
+        // same, as every value below is read from a fixed place in the reply.
+        if (!request_ || reply_.size() < link::replyLength(*request_))
+            return true;
         switch (g_.commState) {
         case 1:
             return blockRead();
@@ -296,6 +298,11 @@ private:
             f_.chk_cfg(i).setForeColor(ColorButtonText);
             if (i >= 4)
                 resetColor(f_.cmb_bit_cfg.at(i));
+            if (i == kPotentiometerCoil) {
+                // Element 99 shows the same coil: it is on the unit now as well.
+                g_.refCfgBits[kCoil13View] = g_.refCfgBits[std::size_t(i)];
+                f_.chk_cfg(kCoil13View).setForeColor(ColorButtonText);
+            }
         }
         setUnitCaptions();
         if (f_.alreadyWriteCoils < kConfigCoils)

@@ -26,8 +26,8 @@ bool isReadFunction(quint8 function) {
     return function == link::kReadCoils || function == link::kReadHoldingRegisters;
 }
 
-bool isUpperHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 // RTU assembly over the shared receive buffer, byte by byte: station address, function code,
@@ -141,42 +141,42 @@ private:
     const PendingRequest& request_;
 };
 
-// ASCII assembly, character by character. A reply in progress is held in replyHex from its ":"
+// ASCII assembly, character by character. The line in progress is held in `line` from its ":"
 // on; a ":" always starts a new one, and characters while none is in progress are dropped. A line
-// is taken at its line feed when it holds upper-case hex digits only, ends in CR LF, fits the
-// longest Modbus ASCII line, has the right LRC and answers the request. Returns whether a valid
-// reply completed; replyHex then holds it without ":" and CR LF.
-bool assembleAscii(app::Global& g, const QByteArray& input,
+// is taken at its line feed when it holds hex digits only, ends in CR LF, fits the longest Modbus
+// ASCII line, has the right LRC and answers the request. Returns whether a valid reply completed;
+// replyHex then holds the last one, upper case, without ":" and CR LF.
+bool assembleAscii(app::Global& g, QByteArray& line, const QByteArray& input,
                    const std::optional<PendingRequest>& request) {
     bool completed = false;
     for (const char c : input) {
         if (c == ':') {
-            g.replyHex = QStringLiteral(":");
+            line = QByteArrayLiteral(":");
             continue;
         }
-        if (!g.replyHex.startsWith(QLatin1Char(':')))
+        if (line.isEmpty())
             continue;
-        const bool crSeen = g.replyHex.endsWith(QLatin1Char('\r'));
+        const bool crSeen = line.endsWith('\r');
         if (c == '\n') {
-            const QString line = std::exchange(g.replyHex, QString());
+            const QByteArray whole = std::exchange(line, QByteArray());
             if (!crSeen || !request)
                 continue;
-            const QString hex = line.mid(1, line.size() - 2);
+            const QByteArray hex = whole.mid(1, whole.size() - 2).toUpper();
             if (hex.size() % 2 != 0)
                 continue;
-            const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+            const QByteArray bytes = QByteArray::fromHex(hex);
             if (link::lrcMatches(bytes) && link::answersRequest(bytes.chopped(1), *request)) {
-                g.replyHex = hex;
+                g.replyHex = QString::fromLatin1(hex);
                 completed = true;
             }
             continue;
         }
-        const bool fits = g.replyHex.size() + 1 < link::kAsciiLineMax; // room for the line feed
-        if (crSeen || !fits || (c != '\r' && !isUpperHexDigit(c))) {
-            g.replyHex.clear(); // not a Modbus ASCII line: wait for the next ":"
+        const bool fits = line.size() + 1 < link::kAsciiLineMax; // room for the line feed
+        if (crSeen || !fits || (c != '\r' && !isHexDigit(c))) {
+            line.clear(); // not a Modbus ASCII line: wait for the next ":"
             continue;
         }
-        g.replyHex += QLatin1Char(c);
+        line += c;
     }
     return completed;
 }
@@ -200,7 +200,7 @@ void frm_config::receive_reply() {
         if (request)
             completed = RtuAssembly(g, rtuExpectedLength, *request).feed(input);
     } else {
-        completed = assembleAscii(g, input, request);
+        completed = assembleAscii(g, rxLine, input, request);
     }
     if (!completed)
         return;

@@ -17,7 +17,7 @@ void frm_config::send() {
     g.rtuRxBuffer[2] = 0;
     g.rtuRxCount = 0;
     rtuExpectedLength = 0;
-    g.replyHex.clear();
+    rxLine.clear();
 
     Timer5.setEnabled(false);
     lbl_desc(16).setVisible(false);

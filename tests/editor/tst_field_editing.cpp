@@ -1,10 +1,5 @@
-#include "app/program.h"
-#include "editor/frm_config.h"
-#include "forms/clock.h"
-#include "support/fake_port.h"
-#include "support/scripted_ui.h"
+#include "editor/main_window_rig.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qtx52;
@@ -15,34 +10,9 @@ using forms::UpDown;
 
 namespace {
 
-// The program started as at a desktop, on virtual time, with settings stores that hold nothing
-// (German texts).
-struct Rig {
-    forms::ManualClock clock;
-    testing::FakePort port;
-    testing::ScriptedUi ui;
-    QTemporaryDir dir;
-    app::Program program{
-        clock, port, ui,
-        settings::StorePaths{dir.filePath("machine.ini"), dir.filePath("user.ini")}};
-    frm_config& f;
-
-    Rig() : f(start(program)) {}
-    static frm_config& start(app::Program& p) {
-        app::Main(p);
-        // Numbers are written with a decimal comma here, whatever the machine's locale says.
-        p.g.decimalSeparator = QStringLiteral(",");
-        return p.frm_config();
-    }
-
+struct Rig : testing::MainWindowRig {
     TextBox& box(const QString& family, int element) {
         return family == "cfg" ? f.txt_data_cfg(element) : f.txt_data_in(element);
-    }
-    // Brings the tab forward that lets a user reach the control.
-    void showTabOf(const forms::Control& c) {
-        for (int tab = 0; tab < f.SSTab1->captions().size() && !c.acceptsInput(); ++tab)
-            f.SSTab1->setTab(tab);
-        QVERIFY(c.acceptsInput());
     }
 };
 

@@ -1,10 +1,5 @@
-#include "app/program.h"
-#include "editor/frm_config.h"
-#include "forms/clock.h"
-#include "support/fake_port.h"
-#include "support/scripted_ui.h"
+#include "editor/main_window_rig.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -17,40 +12,13 @@ using forms::ListBox;
 using forms::TextBox;
 using forms::UpDown;
 
-namespace {
-
-// The program started as at a desktop, on virtual time, with settings stores that hold nothing
-// (German texts).
-struct Rig {
-    forms::ManualClock clock;
-    testing::FakePort port;
-    testing::ScriptedUi ui;
-    QTemporaryDir dir;
-    app::Program program{
-        clock, port, ui,
-        settings::StorePaths{dir.filePath("machine.ini"), dir.filePath("user.ini")}};
-    frm_config& f;
-    app::Global& g;
-
-    Rig() : f(start(program)), g(program.g) {}
-    static frm_config& start(app::Program& p) {
-        app::Main(p);
-        // Numbers are written with a decimal comma here, whatever the machine's locale says.
-        p.g.decimalSeparator = QStringLiteral(",");
-        return p.frm_config();
-    }
-    void openPort() { f.Combo_Port(6).setListIndex(1); }
-};
-
-} // namespace
+using Rig = testing::MainWindowRig;
 
 class TestSelection : public QObject {
     Q_OBJECT
 private slots:
     void valueSelectsEntry_data();
     void valueSelectsEntry();
-    void entryStoresValue_data();
-    void entryStoresValue();
     void deviceTypeSwitchesCoil13View_data();
     void deviceTypeSwitchesCoil13View();
     void buttonFunctionEnablesLocalLock_data();
@@ -78,7 +46,8 @@ void TestSelection::valueSelectsEntry_data() {
     QTest::addColumn<int>("before"); // entry chosen first
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("entry");
-    QTest::addColumn<QString>("textAfter"); // after the list has written its value back
+    // After the list has written its value back: the entry-to-value direction of the same map.
+    QTest::addColumn<QString>("textAfter");
 
     QTest::newRow("device 0x05") << "cfg" << 2 << 0 << "5" << 5 << "5";
     QTest::newRow("device 0x10") << "cfg" << 2 << 0 << "16" << 6 << "16";
@@ -125,46 +94,6 @@ void TestSelection::valueSelectsEntry() {
     box.setText(text);
     QCOMPARE(list.listIndex(), entry);
     QCOMPARE(box.text(), textAfter);
-}
-
-void TestSelection::entryStoresValue_data() {
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("element");
-    QTest::addColumn<int>("entry");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("device 0x05") << "cfg" << 2 << 5 << "5";
-    QTest::newRow("device 0x10") << "cfg" << 2 << 6 << "16";
-    QTest::newRow("device 0x11") << "cfg" << 2 << 7 << "17";
-    QTest::newRow("button 0x00") << "cfg" << 4 << 0 << "0";
-    QTest::newRow("button 0x20") << "cfg" << 4 << 1 << "32";
-    QTest::newRow("button 0x23") << "cfg" << 4 << 4 << "35";
-    QTest::newRow("button 0x30") << "cfg" << 4 << 5 << "48";
-    QTest::newRow("input opening 0x05") << "cfg" << 31 << 5 << "5";
-    QTest::newRow("input closing 0x10") << "cfg" << 31 << 6 << "16";
-    QTest::newRow("input closing 0x15") << "cfg" << 32 << 11 << "21";
-    QTest::newRow("setpoint display") << "cfg" << 12 << 1 << "1";
-    QTest::newRow("fan") << "cfg" << 15 << 1 << "1";
-    QTest::newRow("cooling mode") << "cfg" << 27 << 2 << "2";
-    QTest::newRow("counter DI1") << "cfg" << 33 << 2 << "2";
-    QTest::newRow("LED") << "cfg" << 36 << 3 << "3";
-    QTest::newRow("controller after reset") << "cfg" << 37 << 3 << "3";
-    QTest::newRow("occupancy") << "in" << 4 << 1 << "1";
-    QTest::newRow("controller mode") << "in" << 5 << 2 << "2";
-}
-
-void TestSelection::entryStoresValue() {
-    QFETCH(QString, family);
-    QFETCH(int, element);
-    QFETCH(int, entry);
-    QFETCH(QString, text);
-    Rig rig;
-    const bool cfg = family == "cfg";
-    ListBox& list = cfg ? rig.f.cmb_cfg(element) : rig.f.cmb_in(element);
-    TextBox& box = cfg ? rig.f.txt_data_cfg(element) : rig.f.txt_data_in(element);
-    list.setListIndex(entry);
-    QCOMPARE(box.text(), text);
-    QCOMPARE(list.listIndex(), entry);
 }
 
 void TestSelection::deviceTypeSwitchesCoil13View_data() {
@@ -295,7 +224,7 @@ void TestSelection::readOutOfCoil13LeavesNoStaleMark() {
 void TestSelection::coilStateFromFileIsMarked() {
     Rig rig;
     frm_config& f = rig.f;
-    rig.openPort();
+    rig.selectPortState(true);
     f.cmb_bit_cfg(5).setListIndex(1);
     QCOMPARE(f.chk_cfg(5).value(), 1);
     rig.g.refCfgBits[5] = 1;
@@ -357,7 +286,7 @@ void TestSelection::markFollowsReference() {
     Rig rig;
     frm_config& f = rig.f;
     app::Global& g = rig.g;
-    rig.openPort();
+    rig.selectPortState(true);
 
     forms::Control* field = nullptr;
     forms::Control* list = nullptr;
@@ -415,7 +344,7 @@ void TestSelection::writeButtonConsidersAllGroups() {
     QFETCH(QString, undone);
     Rig rig;
     frm_config& f = rig.f;
-    rig.openPort();
+    rig.selectPortState(true);
     QVERIFY(!f.set_parameter->enabled());
 
     const auto change = [&f](const QString& group, bool away) {
@@ -447,7 +376,7 @@ void TestSelection::writeButtonConsidersAllGroups() {
 void TestSelection::monitorKeepsWriteButton() {
     Rig rig;
     frm_config& f = rig.f;
-    rig.openPort();
+    rig.selectPortState(true);
     f.chk_read_out->setValue(1);
     QVERIFY(!f.set_parameter->enabled());
     f.txt_data_cfg(3).setText("9");

@@ -1,11 +1,6 @@
-#include "app/program.h"
-#include "editor/frm_config.h"
-#include "forms/clock.h"
+#include "editor/main_window_rig.h"
 #include "link/commport.h"
-#include "support/fake_port.h"
-#include "support/scripted_ui.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qtx52;
@@ -13,28 +8,7 @@ using editor::frm_config;
 
 namespace {
 
-// The program started as at a desktop, on virtual time, with settings stores that hold nothing
-// (German texts).
-struct Rig {
-    forms::ManualClock clock;
-    testing::FakePort port;
-    testing::ScriptedUi ui;
-    QTemporaryDir dir;
-    app::Program program{
-        clock, port, ui,
-        settings::StorePaths{dir.filePath("machine.ini"), dir.filePath("user.ini")}};
-    frm_config& f;
-    app::Global& g;
-
-    Rig() : f(start(program)), g(program.g) {}
-    static frm_config& start(app::Program& p) {
-        app::Main(p);
-        // Numbers are written with a decimal comma here, whatever the machine's locale says.
-        p.g.decimalSeparator = QStringLiteral(",");
-        return p.frm_config();
-    }
-    void selectPortState(bool open) { f.Combo_Port(6).setListIndex(open ? 1 : 0); }
-
+struct Rig : testing::MainWindowRig {
     // The controls that need an open port.
     bool portControlsEnabled() const {
         return f.cmd_read_device->enabled() && f.read_out_parameter->enabled() &&

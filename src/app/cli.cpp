@@ -1,0 +1,488 @@
+#include "app/cli.h"
+
+#include "app/command_ui.h"
+#include "app/program.h"
+#include "editor/frm_config.h"
+#include "editor/numbers.h"
+#include "editor/register_map.h"
+#include "files/parameter_file.h"
+#include "forms/clock.h"
+#include "link/commport.h"
+#include "windows/dlg_download.h"
+#include "windows/frmState.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFile>
+
+#include <array>
+#include <cstdio>
+
+namespace qtx52::app {
+
+namespace {
+
+constexpr qint64 kPollMs = 10;
+// The longest a read-out, or a write-back with the read-out after it, may take, and the longest
+// gap between two monitor cycles. The link's own failure handling reports a silent unit within
+// seconds; these only bound a transfer that keeps going without ending.
+constexpr qint64 kTransferLimitMs = 60000;
+constexpr qint64 kCycleLimitMs = 15000;
+
+constexpr int kPortSelector = 0;
+constexpr int kBaudSelector = 1;
+constexpr int kParitySelector = 2;
+constexpr int kModeSelector = 5;
+constexpr int kStateSelector = 6;
+constexpr int kNotice = 16;
+constexpr int kMenuLoad = 1;
+constexpr int kMenuSave = 2;
+
+// Transfer states in which the status window closes at the end of a step of a command.
+constexpr int kReadOutLastState = 9;
+constexpr int kConfigWriteLastState = 4;
+
+// Where the load finds the values in a parameter file: the third ";" piece of lines 17..52
+// (registers 2..37) and 53..66 (coils 0..13).
+constexpr int kFirstRegisterLine = 15;
+constexpr int kFirstWrittenRegister = 2;
+constexpr int kRegisters = 38;
+constexpr int kFirstCoilLine = kFirstRegisterLine + kRegisters;
+constexpr int kCoils = 14;
+
+void printLine(std::FILE* stream, const QString& line) {
+    std::fputs(line.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+QString parityEntry(QChar parity) {
+    if (parity == QLatin1Char('N'))
+        return QStringLiteral("None");
+    if (parity == QLatin1Char('O'))
+        return QStringLiteral("Odd");
+    return QStringLiteral("Even");
+}
+
+// Chooses the entry with this text, as a user picks it from the list.
+bool choose(forms::ListBox& list, const QString& entry) {
+    const int position = int(list.items().indexOf(entry));
+    return position >= 0 && list.setListIndex(position);
+}
+
+// A caption as a name in running text: without the colon that ends it on the form.
+QString fieldName(const forms::Label& caption) {
+    QString name = caption.caption().trimmed();
+    while (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name.trimmed();
+}
+
+} // namespace
+
+struct CommandRunner::FileValues {
+    std::array<QString, kRegisters> registers; // 0 and 1 are not loaded
+    std::array<int, kCoils> coils{};
+    int registersRead = 0;
+    int coilsRead = 0;
+    bool complete() const {
+        return registersRead == kRegisters - kFirstWrittenRegister && coilsRead == kCoils;
+    }
+
+    // The values as the file menu's load takes them, by line position.
+    explicit FileValues(const QByteArray& bytes) {
+        const QStringList lines = files::splitParameterLines(files::fromWindows1252(bytes));
+        const auto piece = [&lines](int number) -> std::optional<QString> {
+            const QStringList pieces = lines.value(number - 1).split(QLatin1Char(';'));
+            return pieces.size() > 2 ? std::optional(pieces.at(2)) : std::nullopt;
+        };
+        for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
+            if (const std::optional<QString> text = piece(kFirstRegisterLine + i)) {
+                registers[std::size_t(i)] = *text;
+                ++registersRead;
+            }
+        }
+        for (int i = 0; i < kCoils; ++i) {
+            bool ok = false;
+            const int state = piece(kFirstCoilLine + i).value_or(QString()).trimmed().toShort(&ok);
+            if (ok && state >= 0 && state <= 2) {
+                coils[std::size_t(i)] = state;
+                ++coilsRead;
+            }
+        }
+    }
+};
+
+CommandOutput CommandOutput::standard() {
+    return {[](const QString& line) { printLine(stdout, line); },
+            [](const QString& line) { printLine(stderr, line); }};
+}
+
+CommandRunner::CommandRunner(const CommandLine& commandLine, forms::Clock& clock,
+                             link::CommPort& port, settings::StorePaths stores,
+                             CommandOutput output)
+    : cl_(commandLine), clock_(clock), port_(port), stores_(std::move(stores)),
+      out_(std::move(output)),
+      ui_(std::make_unique<CommandUi>([this](const QString& line) { say(line); })) {}
+
+CommandRunner::~CommandRunner() {
+    // The windows go before the person they talk to.
+    program_.reset();
+}
+
+void CommandRunner::say(const QString& line) const {
+    if (out_.progress)
+        out_.progress(line);
+}
+
+void CommandRunner::step(const QString& line) const {
+    if (!cl_.quiet)
+        say(line);
+}
+
+void CommandRunner::result(const QString& line) const {
+    if (out_.result)
+        out_.result(line);
+}
+
+void CommandRunner::start() {
+    using Command = CommandLine::Command;
+    if (!cl_.error.isEmpty()) {
+        say(cl_.error);
+        finish(kExitUsage);
+        return;
+    }
+    if (cl_.command != Command::ReadOut && cl_.command != Command::Write &&
+        cl_.command != Command::Monitor) {
+        say(QStringLiteral("no command to run without a window"));
+        finish(kExitUsage);
+        return;
+    }
+    if (cl_.command == Command::Write) {
+        // The file is read first: nothing goes to the unit from a file that cannot be used whole.
+        QFile file(cl_.file);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+            say(QStringLiteral("%1: %2").arg(cl_.file, file.errorString()));
+            finish(kExitFile);
+            return;
+        }
+        file_ = std::make_unique<FileValues>(bytes);
+        if (!file_->complete()) {
+            say(QStringLiteral("%1 is not a whole parameter file: %2 of %3 register lines and %4 "
+                               "of %5 configuration bit lines can be read")
+                    .arg(cl_.file)
+                    .arg(file_->registersRead)
+                    .arg(kRegisters - kFirstWrittenRegister)
+                    .arg(file_->coilsRead)
+                    .arg(kCoils));
+            finish(kExitFile);
+            return;
+        }
+    }
+
+    program_ = std::make_unique<Program>(clock_, port_, *ui_, stores_);
+    Main(*program_);
+    editor::frm_config& f = program_->frm_config();
+    connect(&f.lbl_desc(kNotice), &forms::Control::changed, this, [this, &f] {
+        if (f.lbl_desc(kNotice).visible())
+            noticeShown_ = true;
+    });
+    // Connected after the window's own handler: runs once a received reply has been decoded.
+    connect(&f.Timer4, &forms::Timer::tick, this, [this] { afterReceive(); });
+    ui_->modal = [this](forms::Form& form) {
+        windows::dlg_download& dialog = program_->dlg_download();
+        if (&form != &dialog.form)
+            return;
+        step(QStringLiteral("the unit already holds these parameters: \"%1\"")
+                 .arg(dialog.CancelButton.caption()));
+        dialog.CancelButton.userClick();
+        nothingToWrite_ = true;
+    };
+
+    if (!openPort()) {
+        finish(kExitLink);
+        return;
+    }
+    poll_ = clock_.createTimer([this] { poll(); });
+    poll_->start(kPollMs);
+
+    if (cl_.command != Command::Monitor) {
+        startReadOut();
+        return;
+    }
+    step(QStringLiteral("monitoring %1 cycles").arg(cl_.cycles));
+    f.chk_read_out->userClick();
+    if (f.chk_read_out->value() != 1) {
+        say(QStringLiteral("the monitor cannot be switched on"));
+        finish(kExitLink);
+        return;
+    }
+    phase_ = Phase::Monitoring;
+    lastMonitorStart_ = program_->g.startAddress;
+    deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
+}
+
+bool CommandRunner::openPort() {
+    editor::frm_config& f = program_->frm_config();
+    const LinkOptions& o = cl_.link;
+    bool offered = true;
+    if (o.port > 0)
+        offered = choose(f.Combo_Port(kPortSelector), QStringLiteral("COM%1").arg(o.port));
+    offered = offered && choose(f.Combo_Port(kBaudSelector), o.baud) &&
+              choose(f.Combo_Port(kParitySelector), parityEntry(o.parity)) &&
+              choose(f.Combo_Port(kModeSelector), o.mode);
+    f.txt_Modbus_adress->setText(QString::number(o.address));
+    if (!offered) {
+        say(QStringLiteral("the selectors do not offer these link settings"));
+        return false;
+    }
+
+    const forms::ListBox& port = f.Combo_Port(kPortSelector);
+    const QString device = f.portDevice(port.listIndex());
+    step(QStringLiteral("opening %1%2: %3 baud, parity %4, %5, station %6")
+             .arg(port.text(), device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
+                  o.baud, parityEntry(o.parity), o.mode)
+             .arg(o.address));
+    choose(f.Combo_Port(kStateSelector), QStringLiteral("open"));
+    if (!program_->g.portOpen || !port_.portOpen()) {
+        say(QStringLiteral("the port could not be opened"));
+        return false;
+    }
+    return true;
+}
+
+void CommandRunner::startReadOut() {
+    editor::frm_config& f = program_->frm_config();
+    step(QStringLiteral("reading the unit out"));
+    f.cmd_read_device->userClick();
+    if (program_->g.commState != 6) {
+        say(QStringLiteral("the read-out cannot be started"));
+        finish(kExitLink);
+        return;
+    }
+    phase_ = Phase::ReadingOut;
+    deadlineMs_ = clock_.nowMs() + kTransferLimitMs;
+}
+
+void CommandRunner::readOutDone() {
+    if (cl_.command == CommandLine::Command::ReadOut)
+        saveFile();
+    else
+        writeFile();
+}
+
+void CommandRunner::saveFile() {
+    step(QStringLiteral("saving %1").arg(cl_.file));
+    const int messages = ui_->messageCount();
+    ui_->answerSave(cl_.file);
+    program_->frm_config().ParMenüMain_Click(kMenuSave);
+    if (ui_->messageCount() != messages) {
+        finish(kExitFile);
+        return;
+    }
+    result(QStringLiteral("saved the parameters of station %1 to %2")
+               .arg(cl_.link.address)
+               .arg(cl_.file));
+    finish(kExitOk);
+}
+
+void CommandRunner::writeFile() {
+    editor::frm_config& f = program_->frm_config();
+    step(QStringLiteral("loading %1").arg(cl_.file));
+    const int messages = ui_->messageCount();
+    ui_->answerOpen(cl_.file);
+    f.ParMenüMain_Click(kMenuLoad);
+    if (ui_->messageCount() != messages) {
+        finish(kExitFile);
+        return;
+    }
+    // The file carries the station it was saved from; the unit written is the one the command
+    // line names, so that one file can commission any number of units.
+    const QString station = QString::number(cl_.link.address);
+    if (f.txt_Modbus_adress->text() != station) {
+        step(QStringLiteral("the file was saved from station %1; writing to station %2")
+                 .arg(f.txt_Modbus_adress->text(), station));
+        f.txt_Modbus_adress->setText(station);
+    }
+
+    step(QStringLiteral("writing the parameters"));
+    f.set_parameter->userClick();
+    if (nothingToWrite_) {
+        result(QStringLiteral("nothing to write: the unit already holds the parameters of %1")
+                   .arg(cl_.file));
+        verify();
+        return;
+    }
+    if (program_->g.commState != 2) {
+        say(QStringLiteral("the parameters cannot be written"));
+        finish(kExitLink);
+        return;
+    }
+    phase_ = Phase::WritingBack;
+    deadlineMs_ = clock_.nowMs() + kTransferLimitMs;
+}
+
+void CommandRunner::verify() {
+    // What the unit holds is what the last read-out gave the editor: its reference values.
+    const Global& g = program_->g;
+    editor::frm_config& f = program_->frm_config();
+    QStringList differences;
+    for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
+        const QString& wanted = file_->registers[std::size_t(i)];
+        const double held = g.refDataCfg[std::size_t(i)];
+        const std::optional<double> value = editor::parseNumber(wanted, g.decimalSeparator);
+        if (!value || *value != held)
+            differences << QStringLiteral("register %1 (%2): file \"%3\", unit \"%4\"")
+                               .arg(i)
+                               .arg(fieldName(f.lbl_cfg(i)), wanted,
+                                    editor::formatNumber(held, g.decimalSeparator));
+    }
+    for (int i = 0; i < kCoils; ++i) {
+        const int wanted = file_->coils[std::size_t(i)];
+        const int held = g.refCfgBits[std::size_t(i)];
+        if (wanted != held)
+            differences << QStringLiteral("coil %1 (%2): file %3, unit %4")
+                               .arg(i)
+                               .arg(fieldName(f.lbl_read_cfg_bit(i)))
+                               .arg(wanted)
+                               .arg(held);
+    }
+    if (differences.isEmpty()) {
+        result(QStringLiteral("verified: the unit holds registers %1 to %2 and coils 0 to %3 of %4")
+                   .arg(kFirstWrittenRegister)
+                   .arg(kRegisters - 1)
+                   .arg(kCoils - 1)
+                   .arg(cl_.file));
+        finish(kExitOk);
+        return;
+    }
+    for (const QString& d : std::as_const(differences))
+        result(d);
+    say(QStringLiteral("%1 fields differ from %2").arg(differences.size()).arg(cl_.file));
+    finish(kExitMismatch);
+}
+
+void CommandRunner::watchStatusWindow() {
+    if (!program_ || !program_->frmStateLoaded())
+        return;
+    windows::frmState& window = program_->frmState();
+    if (watchedStatusWindow_ == &window)
+        return;
+    watchedStatusWindow_ = &window;
+    // The close button appears when the window closes, while commState still tells the step.
+    connect(&window.cmdOK, &forms::Control::changed, this, [this, &window, seen = false]() mutable {
+        if (seen || !window.cmdOK.visible())
+            return;
+        seen = true;
+        closings_.push_back({program_->g.commState, program_->g.linkReady});
+    });
+}
+
+void CommandRunner::afterReceive() {
+    watchStatusWindow();
+    if (phase_ != Phase::Monitoring || cycles_ >= cl_.cycles)
+        return;
+    editor::frm_config& f = program_->frm_config();
+    const int start = program_->g.startAddress;
+    // The last block of the range has been decoded: the monitor starts over at its first.
+    if (lastMonitorStart_ > editor::kMonitorFirst && start == editor::kMonitorFirst) {
+        ++cycles_;
+        deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
+        QStringList fields{QDateTime::currentDateTime().toString(Qt::ISODateWithMs)};
+        for (int k = 0; k < editor::kMonitorCount; ++k)
+            fields << f.txt_data_out(k).text();
+        result(fields.join(QLatin1Char(';')));
+    }
+    lastMonitorStart_ = start;
+}
+
+void CommandRunner::poll() {
+    if (finished_)
+        return;
+    watchStatusWindow();
+    editor::frm_config& f = program_->frm_config();
+    if (noticeShown_) {
+        say(f.lbl_desc(kNotice).caption());
+        finish(kExitLink);
+        return;
+    }
+    if (clock_.nowMs() > deadlineMs_) {
+        say(QStringLiteral("the unit did not finish answering in time"));
+        finish(kExitLink);
+        return;
+    }
+
+    switch (phase_) {
+    case Phase::ReadingOut:
+    case Phase::WritingBack:
+        while (!closings_.empty()) {
+            const Closing c = closings_.front();
+            closings_.pop_front();
+            if (phase_ == Phase::WritingBack && c.state == kConfigWriteLastState) {
+                step(QStringLiteral("reading the unit back"));
+                continue;
+            }
+            if (c.state == kReadOutLastState && c.answered) {
+                if (phase_ == Phase::ReadingOut)
+                    readOutDone();
+                else
+                    verify();
+                return;
+            }
+            say(QStringLiteral("the transfer ended before the unit had answered every request"));
+            finish(kExitLink);
+            return;
+        }
+        break;
+    case Phase::Monitoring:
+        if (cycles_ >= cl_.cycles) {
+            f.chk_read_out->userClick();
+            finish(kExitOk);
+        }
+        break;
+    case Phase::Idle:
+        break;
+    }
+}
+
+void CommandRunner::finish(int code) {
+    if (finished_)
+        return;
+    finished_ = true;
+    exitCode_ = code;
+    phase_ = Phase::Idle;
+    if (poll_)
+        poll_->stop();
+    if (program_) {
+        // Leaves the window as a technician would: status window gone, port closed, which also
+        // stops every timer of the link and the monitor.
+        program_->unloadFrmState();
+        choose(program_->frm_config().Combo_Port(kStateSelector), QStringLiteral("close"));
+    }
+    if (onFinished)
+        onFinished();
+}
+
+int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
+               const settings::StorePaths& stores, const CommandOutput& output) {
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "qtx52-config";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    CommandRunner runner(commandLine, clock, port, stores, output);
+    QEventLoop loop;
+    runner.onFinished = [&loop] { loop.quit(); };
+    runner.start();
+    if (!runner.finished())
+        loop.exec();
+    return runner.exitCode();
+}
+
+} // namespace qtx52::app

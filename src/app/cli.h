@@ -1,0 +1,123 @@
+#pragma once
+
+// The commands without a window: --read-out FILE, --write FILE and --monitor N. Each runs the
+// program's own window logic (Main, the main window's handlers, the sequencer and the reply
+// decoder) with no view attached, acting on the controls as a technician would: choose the link
+// settings in the selectors, open the port, click the buttons, use the file menu.
+//
+// Results go to standard output, progress to standard error (one line per step, none with
+// --quiet). Message boxes of the logic become lines on standard error and never block.
+
+#include "app/command_line.h"
+#include "settings/store_paths.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace qtx52::forms {
+class Clock;
+class ClockTimer;
+} // namespace qtx52::forms
+namespace qtx52::link {
+class CommPort;
+}
+
+namespace qtx52::app {
+
+class CommandUi;
+class Program;
+
+// Exit codes of the commands.
+inline constexpr int kExitOk = 0;       // done; also a write with nothing to write
+inline constexpr int kExitUsage = 2;    // the command line was off
+inline constexpr int kExitLink = 3;     // the port did not open, or the unit did not answer
+inline constexpr int kExitMismatch = 4; // after a write the unit holds other values than the file
+inline constexpr int kExitFile = 5;     // the file could not be read, is incomplete, or not saved
+
+// Where the lines go: results, and progress and messages.
+struct CommandOutput {
+    std::function<void(const QString&)> result;
+    std::function<void(const QString&)> progress;
+    // Standard output and standard error.
+    static CommandOutput standard();
+};
+
+// One command on one port. start() sets the program up and takes the first step; from then on the
+// command moves on with the program's timers on the given clock until finished().
+class CommandRunner : public QObject {
+    Q_OBJECT
+public:
+    CommandRunner(const CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
+                  settings::StorePaths stores, CommandOutput output);
+    ~CommandRunner() override;
+
+    void start();
+    bool finished() const { return finished_; }
+    int exitCode() const { return exitCode_; }
+    // Called once when the command has finished.
+    std::function<void()> onFinished;
+
+private:
+    enum class Phase { Idle, ReadingOut, WritingBack, Monitoring };
+    // The status window closed: the transfer state it closed in, and whether the last request
+    // had its answer (a close by the window's time limit leaves it outstanding).
+    struct Closing {
+        int state;
+        bool answered;
+    };
+
+    bool openPort();
+    void startReadOut();
+    void readOutDone();
+    void saveFile();
+    void writeFile();
+    void verify();
+    void afterReceive();
+    void watchStatusWindow();
+    void poll();
+    void finish(int code);
+    void say(const QString& line) const;  // always shown
+    void step(const QString& line) const; // progress, not with --quiet
+    void result(const QString& line) const;
+
+    CommandLine cl_;
+    forms::Clock& clock_;
+    link::CommPort& port_;
+    settings::StorePaths stores_;
+    CommandOutput out_;
+    std::unique_ptr<CommandUi> ui_;
+    std::unique_ptr<Program> program_;
+    std::unique_ptr<forms::ClockTimer> poll_;
+
+    Phase phase_ = Phase::Idle;
+    qint64 deadlineMs_ = 0;
+    bool finished_ = false;
+    int exitCode_ = kExitOk;
+    bool noticeShown_ = false;
+    bool nothingToWrite_ = false;
+    QPointer<QObject> watchedStatusWindow_;
+    std::deque<Closing> closings_;
+    int cycles_ = 0;
+    int lastMonitorStart_ = 0;
+    // The values of the file of --write, read before anything is sent.
+    struct FileValues;
+    std::unique_ptr<FileValues> file_;
+};
+
+// Runs a command through the given port on the given clock, which must be the Qt clock: the
+// command runs in an event loop of its own (a QCoreApplication is made when there is none).
+// Returns the exit code.
+int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
+               const settings::StorePaths& stores = settings::StorePaths::standard(),
+               const CommandOutput& output = CommandOutput::standard());
+
+// The same through the port the command line chooses: a serial device, or the simulated unit with
+// --simulate. Lives with the simulated unit (src/sim/cli_main.cpp), which the core cannot see.
+int runCommand(const CommandLine& commandLine);
+
+} // namespace qtx52::app

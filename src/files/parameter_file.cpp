@@ -1,0 +1,316 @@
+// The file menu: save the editor's parameter set to a text file, load one back, exit.
+//
+// The file is written for people and read back by line position only. Line 11 gives the station
+// address; lines 17 to 52 give registers 2 to 37 and lines 53 to 66 the configuration coils, each
+// as the third ";" piece of its line. Labels, header and register numbers are never read back,
+// so a file saved under one language loads under the other.
+
+#include "files/parameter_file.h"
+
+#include "app/global.h"
+#include "app/language.h"
+#include "app/program.h"
+#include "app/ui.h"
+#include "editor/frm_config.h"
+#include "editor/numbers.h"
+#include "settings/registry.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+namespace qtx52::files {
+
+namespace {
+
+std::function<QDateTime()>& fileClock() {
+    static std::function<QDateTime()> now;
+    return now;
+}
+
+// Code points of the bytes 0x80..0x9F; 0 where the code page leaves the byte undefined (those
+// bytes stand for the C1 control with the same number).
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char encodeChar(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return char(c);
+    for (int i = 0; i < int(kHighControls.size()); ++i) {
+        const char16_t mapped = kHighControls[i] ? kHighControls[i] : char16_t(0x80 + i);
+        if (mapped == c)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
+} // namespace
+
+void setParameterFileClock(std::function<QDateTime()> now) {
+    fileClock() = std::move(now);
+}
+
+QByteArray toWindows1252(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        // A character outside the basic plane is one unknown character, not two.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        out += encodeChar(c.unicode());
+    }
+    return out;
+}
+
+QString fromWindows1252(const QByteArray& bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto u = quint8(b);
+        if (u >= 0x80 && u <= 0x9F && kHighControls[u - 0x80])
+            out += QChar(kHighControls[u - 0x80]);
+        else
+            out += QChar(char16_t(u));
+    }
+    return out;
+}
+
+QStringList splitParameterLines(const QString& text) {
+    QStringList lines;
+    QString line;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r')) {
+            lines << line;
+            line.clear();
+            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('\n')) {
+            // A file saved again by an editor or spreadsheet on Linux ends its lines in LF alone;
+            // taking that as a line end too keeps such a file loadable.
+            lines << line;
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+QString parameterFileNumber(double value, const QString& separator) {
+    const QString digits = editor::formatNumber(value, separator);
+    if (digits.startsWith(QLatin1Char('-')))
+        return digits + QLatin1Char(' ');
+    return QLatin1Char(' ') + digits + QLatin1Char(' ');
+}
+
+} // namespace qtx52::files
+
+namespace qtx52::editor {
+
+namespace {
+
+constexpr int kFirstRegisterLoaded = 2;
+constexpr int kRegisterLinesLoaded = 38 - kFirstRegisterLoaded;
+constexpr int kCoilLines = 14;
+
+// The date and the time as the regional settings write them, the time without its zone.
+QString stamp(const QDateTime& now) {
+    const QLocale locale;
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return locale.toString(now.date(), QLocale::ShortFormat) +
+           locale.toString(now.time(), timeFormat.trimmed());
+}
+
+QString parityName(const QString& parity) {
+    if (parity == QLatin1String("N"))
+        return QStringLiteral("None");
+    if (parity == QLatin1String("O"))
+        return QStringLiteral("Odd");
+    return QStringLiteral("Even");
+}
+
+bool english(const app::Global& g) {
+    return g.languageId == app::kLanguageEnglish;
+}
+
+} // namespace
+
+void frm_config::SaveParameterFile() {
+    // The program version in the header: the number the installation stored, 0 when there is
+    // none. Both the user's separator and a point are taken.
+    const QString versionText =
+        settings::CRegistry(program.stores)
+            .MachineSetting(settings::kLcdProductKey, QStringLiteral("Version"))
+            .trimmed();
+    double version = 0;
+    if (auto v = parseNumber(versionText, g.decimalSeparator))
+        version = *v;
+    else if (auto p = parseNumber(versionText, QStringLiteral(".")))
+        version = *p;
+
+    const std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
+    if (!name || name->isEmpty())
+        return;
+
+    const QString& sep = g.decimalSeparator;
+    const auto number = [&sep](double v) { return files::parameterFileNumber(v, sep); };
+    QStringList lines;
+    lines << QStringLiteral("Korvatek") << QString()
+          << QStringLiteral("QTX52-LCD-RS485-Modbus Configuration Software") << QString()
+          << QStringLiteral("Version: ") + number(version)
+          << stamp(files::fileClock() ? files::fileClock()() : QDateTime::currentDateTime())
+          << QString() << g.langTexts[9] + g.baudRate << g.langTexts[10] + g.modbusMode
+          << g.langTexts[11] + parityName(g.parity) << g.langTexts[12] + txt_Modbus_adress->text()
+          << QString() << g.langTexts[7] << QString();
+    for (int i = 0; i <= 37; ++i)
+        lines << QStringLiteral("Register") + number(i + 1) + QLatin1Char(';') +
+                     lbl_cfg(i).caption() + QLatin1Char(';') + txt_data_cfg(i).text();
+    for (int i = 0; i < kCoilLines; ++i)
+        lines << g.langTexts[8] + number(i + 1) + QLatin1Char(';') + lbl_read_cfg_bit(i).caption() +
+                     QLatin1Char(';') + number(chk_cfg(i).value());
+
+    QByteArray bytes;
+    for (const QString& line : std::as_const(lines))
+        bytes += files::toWindows1252(line) + "\r\n";
+
+    // The old file stays as it was unless the new one is written whole.
+    QSaveFile file(*name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        program.ui.messageBox(
+            (english(g) ? QStringLiteral("The file \"%1\" could not be written: %2")
+                        : QStringLiteral("Die Datei \"%1\" konnte nicht geschrieben werden: %2"))
+                .arg(*name, reason),
+            app::kAppTitle);
+    }
+}
+
+void frm_config::LoadParameterFile() {
+    const std::optional<QString> name = program.ui.openFileName(files::kParameterFileFilter);
+    if (!name || name->isEmpty())
+        return;
+
+    QFile file(*name);
+    QByteArray bytes;
+    bool readable = file.open(QIODevice::ReadOnly);
+    if (readable) {
+        bytes = file.readAll();
+        readable = file.error() == QFileDevice::NoError;
+    }
+    const QString failure = readable ? QString() : file.errorString();
+    file.close();
+
+    int registersTaken = 0;
+    int coilsTaken = 0;
+    if (readable) {
+        const QStringList lines = files::splitParameterLines(files::fromWindows1252(bytes));
+        const auto line = [&lines](int number) {
+            return number <= lines.size() ? lines.at(number - 1) : QString();
+        };
+
+        // Line 11: "Adresse: 1"; the address is the second piece between single blanks.
+        if (lines.size() >= 11) {
+            const QStringList pieces = line(11).split(QLatin1Char(' '));
+            if (pieces.size() > 1)
+                txt_Modbus_adress->setText(pieces.at(1));
+        }
+        // Lines 15 and 16 (device coding and firmware version) are never loaded.
+        for (int i = kFirstRegisterLoaded; i <= 37; ++i) {
+            const int number = 15 + i;
+            if (number > lines.size())
+                break;
+            const QStringList pieces = line(number).split(QLatin1Char(';'));
+            if (pieces.size() > 2) {
+                txt_data_cfg(i).setText(pieces.at(2));
+                ++registersTaken;
+            }
+        }
+        for (int i = 0; i < kCoilLines; ++i) {
+            const int number = 53 + i;
+            if (number > lines.size())
+                break;
+            const QStringList pieces = line(number).split(QLatin1Char(';'));
+            if (pieces.size() <= 2)
+                continue;
+            bool ok = false;
+            const int value = pieces.at(2).trimmed().toShort(&ok);
+            if (ok && value >= 0 && value <= 2) {
+                chk_cfg(i).setValue(value);
+                ++coilsTaken;
+            }
+        }
+    }
+
+    // The write button. While the monitor runs it owns the buttons and stays in charge of them.
+    if (chk_read_out->value() != 1) {
+        if (g.portOpen) {
+            set_parameter->setEnabled(true);
+            chk_read_out->setEnabled(false);
+        } else {
+            set_parameter->setEnabled(false);
+        }
+    }
+
+    if (!readable) {
+        program.ui.messageBox(
+            (english(g) ? QStringLiteral("The file \"%1\" could not be read: %2")
+                        : QStringLiteral("Die Datei \"%1\" konnte nicht gelesen werden: %2"))
+                .arg(*name, failure),
+            app::kAppTitle);
+    } else if (registersTaken < kRegisterLinesLoaded || coilsTaken < kCoilLines) {
+        program.ui.messageBox(
+            (english(g) ? QStringLiteral("The file \"%1\" is incomplete: %2 of %3 register lines "
+                                         "and %4 of %5 configuration bit lines were taken.")
+                        : QStringLiteral("Die Datei \"%1\" ist unvollständig: %2 von %3 "
+                                         "Registerzeilen und %4 von %5 Konfigurationsbitzeilen "
+                                         "wurden übernommen."))
+                .arg(*name)
+                .arg(registersTaken)
+                .arg(kRegisterLinesLoaded)
+                .arg(coilsTaken)
+                .arg(kCoilLines),
+            app::kAppTitle);
+    }
+}
+
+void frm_config::ParMenüMain_Click(int index) {
+    switch (index) {
+    case 1:
+        LoadParameterFile();
+        break;
+    case 2:
+        SaveParameterFile();
+        break;
+    case 4:
+        // Exit at once: the timers stop, and the main window's unload handling does not run.
+        Timer.setEnabled(false);
+        Timer1.setEnabled(false);
+        Timer4.setEnabled(false);
+        Timer5.setEnabled(false);
+        Timer6.setEnabled(false);
+        program.requestQuit();
+        break;
+    default:
+        break;
+    }
+}
+
+void frm_config::connectFiles() {
+    for (const auto& [i, item] : ParMenüMain)
+        connect(item, &MenuItem::click, this, [this, i = i] { ParMenüMain_Click(i); });
+}
+
+} // namespace qtx52::editor

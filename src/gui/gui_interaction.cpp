@@ -1,0 +1,95 @@
+#include "gui/gui_interaction.h"
+
+#include "gui/dialog_views.h"
+#include "windows/dlg_download.h"
+#include "windows/fAbout.h"
+
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace qtx52::gui {
+
+GuiInteraction::~GuiInteraction() {
+    for (auto& [form, view] : views_)
+        delete view.data();
+}
+
+void GuiInteraction::messageBox(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+QString GuiInteraction::qtFilter(const QString& filter) {
+    // Pairs of description and pattern, separated by '|'; the description names its patterns.
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i < parts.size(); i += 2)
+        out << parts.at(i);
+    return out.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> GuiInteraction::openFileName(const QString& filter) {
+    const QString name =
+        QFileDialog::getOpenFileName(owner_, QString(), QString(), qtFilter(filter));
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> GuiInteraction::saveFileName(const QString& filter) {
+    QFileDialog dialog(owner_, QString(), QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+FormDialog* GuiInteraction::viewFor(forms::Form& form) {
+    QPointer<FormDialog>& view = views_[&form];
+    if (view && view->form() == &form)
+        return view;
+    if (auto* dialog = qobject_cast<windows::dlg_download*>(form.parent()))
+        view = new DownloadDialogView(*dialog, owner_);
+    else if (auto* about = qobject_cast<windows::fAbout*>(form.parent()))
+        view = new AboutView(*about, owner_);
+    else
+        view = new FormDialog(form, owner_);
+    // An unloaded window takes its view with it; the next load brings a new one.
+    QObject::connect(&form, &QObject::destroyed, view, [this, f = &form, v = view.data()] {
+        views_.erase(f);
+        v->deleteLater();
+    });
+    return view;
+}
+
+void GuiInteraction::showModal(forms::Form& form) {
+    QPointer<FormDialog> view = viewFor(form);
+    if (!view->formShown())
+        return;
+    QEventLoop loop;
+    QPointer<forms::Form> watched(&form);
+    auto check = [&loop, watched] {
+        if (!watched || !watched->loaded() || !watched->visible())
+            loop.quit();
+    };
+    QObject::connect(&form, &forms::Control::changed, &loop, check);
+    QObject::connect(&form, &QObject::destroyed, &loop, &QEventLoop::quit);
+    view->setWindowModality(Qt::ApplicationModal);
+    view->show();
+    view->raise();
+    view->activateWindow();
+    loop.exec();
+    if (view)
+        view->hide();
+}
+
+void GuiInteraction::openExternal(const QString& target) {
+    QDesktopServices::openUrl(QUrl::fromUserInput(target));
+}
+
+} // namespace qtx52::gui

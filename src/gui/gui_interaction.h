@@ -1,0 +1,42 @@
+#pragma once
+
+// The person in front of the desktop program: real message boxes, file dialogs and modal
+// windows.
+
+#include "app/ui.h"
+
+#include <QPointer>
+
+#include <map>
+
+class QWidget;
+
+namespace qtx52::gui {
+
+class FormDialog;
+
+class GuiInteraction : public app::UserInteraction {
+public:
+    GuiInteraction() = default;
+    ~GuiInteraction() override;
+
+    // The window that dialogs stand over (the main window once it is up).
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    void messageBox(const QString& text, const QString& title) override;
+    std::optional<QString> openFileName(const QString& filter) override;
+    std::optional<QString> saveFileName(const QString& filter) override;
+    void showModal(forms::Form& form) override;
+    void openExternal(const QString& target) override;
+
+    // "Textfile (*.txt)|*.txt" as a file dialog takes it: "Textfile (*.txt)".
+    static QString qtFilter(const QString& filter);
+    // The view that shows a modal form, created on its first showing.
+    FormDialog* viewFor(forms::Form& form);
+
+private:
+    QPointer<QWidget> owner_;
+    std::map<const forms::Form*, QPointer<FormDialog>> views_;
+};
+
+} // namespace qtx52::gui

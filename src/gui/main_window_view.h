@@ -1,0 +1,73 @@
+#pragma once
+
+// The main window on screen: the serial settings, the commands with the link's notice, the unit's
+// picture, the menu bar and the six tabs of the parameter editor, all built from the window's
+// control models in the order the models list them. It also follows the status window, which
+// the program loads and unloads during transfers.
+
+#include "gui/status_window_view.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+
+class QTabWidget;
+class QGridLayout;
+
+namespace qtx52::app {
+class Program;
+}
+namespace qtx52::forms {
+class Control;
+class Frame;
+} // namespace qtx52::forms
+namespace qtx52::editor {
+class frm_config;
+}
+
+namespace qtx52::gui {
+
+// A small drawing of the room unit, 150 x 38.
+class UnitPicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit UnitPicture(QWidget* parent);
+    QSize sizeHint() const override { return {150, 38}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class MainWindowView : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindowView(app::Program& program, QWidget* parent = nullptr);
+    ~MainWindowView() override;
+
+    // The widget that shows a control model, or nullptr.
+    QWidget* widgetFor(const forms::Control* model) const;
+    QTabWidget* tabs() const { return tabs_; }
+    // The status window's view while the program has it loaded.
+    StatusWindowView* statusView() const { return statusView_; }
+    // Brings the status window's view in line with the program: created when the window is
+    // loaded, gone when it is unloaded. Runs on its own after every change of the main window.
+    void followStatusWindow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildFrame(forms::Frame& frame, QWidget* parent);
+    QWidget* buildCommands(forms::Frame& frame, QWidget* parent);
+    void buildMenus();
+    QWidget* bindControl(forms::Control& model, QWidget* parent);
+
+    app::Program& program_;
+    editor::frm_config& w_;
+    QTabWidget* tabs_ = nullptr;
+    std::map<const forms::Control*, QWidget*> widgets_;
+    QPointer<StatusWindowView> statusView_;
+};
+
+} // namespace qtx52::gui

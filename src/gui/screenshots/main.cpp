@@ -1,0 +1,150 @@
+// Pictures of every window in both languages, for the documentation and for a look at the layout
+// without a desktop: the main window's tabs after a read-out of the simulated unit, the status
+// window during that read-out, the identical-parameters question and the About window.
+//
+//   qtx52-screenshots [OUTPUT-FOLDER]
+
+#include "app/command_line.h"
+#include "app/program.h"
+#include "app/ui.h"
+#include "editor/frm_config.h"
+#include "forms/clock.h"
+#include "gui/dialog_views.h"
+#include "gui/main_window_view.h"
+#include "gui/status_window_view.h"
+#include "settings/store_paths.h"
+#include "sim/link_target.h"
+#include "windows/dlg_download.h"
+#include "windows/fAbout.h"
+#include "windows/frmState.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace qtx52;
+
+namespace {
+
+// Nobody to ask: messages go to the terminal, dialogs are cancelled.
+class SilentUi : public app::UserInteraction {
+public:
+    void messageBox(const QString& text, const QString& title) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    }
+    std::optional<QString> openFileName(const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const QString&) override { return std::nullopt; }
+    void showModal(forms::Form&) override {}
+    void openExternal(const QString&) override {}
+};
+
+bool writeFile(const QString& name, const QByteArray& content) {
+    QFile f(name);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+settings::StorePaths stores(const QString& folder, const QString& language) {
+    settings::StorePaths paths{folder + QStringLiteral("/machine.ini"),
+                               folder + QStringLiteral("/user.ini")};
+    writeFile(paths.machineFile,
+              QStringLiteral("[SOFTWARE\\Korvatek\\QTX52-RS485-MODBUS]\n"
+                             "\"Pfad\"=\"%1\"\n\"Language\"=\"%2\"\n\"Version\"=\"1.5\"\n\n"
+                             "[SOFTWARE\\Korvatek\\QTX52-LCD-RS485-MODBUS]\n\"Version\"=\"1.5\"\n")
+                  .arg(folder, language)
+                  .toUtf8());
+    writeFile(paths.userFile, QByteArrayLiteral("[Control Panel\\International]\n"
+                                                "\"sDecimal\"=\",\"\n"));
+    return paths;
+}
+
+class Shooter {
+public:
+    explicit Shooter(const QString& folder) : folder_(folder) {}
+    void shoot(QWidget& widget, const QString& name) {
+        widget.adjustSize();
+        QCoreApplication::processEvents();
+        const QString file = folder_ + QLatin1Char('/') + name + QStringLiteral(".png");
+        if (widget.grab().save(file))
+            std::printf("%s\n", qPrintable(file));
+        else
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file)), ok_ = false;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    QString folder_;
+    bool ok_ = true;
+};
+
+bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& languageId) {
+    QTemporaryDir dir;
+    forms::ManualClock clock;
+    app::LinkOptions link;
+    link.simulate = true;
+    const settings::StorePaths paths = stores(dir.path(), languageId);
+    sim::LinkTarget target = sim::openLinkTarget(link, clock, paths);
+    SilentUi ui;
+    app::Program program(clock, *target.port, ui, paths);
+    app::Main(program);
+    editor::frm_config& w = program.frm_config();
+    gui::MainWindowView view(program);
+    view.show();
+
+    // Open the port and read the unit out; the status window is up while the read-out runs.
+    w.Combo_Port(6).setListIndex(1);
+    w.cmd_read_device->userClick();
+    if (!clock.advanceUntil([&] { return program.frmStateLoaded(); }, 10000)) {
+        std::fprintf(stderr, "the simulated unit did not answer\n");
+        return false;
+    }
+    clock.advance(1000);
+    view.followStatusWindow();
+    if (gui::StatusWindowView* status = view.statusView())
+        shooter.shoot(*status, QStringLiteral("status") + suffix);
+    clock.advanceUntil([&] { return !program.frmStateLoaded(); }, 120000);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    view.followStatusWindow();
+
+    view.resize(view.sizeHint());
+    for (int tab = 0; tab < editor::frm_config::kTabCount; ++tab) {
+        view.tabs()->setCurrentIndex(tab);
+        shooter.shoot(view, QStringLiteral("main-tab%1%2").arg(tab).arg(suffix));
+    }
+
+    windows::dlg_download& question = program.dlg_download();
+    gui::DownloadDialogView questionView(question, nullptr);
+    question.form.setVisible(true);
+    questionView.show();
+    shooter.shoot(questionView, QStringLiteral("identical-parameters") + suffix);
+    question.CancelButton.userClick();
+
+    windows::fAbout& about = program.fAbout();
+    gui::AboutView aboutView(about, nullptr);
+    about.form.setVisible(true);
+    aboutView.show();
+    shooter.shoot(aboutView, QStringLiteral("about") + suffix);
+    program.unloadFAbout();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString folder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));
+        return 1;
+    }
+    Shooter shooter(folder);
+    const bool de = shootLanguage(shooter, QStringLiteral("-de"), QStringLiteral("1031"));
+    const bool en = shootLanguage(shooter, QStringLiteral("-en"), QStringLiteral("1033"));
+    return de && en && shooter.ok() ? 0 : 1;
+}

@@ -1,0 +1,265 @@
+// qtx52-config's commands without a window, run as a process against qtx52-sim over a
+// pseudo-terminal pair: the whole program on a real serial line in real time, so every wait is
+// bounded, none exact.
+
+#include "editor/numbers.h"
+#include "editor/register_map.h"
+#include "forms/clock.h"
+#include "sim/roomunit.h"
+#include "support/pty_pair.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace qtx52;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The lines of a parameter file; the third ";" piece of line 15 + i is register i, of line
+// 53 + i coil i.
+QStringList fileLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+}
+
+QString piece(const QStringList& lines, int line) {
+    return lines.value(line - 1).section(QLatin1Char(';'), 2, 2).trimmed();
+}
+
+// The unit's factory configuration as the editor shows it, under the decimal comma.
+QStringList factoryTexts() {
+    forms::ManualClock clock;
+    sim::RoomUnit unit(clock);
+    QStringList out;
+    for (int i = 0; i < 38; ++i) {
+        const quint16 raw = unit.reg(i);
+        double v = raw;
+        if (editor::configEncoding(i) == editor::Encoding::Signed)
+            v = qint16(raw);
+        else if (editor::configEncoding(i) == editor::Encoding::SignedTenths)
+            v = qint16(raw) / 10.0;
+        out << editor::formatNumber(v, QStringLiteral(","));
+    }
+    for (int i = 0; i < 14; ++i)
+        out << QString::number(unit.coil(i) ? 1 : 0);
+    return out;
+}
+
+QStringList valuesIn(const QString& path) {
+    const QStringList lines = fileLines(path);
+    QStringList out;
+    for (int i = 0; i < 38 + 14; ++i)
+        out << piece(lines, 15 + i);
+    return out;
+}
+
+} // namespace
+
+class TstE2eCli : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void readOut_data();
+    void readOut();
+    void write_data();
+    void write();
+    void monitor_data();
+    void monitor();
+    void failures_data();
+    void failures();
+
+private:
+    Run run(const QStringList& arguments, bool onPty = true);
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    testing::PtyPair pty_;
+    QTemporaryDir dir_;
+};
+
+void TstE2eCli::initTestCase() {
+    if (qEnvironmentVariableIsEmpty("QTX52_CONFIG"))
+        QSKIP("QTX52_CONFIG does not name the qtx52-config executable");
+    QVERIFY(dir_.isValid());
+    // The user's settings: the decimal comma, whatever the locale of the machine.
+    QVERIFY(QDir().mkpath(path(QStringLiteral("config/qtx52-config"))));
+    QFile user(path(QStringLiteral("config/qtx52-config/user.ini")));
+    QVERIFY(user.open(QIODevice::WriteOnly));
+    user.write("[Control Panel\\International]\n\"sDecimal\"=\",\"\n");
+}
+
+void TstE2eCli::init() {
+    if (!pty_.start())
+        QSKIP(qPrintable(pty_.error()));
+}
+
+void TstE2eCli::cleanup() {
+    pty_.stop();
+}
+
+Run TstE2eCli::run(const QStringList& arguments, bool onPty) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("QTX52_CONFIG"),
+            arguments + (onPty ? QStringList{"--device", pty_.masterEnd()} : QStringList()));
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(3000);
+        r.err = QStringLiteral("did not end in time");
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+void TstE2eCli::readOut_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("quiet");
+    QTest::newRow("rtu") << "rtu" << false;
+    QTest::newRow("ascii, quiet") << "ascii" << true;
+}
+
+void TstE2eCli::readOut() {
+    QFETCH(QString, mode);
+    QFETCH(bool, quiet);
+    QVERIFY2(pty_.startSim({"--mode", mode}), qPrintable(pty_.error()));
+    const QString file = path(mode + QStringLiteral(".txt"));
+    const Run r = run(QStringList{"--read-out", file, "--mode", mode.toUpper()} +
+                      (quiet ? QStringList{"--quiet"} : QStringList()));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(valuesIn(file), factoryTexts());
+    QCOMPARE(fileLines(file).size(), 66 + 1); // the last line ends in CR LF as well
+    QVERIFY(r.out.contains(file));
+    QCOMPARE(r.err.isEmpty(), quiet);
+}
+
+void TstE2eCli::write_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("line"); // whose third piece is changed in the read-out file (0: none)
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on standard output
+    QTest::addColumn<QString>("held"); // by the unit afterwards
+    QTest::newRow("base setpoint") << "rtu" << 15 + 11 << "22,5" << 0 << "verified"
+                                   << "22,5";
+    QTest::newRow("humidity display coil") << "ascii" << 53 + 1 << " 1 " << 0 << "verified"
+                                           << "1";
+    QTest::newRow("unchanged") << "rtu" << 0 << QString() << 0 << "nothing to write" << QString();
+    // The temperature offset holds tenths: 1,55 goes out as 16 and comes back as 1,6.
+    QTest::newRow("more digits than the unit keeps")
+        << "rtu" << 15 + 7 << "1,55" << 4 << "register 7 ("
+        << "1,6";
+}
+
+void TstE2eCli::write() {
+    QFETCH(QString, mode);
+    QFETCH(int, line);
+    QFETCH(QString, value);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    QFETCH(QString, held);
+    QVERIFY2(pty_.startSim({"--mode", mode}), qPrintable(pty_.error()));
+    const QStringList link{"--mode", mode.toUpper()};
+    const QString file = path(QStringLiteral("w.txt"));
+    QCOMPARE(run(QStringList{"--read-out", file} + link).exitCode, 0);
+    if (line > 0) {
+        QStringList lines = fileLines(file);
+        QStringList pieces = lines[line - 1].split(QLatin1Char(';'));
+        pieces[2] = value;
+        lines[line - 1] = pieces.join(QLatin1Char(';'));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(lines.join(QStringLiteral("\r\n")).toLatin1());
+    }
+
+    const Run r = run(QStringList{"--write", file} + link);
+    QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
+    QVERIFY2(r.out.contains(said), qPrintable(r.out));
+
+    // What the unit holds now, read out afresh.
+    const QString after = path(QStringLiteral("after.txt"));
+    QCOMPARE(run(QStringList{"--read-out", after} + link).exitCode, 0);
+    QStringList expected = factoryTexts();
+    if (line > 0)
+        expected[line - 15] = held;
+    QCOMPARE(valuesIn(after), expected);
+}
+
+void TstE2eCli::monitor_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("rtu") << "rtu";
+    QTest::newRow("ascii") << "ascii";
+}
+
+void TstE2eCli::monitor() {
+    QFETCH(QString, mode);
+    QVERIFY2(pty_.startSim({"--mode", mode}), qPrintable(pty_.error()));
+    const Run r = run({"--monitor", "3", "--mode", mode.toUpper()});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    for (const QString& line : lines) {
+        const QStringList fields = line.split(QLatin1Char(';'));
+        QCOMPARE(fields.size(), 1 + 18);
+        QVERIFY2(QDateTime::fromString(fields.at(0), Qt::ISODateWithMs).isValid(),
+                 qPrintable(line));
+        // Registers 258 and 261: the room temperature and humidity as the unit measures them.
+        const double temperature = editor::parseNumber(fields.at(1 + 2), ",").value_or(0);
+        const double humidity = editor::parseNumber(fields.at(1 + 5), ",").value_or(0);
+        QVERIFY2(temperature > 15 && temperature < 30 && humidity > 30 && humidity < 60,
+                 qPrintable(line));
+    }
+}
+
+void TstE2eCli::failures_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("simulated"); // qtx52-sim answers at station 1
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on standard error
+    QTest::newRow("no device") << QStringList{"--read-out", "x.txt", "--device", "/dev/nothing"}
+                               << false << 3 << "COM-Port not available";
+    QTest::newRow("silent unit") << QStringList{"--read-out", "x.txt", "--address", "7"} << true
+                                 << 3 << "Kommunikationsprobleme, bitte Einstellungen überprüfen!";
+    QTest::newRow("bad usage") << QStringList{"--monitor", "0"} << false << 2 << "--monitor";
+    QTest::newRow("missing file") << QStringList{"--write", "missing.txt"} << true << 5
+                                  << "missing.txt";
+    QTest::newRow("save into a missing folder")
+        << QStringList{"--read-out", "no/such/folder/x.txt"} << true << 5 << "x.txt";
+}
+
+void TstE2eCli::failures() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, simulated);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    if (simulated)
+        QVERIFY2(pty_.startSim({"--mode", "rtu"}), qPrintable(pty_.error()));
+    for (QString& a : arguments)
+        if (a.endsWith(QLatin1String(".txt")))
+            a = path(a);
+    const bool ownDevice = arguments.contains(QStringLiteral("--device"));
+    const Run r = run(arguments, !ownDevice);
+    QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
+    QVERIFY2(r.err.contains(said), qPrintable(r.err));
+    QVERIFY(!QFile::exists(path(QStringLiteral("x.txt"))));
+}
+
+QTEST_GUILESS_MAIN(TstE2eCli)
+#include "tst_e2e_cli.moc"

@@ -1,0 +1,449 @@
+// Whole transfers in virtual time: the program, driven through its window's controls, against the
+// simulated unit on its simulated line. Read-out, the three kinds of apply, the failure timing,
+// the pacing, and every fault the unit can show in every step of a read-out and a write-back.
+
+#include "app/global.h"
+#include "app/program.h"
+#include "editor/frm_config.h"
+#include "editor/numbers.h"
+#include "editor/register_map.h"
+#include "sim/faults.h"
+#include "sim/simcommport.h"
+#include "sim/station.h"
+#include "support/test_program.h"
+#include "windows/dlg_download.h"
+#include "windows/frmState.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <functional>
+
+using namespace qtx52;
+using editor::frm_config;
+using forms::ColorButtonText;
+
+namespace {
+
+enum class Mode { Rtu, Ascii };
+
+const QStringList kBauds = {"9600", "19200", "38400", "57600"};
+
+const QStringList kReadOut = {"01030000000A", "0103000A000A", "01030014000A",
+                              "0103001E0008", "01030100000A", "0103010A0008",
+                              "01010000000E", "010302000008", "010101000005"};
+
+struct Rig {
+    testing::TestProgram tp;
+    sim::Station station{tp.clock};
+    sim::SimCommPort port{tp.clock, station};
+    app::Program p{
+        tp.clock, port, tp.ui,
+        settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}};
+    app::Global& g = p.g;
+    frm_config* f = nullptr;
+    Mode mode;
+
+    Rig(Mode m, const QString& baud, quint16 responseTimeMs = 10) : mode(m) {
+        station.unit().setLiveMotion(false);
+        station.unit().setReg(editor::kResponseTimeRegister, responseTimeMs);
+        station.setFraming(m == Mode::Rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
+        station.setLineSettings({baud.toInt(), 'E', m == Mode::Rtu ? 8 : 7, 1});
+        app::Main(p);
+        f = &p.frm_config();
+        f->Combo_Port(1).setListIndex(int(kBauds.indexOf(baud)));
+        f->Combo_Port(5).setListIndex(m == Mode::Rtu ? 1 : 0);
+        f->Combo_Port(6).setListIndex(1);
+    }
+
+    // The request texts sent so far, without framing.
+    QStringList requests() const {
+        QStringList out;
+        for (const auto& s : port.sent()) {
+            const QByteArray& fr = s.frame;
+            out << (mode == Mode::Rtu ? QString::fromLatin1(fr.chopped(2).toHex().toUpper())
+                                      : QString::fromLatin1(fr.mid(1, fr.size() - 5)));
+        }
+        return out;
+    }
+    bool idle() const { return g.commState == 0 && !p.frmStateLoaded(); }
+    // Runs until the chain is over and the window closed, after at least `requests` requests.
+    bool runToEnd(int requestCount, qint64 maxMs = 60000) {
+        return tp.clock.advanceUntil([&] { return idle() && port.sent().size() >= requestCount; },
+                                     maxMs);
+    }
+    bool readDevice() {
+        port.clearSent();
+        f->cmd_read_device->userClick();
+        return runToEnd(1 + kReadOut.size());
+    }
+    bool apply(int requestCount) {
+        port.clearSent();
+        f->set_parameter->userClick();
+        return runToEnd(requestCount);
+    }
+
+    double unitValue(int reg) {
+        const qint16 raw = qint16(station.unit().reg(reg));
+        return editor::configEncoding(reg) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
+    }
+    double unitInput(int k) {
+        const qint16 raw = qint16(station.unit().reg(editor::kInputFirst + k));
+        return editor::inputEncoding(k) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
+    }
+    std::optional<double> shown(const forms::TextBox& box) const {
+        return editor::parseNumber(box.text(), g.decimalSeparator);
+    }
+};
+
+// Every field and reference holds the unit's value and nothing is marked.
+void verifyEditorMatchesUnit(Rig& r) {
+    for (int i = editor::kConfigFirst; i < editor::kConfigFirst + editor::kConfigCount; ++i) {
+        const QString where = QStringLiteral("txt_data_cfg(%1)").arg(i);
+        QVERIFY2(r.shown(r.f->txt_data_cfg(i)) == r.unitValue(i), qPrintable(where));
+        QVERIFY2(r.g.refDataCfg[std::size_t(i)] == r.unitValue(i), qPrintable(where));
+        QVERIFY2(r.f->txt_data_cfg(i).foreColor() == ColorButtonText, qPrintable(where));
+    }
+    for (int k = 0; k < editor::kInputCount; ++k) {
+        QCOMPARE(r.shown(r.f->txt_data_in(k)), r.unitInput(k));
+        QCOMPARE(r.g.refDataIn[std::size_t(k)], r.unitInput(k));
+        QCOMPARE(r.f->txt_data_in(k).foreColor(), ColorButtonText);
+    }
+    for (int i = 0; i < 14; ++i) {
+        QCOMPARE(r.f->chk_cfg(i).value(), r.station.unit().coil(i) ? 1 : 0);
+        QCOMPARE(r.g.refCfgBits[std::size_t(i)], qint16(r.station.unit().coil(i) ? 1 : 0));
+        QCOMPARE(r.f->chk_cfg(i).foreColor(), ColorButtonText);
+    }
+    QCOMPARE(r.f->chk_cfg(editor::kCoil13View).value(), r.f->chk_cfg(13).value());
+    QCOMPARE(r.f->chk_cfg(editor::kCoil13View).foreColor(), ColorButtonText);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(r.f->chk_inp_bit(i).value(),
+                 r.station.unit().coil(editor::kInputCoilFirst + i) ? 1 : 0);
+        QCOMPARE(r.f->chk_inp_bit(i).foreColor(), ColorButtonText);
+    }
+}
+
+struct Fault {
+    const char* name;
+    bool repeats; // the step's request goes out a second time
+    std::function<void(sim::FaultPlan&)> arm;
+};
+
+QList<Fault> faults() {
+    return {
+        {"no reply", true, [](sim::FaultPlan& p) { p.setNoReply(); }},
+        {"first attempt lost", true, [](sim::FaultPlan& p) { p.setNoReplyToFirstAttempt(); }},
+        {"bad checksum", true, [](sim::FaultPlan& p) { p.setBadChecksum(); }},
+        {"exception", true, [](sim::FaultPlan& p) { p.setExceptionReply(0x04); }},
+        {"other station", true, [](sim::FaultPlan& p) { p.setReplyFromStation(2); }},
+        {"split", false,
+         [](sim::FaultPlan& p) {
+             p.setSplitReply({1, 3, 4});
+         }},
+        {"garbage before", false,
+         [](sim::FaultPlan& p) { p.setGarbageBefore(QByteArray::fromHex("00FF0A")); }},
+        {"late", false, [](sim::FaultPlan& p) { p.setLateReply(300); }},
+    };
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Mode)
+
+class TestTransfers : public QObject {
+    Q_OBJECT
+private slots:
+    void readOut_data();
+    void readOut();
+    void applyConfiguration_data();
+    void applyConfiguration();
+    void applyInputs();
+    void identicalParametersConfirmed();
+    void failureTiming_data();
+    void failureTiming();
+    void pacing_data();
+    void pacing();
+    void faultInReadOut_data();
+    void faultInReadOut();
+    void faultInWriteBack_data();
+    void faultInWriteBack();
+    void unsendableValueEndsTheWrite();
+};
+
+void TestTransfers::readOut_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<QString>("baud");
+    for (const QString& b : kBauds) {
+        QTest::addRow("RTU %s", qPrintable(b)) << Mode::Rtu << b;
+        QTest::addRow("ASCII %s", qPrintable(b)) << Mode::Ascii << b;
+    }
+}
+
+void TestTransfers::readOut() {
+    QFETCH(Mode, mode);
+    QFETCH(QString, baud);
+    Rig r(mode, baud);
+    // Values away from the factory ones, negative tenths among them.
+    r.station.unit().setReg(7, quint16(qint16(-15)));
+    r.station.unit().setReg(11, 215);
+    r.station.unit().setReg(editor::kInputFirst + 1, quint16(qint16(-50)));
+    r.station.unit().setCoil(2, true);
+    r.station.unit().setCoil(13, true);
+    r.station.unit().setCoil(editor::kInputCoilFirst + 3, true);
+
+    QVERIFY(r.readDevice());
+    QCOMPARE(r.requests(), QStringList{"010300060001"} + kReadOut);
+    verifyEditorMatchesUnit(r);
+    QCOMPARE(r.g.commState, 0);
+    QVERIFY(r.f->form.enabled());
+    QVERIFY(r.f->read_out_parameter->enabled());
+    QVERIFY(r.f->cmd_read_device->enabled());
+    QVERIFY(!r.f->set_parameter->enabled());
+    QVERIFY(!r.f->lbl_desc(16).visible());
+    QVERIFY(r.tp.ui.messages().isEmpty());
+}
+
+void TestTransfers::applyConfiguration_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::newRow("RTU") << Mode::Rtu;
+    QTest::newRow("ASCII") << Mode::Ascii;
+}
+
+void TestTransfers::applyConfiguration() {
+    QFETCH(Mode, mode);
+    Rig r(mode, "19200");
+    QVERIFY(r.readDevice());
+    const quint16 reg0 = r.station.unit().reg(0);
+    const quint16 reg1 = r.station.unit().reg(1);
+    const double setpoint = r.unitValue(11) + 1.5;
+    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.g.decimalSeparator));
+    r.f->chk_cfg(3).setValue(r.f->chk_cfg(3).value() == 1 ? 0 : 1);
+    const bool coil3 = r.f->chk_cfg(3).value() == 1;
+    QCOMPARE(r.f->txt_data_cfg(11).foreColor(), forms::ColorChanged);
+    QVERIFY(r.f->set_parameter->enabled());
+
+    QVERIFY(r.apply(6 + kReadOut.size()));
+    const QStringList sent = r.requests();
+    QCOMPARE(sent.mid(0, 4).replaceInStrings(QRegularExpression("^(.{14}).*$"), "\\1"),
+             (QStringList{"01100002000A14", "0110000C000A14", "01100016000A14", "0110002000060C"}));
+    QVERIFY(sent[4].startsWith("010F0000000801"));
+    QVERIFY(sent[5].startsWith("010F0008000601"));
+    QCOMPARE(sent.mid(6), kReadOut);
+    QCOMPARE(r.unitValue(11), setpoint);
+    QCOMPARE(r.station.unit().coil(3), coil3);
+    QCOMPARE(r.station.unit().reg(0), reg0);
+    QCOMPARE(r.station.unit().reg(1), reg1);
+    verifyEditorMatchesUnit(r);
+    QVERIFY(!r.f->set_parameter->enabled());
+    QVERIFY(r.tp.ui.messages().isEmpty());
+}
+
+void TestTransfers::applyInputs() {
+    Rig r(Mode::Rtu, "9600");
+    QVERIFY(r.readDevice());
+    const double value = r.unitInput(0) + 2.5;
+    r.f->txt_data_in(0).setText(editor::formatNumber(value, r.g.decimalSeparator));
+    r.f->chk_inp_bit(2).setValue(r.f->chk_inp_bit(2).value() == 1 ? 0 : 1);
+    const bool coil = r.f->chk_inp_bit(2).value() == 1;
+
+    QVERIFY(r.apply(2 + kReadOut.size()));
+    const QStringList sent = r.requests();
+    QVERIFY(sent[0].startsWith("01100200000810"));
+    QVERIFY(sent[1].startsWith("010F0100000501"));
+    QCOMPARE(sent.mid(2), kReadOut);
+    QCOMPARE(r.unitInput(0), value);
+    QCOMPARE(r.station.unit().coil(editor::kInputCoilFirst + 2), coil);
+    verifyEditorMatchesUnit(r);
+}
+
+void TestTransfers::identicalParametersConfirmed() {
+    Rig r(Mode::Rtu, "9600");
+    QVERIFY(r.readDevice());
+    r.f->set_parameter->setEnabled(true); // nothing marked: the dialog asks first
+    r.tp.ui.queueModal([&](forms::Form&) { r.p.dlg_download().OKButton.userClick(); });
+    QVERIFY(r.apply(2 + kReadOut.size()));
+    QCOMPARE(int(r.tp.ui.modalForms().size()), 1);
+    const QStringList sent = r.requests();
+    QVERIFY(sent[0].startsWith("01100200000810"));
+    QVERIFY(sent[1].startsWith("010F0100000501"));
+    QCOMPARE(sent.mid(2), kReadOut);
+    verifyEditorMatchesUnit(r);
+}
+
+void TestTransfers::failureTiming_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<QList<qint64>>("sendTimes");
+    QTest::addColumn<qint64>("noticeAt");
+    QTest::newRow("RTU") << Mode::Rtu << QList<qint64>{0, 1000} << qint64(1500);
+    QTest::newRow("ASCII") << Mode::Ascii << QList<qint64>{0, 1000} << qint64(2000);
+}
+
+void TestTransfers::failureTiming() {
+    QFETCH(Mode, mode);
+    QFETCH(QList<qint64>, sendTimes);
+    QFETCH(qint64, noticeAt);
+    Rig r(mode, "9600");
+    r.station.faults().setNoReply(sim::FaultPlan::Always);
+    const qint64 t0 = r.tp.clock.nowMs();
+    r.f->cmd_read_device->userClick();
+    r.tp.clock.advanceTo(t0 + noticeAt - 1);
+    QVERIFY(!r.f->lbl_desc(16).visible());
+    r.tp.clock.advanceTo(t0 + noticeAt);
+    QVERIFY(r.f->lbl_desc(16).visible());
+    QList<qint64> times;
+    for (const auto& s : r.port.sent())
+        times << s.timeMs - t0;
+    QCOMPARE(times.mid(0, 2), sendTimes);
+    QVERIFY(times.size() <= 3);
+    QVERIFY(!r.f->chk_read_out->enabled());
+    QVERIFY(!r.f->set_parameter->enabled());
+    QCOMPARE(r.g.commState, 1);
+    QVERIFY(r.g.linkReady);
+    // Nothing more goes out.
+    const auto count = r.port.sent().size();
+    r.tp.clock.advance(5000);
+    QCOMPARE(r.port.sent().size(), count);
+}
+
+void TestTransfers::pacing_data() {
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<int>("responseTime");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("9600, 10 ms") << "9600" << 10 << 207;
+    QTest::newRow("9600, 0 ms") << "9600" << 0 << 57;
+    QTest::newRow("19200, 100 ms") << "19200" << 100 << 1529;
+    QTest::newRow("57600, 0 ms") << "57600" << 0 << 10;
+    QTest::newRow("9600, 500 ms") << "9600" << 500 << 7557;
+}
+
+void TestTransfers::pacing() {
+    QFETCH(QString, baud);
+    QFETCH(int, responseTime);
+    QFETCH(int, interval);
+    Rig r(Mode::Rtu, baud, quint16(responseTime));
+    r.f->cmd_read_device->userClick();
+    QVERIFY(r.tp.clock.advanceUntil([&] { return r.g.commState == 1; }, 5000 + responseTime));
+    QCOMPARE(r.f->Timer6.interval(), interval);
+    QCOMPARE(r.f->Timer1.interval(), interval);
+    QCOMPARE(int(r.g.minResponseTime), responseTime);
+    QVERIFY(r.f->Timer6.enabled());
+    QVERIFY(r.p.frmStateLoaded());
+    // The first block goes out at the first pacing tick.
+    const qint64 replyAt = r.tp.clock.nowMs();
+    QVERIFY(r.tp.clock.advanceUntil([&] { return r.port.sent().size() == 2; }, interval + 1));
+    QVERIFY(r.port.sent().last().timeMs - replyAt <= interval);
+}
+
+void TestTransfers::faultInReadOut_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("step");
+    const QList<Fault> all = faults();
+    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+        for (int fi = 0; fi < all.size(); ++fi)
+            for (int step = 0; step <= kReadOut.size(); ++step)
+                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+}
+
+// The fault hits the reply to the step's request only. A reply dropped by the program makes the
+// step go out again; whatever the fault, what ends in the editor is the unit's, and the next
+// read-out runs clean.
+void TestTransfers::faultInReadOut() {
+    QFETCH(Mode, mode);
+    QFETCH(int, fault);
+    QFETCH(int, step);
+    const Fault fx = faults()[fault]; // a copy: the list is a temporary
+    Rig r(mode, "9600");
+    QVERIFY(r.readDevice());
+    r.port.clearSent();
+    r.f->cmd_read_device->userClick();
+    QVERIFY(r.tp.clock.advanceUntil([&] { return r.port.sent().size() >= step + 1; }, 20000));
+    fx.arm(r.station.faults());
+    QVERIFY(r.runToEnd(1 + kReadOut.size() + (fx.repeats ? 1 : 0)));
+    QStringList expected = QStringList{"010300060001"} + kReadOut;
+    if (fx.repeats)
+        expected.insert(step, expected[step]);
+    QCOMPARE(r.requests(), expected);
+    verifyEditorMatchesUnit(r);
+    QVERIFY(r.tp.ui.messages().isEmpty());
+
+    QVERIFY(r.readDevice());
+    QCOMPARE(r.requests(), QStringList{"010300060001"} + kReadOut);
+    verifyEditorMatchesUnit(r);
+}
+
+void TestTransfers::faultInWriteBack_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("step");
+    const QList<Fault> all = faults();
+    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+        for (int fi = 0; fi < all.size(); ++fi)
+            for (int step = 0; step < 6; ++step)
+                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+}
+
+// A write is taken as done only on the unit's own acknowledgement: a dropped one makes the block
+// go out again, and the unit ends up holding the edited values.
+void TestTransfers::faultInWriteBack() {
+    QFETCH(Mode, mode);
+    QFETCH(int, fault);
+    QFETCH(int, step);
+    const Fault fx = faults()[fault]; // a copy: the list is a temporary
+    Rig r(mode, "9600");
+    QVERIFY(r.readDevice());
+    const double offset = r.unitValue(7) + 0.5;
+    r.f->txt_data_cfg(7).setText(editor::formatNumber(offset, r.g.decimalSeparator));
+    r.f->chk_cfg(10).setValue(r.f->chk_cfg(10).value() == 1 ? 0 : 1);
+    const bool coil = r.f->chk_cfg(10).value() == 1;
+
+    r.port.clearSent();
+    r.f->set_parameter->userClick();
+    QVERIFY(r.tp.clock.advanceUntil([&] { return r.port.sent().size() >= step + 1; }, 20000));
+    fx.arm(r.station.faults());
+    const int writes = 6 + (fx.repeats ? 1 : 0);
+    QVERIFY(r.runToEnd(writes + kReadOut.size()));
+    const QStringList sent = r.requests();
+    QCOMPARE(sent.size(), writes + kReadOut.size());
+    if (fx.repeats)
+        QCOMPARE(sent[step + 1], sent[step]);
+    QCOMPARE(sent.mid(writes), kReadOut);
+    QCOMPARE(r.unitValue(7), offset);
+    QCOMPARE(r.station.unit().coil(10), coil);
+    verifyEditorMatchesUnit(r);
+    QVERIFY(r.tp.ui.messages().isEmpty());
+}
+
+// A value no register can take never goes out: the write ends like an unanswered request, the
+// user is told which field holds it, and its change mark stays.
+void TestTransfers::unsendableValueEndsTheWrite() {
+    Rig r(Mode::Rtu, "9600");
+    QVERIFY(r.readDevice());
+    r.f->txt_data_cfg(7).setText(editor::formatNumber(r.unitValue(7) + 1, r.g.decimalSeparator));
+    const quint16 before = r.station.unit().reg(7);
+    // Past the field's own checks, as a parameter file could put it there.
+    r.f->txt_data_cfg(20).setText(QStringLiteral("70000"));
+    r.port.clearSent();
+    r.f->set_parameter->userClick();
+    r.tp.clock.advance(10000);
+    const QStringList sent = r.requests();
+    QVERIFY(!sent.isEmpty());
+    QVERIFY(sent.first().startsWith("01100002000A14"));
+    for (const QString& s : sent)
+        QVERIFY2(!s.startsWith("0110000C"), qPrintable(s));
+    QCOMPARE(int(r.tp.ui.messages().size()), 1);
+    QString name = r.f->lbl_cfg(20).caption();
+    name.remove(QLatin1Char(':'));
+    QVERIFY(r.tp.ui.messages().first().text.contains(name.trimmed()));
+    QVERIFY(r.tp.ui.messages().first().text.contains("70000"));
+    QVERIFY(r.f->lbl_desc(16).visible());
+    // The first block went out and was acknowledged, but the range was not finished: the marks
+    // stand for the next Apply.
+    QVERIFY(r.station.unit().reg(7) != before);
+    QCOMPARE(r.f->txt_data_cfg(7).foreColor(), forms::ColorChanged);
+    QCOMPARE(r.f->txt_data_cfg(20).foreColor(), forms::ColorChanged);
+    QVERIFY(r.idle());
+}
+
+QTEST_GUILESS_MAIN(TestTransfers)
+#include "tst_transfers.moc"
