@@ -8,8 +8,8 @@
 #include "link/checksum.h"
 #include "link/qt_serial_port.h"
 #include "link/wandeln.h"
-#include "support/pty_pair.h"
 #include "support/scripted_ui.h"
+#include "support/serial_rig.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,32 +26,20 @@ private slots:
 
 void TestE2eSerialPort::sendReachesUnitAndReplyReadsBack_data() {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<int>("modePosition");
-    QTest::newRow("RTU") << "rtu" << 1;
-    QTest::newRow("ASCII") << "ascii" << 0;
+    QTest::newRow("RTU") << "rtu";
+    QTest::newRow("ASCII") << "ascii";
 }
 
 void TestE2eSerialPort::sendReachesUnitAndReplyReadsBack() {
     QFETCH(QString, mode);
-    QFETCH(int, modePosition);
-    testing::PtyPair pty;
-    if (!pty.start())
-        QSKIP(qPrintable(pty.error()));
-    // Parity stays off: pseudo-terminals may refuse it, and both ends agree anyway.
-    QVERIFY2(pty.startSim({"--mode", mode, "--address", "1", "--baud", "9600", "--parity", "N"}),
-             qPrintable(pty.error()));
-
-    QTemporaryDir dir;
-    forms::QtClock clock;
-    link::QtSerialCommPort port(link::PortMap::build({}, pty.masterEnd(), {}));
-    testing::ScriptedUi ui;
-    app::Program program(clock, port, ui, {dir.filePath("m.ini"), dir.filePath("u.ini")});
-    app::Main(program);
-    editor::frm_config& w = program.frm_config();
-    w.Combo_Port(2).setListIndex(0); // None
-    w.Combo_Port(5).setListIndex(modePosition);
-    w.Combo_Port(6).setListIndex(1); // open
-    QVERIFY2(port.portOpen(), qPrintable(ui.messageTexts().join('\n')));
+    testing::SerialRig rig;
+    if (!rig.start(mode))
+        QSKIP(qPrintable(rig.error()));
+    QVERIFY2(rig.open(), qPrintable(rig.ui.messageTexts().join('\n')));
+    app::Program& program = *rig.program;
+    editor::frm_config& w = rig.window();
+    link::QtSerialCommPort& port = *rig.port;
+    testing::ScriptedUi& ui = rig.ui;
     // The test reads the reply itself: no polling, no decoding.
     w.Timer4.setEnabled(false);
 

@@ -5,13 +5,7 @@
 #include "app/program.h"
 #include "editor/frm_config.h"
 #include "editor/numbers.h"
-#include "forms/clock.h"
-#include "link/port_map.h"
-#include "link/qt_serial_port.h"
-#include "support/pty_pair.h"
-#include "support/scripted_ui.h"
-
-#include <QTemporaryDir>
+#include "support/serial_rig.h"
 #include <QTest>
 
 using namespace qtx52;
@@ -25,33 +19,21 @@ private slots:
 
 void TestE2eTransfers::readOutAndWriteBack_data() {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<int>("modePosition");
-    QTest::newRow("RTU") << "rtu" << 1;
-    QTest::newRow("ASCII") << "ascii" << 0;
+    QTest::newRow("RTU") << "rtu";
+    QTest::newRow("ASCII") << "ascii";
 }
 
 void TestE2eTransfers::readOutAndWriteBack() {
     QFETCH(QString, mode);
-    QFETCH(int, modePosition);
-    testing::PtyPair pty;
-    if (!pty.start())
-        QSKIP(qPrintable(pty.error()));
-    // Parity stays off: pseudo-terminals may refuse it, and both ends agree anyway.
-    QVERIFY2(pty.startSim({"--mode", mode, "--address", "1", "--baud", "9600", "--parity", "N"}),
-             qPrintable(pty.error()));
-
-    QTemporaryDir dir;
-    forms::QtClock clock;
-    link::QtSerialCommPort port(link::PortMap::build({}, pty.masterEnd(), {}));
-    testing::ScriptedUi ui;
-    app::Program program(clock, port, ui, {dir.filePath("m.ini"), dir.filePath("u.ini")});
-    app::Main(program);
-    editor::frm_config& w = program.frm_config();
+    testing::SerialRig rig;
+    if (!rig.start(mode))
+        QSKIP(qPrintable(rig.error()));
+    QVERIFY2(rig.open(), qPrintable(rig.ui.messageTexts().join('\n')));
+    app::Program& program = *rig.program;
+    editor::frm_config& w = rig.window();
+    testing::ScriptedUi& ui = rig.ui;
+    testing::PtyPair& pty = rig.pty;
     const app::Global& g = program.g;
-    w.Combo_Port(2).setListIndex(0); // None
-    w.Combo_Port(5).setListIndex(modePosition);
-    w.Combo_Port(6).setListIndex(1); // open
-    QVERIFY2(port.portOpen(), qPrintable(ui.messageTexts().join('\n')));
     const auto idle = [&] { return g.commState == 0 && !program.frmStateLoaded(); };
 
     w.cmd_read_device->userClick();

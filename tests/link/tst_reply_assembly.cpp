@@ -77,8 +77,6 @@ class TestReplyAssembly : public QObject {
 private slots:
     void splitAtEveryOffset_data();
     void splitAtEveryOffset();
-    void oneByteAtATime_data();
-    void oneByteAtATime();
     void discardRules_data();
     void discardRules();
     void discardedReplyLeavesFailureTimingRunning_data();
@@ -119,27 +117,6 @@ void TestReplyAssembly::splitAtEveryOffset() {
         QCOMPARE(rig.g.replyHex, replyText(mode, reply));
         QVERIFY(!rig.f.Timer5.enabled());
     }
-}
-
-void TestReplyAssembly::oneByteAtATime_data() {
-    splitAtEveryOffset_data();
-}
-
-void TestReplyAssembly::oneByteAtATime() {
-    QFETCH(Mode, mode);
-    QFETCH(QString, request);
-    QFETCH(QString, reply);
-    const QByteArray bytes = frame(mode, reply);
-    Rig rig(mode);
-    rig.request(request);
-    int completedAt = -1;
-    for (int i = 0; i < bytes.size(); ++i) {
-        rig.feed(bytes.mid(i, 1));
-        if (rig.taken() && completedAt < 0)
-            completedAt = i;
-    }
-    QCOMPARE(completedAt, int(bytes.size()) - 1);
-    QCOMPARE(rig.g.replyHex, replyText(mode, reply));
 }
 
 void TestReplyAssembly::discardRules_data() {

@@ -155,19 +155,18 @@ class TestTransfers : public QObject {
 private slots:
     void readOut_data();
     void readOut();
+    void readAgain_data();
+    void readAgain();
     void applyConfiguration_data();
     void applyConfiguration();
+    void applyInputs_data();
     void applyInputs();
-    void identicalParametersConfirmed();
     void failureTiming_data();
     void failureTiming();
-    void pacing_data();
-    void pacing();
     void faultInReadOut_data();
     void faultInReadOut();
     void faultInWriteBack_data();
     void faultInWriteBack();
-    void unsendableValueEndsTheWrite();
 };
 
 void TestTransfers::readOut_data() {
@@ -203,15 +202,37 @@ void TestTransfers::readOut() {
     QVERIFY(r.tp.ui.messages().isEmpty());
 }
 
+void TestTransfers::readAgain_data() {
+    readOut_data();
+}
+
+// "Read again" reads the unit as it is now and drops every pending edit.
+void TestTransfers::readAgain() {
+    QFETCH(Mode, mode);
+    QFETCH(QString, baud);
+    Rig r(mode, baud);
+    QVERIFY(r.readDevice());
+    r.f->txt_data_cfg(9).setText(QStringLiteral("3"));
+    r.f->chk_inp_bit(0).setValue(r.f->chk_inp_bit(0).value() == 1 ? 0 : 1);
+    r.station.unit().setReg(16, 25);
+    r.station.unit().setCoil(5, !r.station.unit().coil(5));
+    r.port.clearSent();
+    r.f->read_out_parameter->userClick();
+    QVERIFY(r.runToEnd(kReadOut.size()));
+    QCOMPARE(r.requests(), kReadOut);
+    verifyEditorMatchesUnit(r);
+    QVERIFY(!r.f->set_parameter->enabled());
+    QVERIFY(r.tp.ui.messages().isEmpty());
+}
+
 void TestTransfers::applyConfiguration_data() {
-    QTest::addColumn<Mode>("mode");
-    QTest::newRow("RTU") << Mode::Rtu;
-    QTest::newRow("ASCII") << Mode::Ascii;
+    readOut_data();
 }
 
 void TestTransfers::applyConfiguration() {
     QFETCH(Mode, mode);
-    Rig r(mode, "19200");
+    QFETCH(QString, baud);
+    Rig r(mode, baud);
     QVERIFY(r.readDevice());
     const quint16 reg0 = r.station.unit().reg(0);
     const quint16 reg1 = r.station.unit().reg(1);
@@ -238,15 +259,38 @@ void TestTransfers::applyConfiguration() {
     QVERIFY(r.tp.ui.messages().isEmpty());
 }
 
-void TestTransfers::applyInputs() {
-    Rig r(Mode::Rtu, "9600");
-    QVERIFY(r.readDevice());
-    const double value = r.unitInput(0) + 2.5;
-    r.f->txt_data_in(0).setText(editor::formatNumber(value, r.g.decimalSeparator));
-    r.f->chk_inp_bit(2).setValue(r.f->chk_inp_bit(2).value() == 1 ? 0 : 1);
-    const bool coil = r.f->chk_inp_bit(2).value() == 1;
+void TestTransfers::applyInputs_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<bool>("edited"); // false: nothing marked, the dialog is confirmed
+    for (const QString& b : kBauds)
+        for (bool edited : {true, false})
+            for (const auto& [mode, name] :
+                 {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+                QTest::addRow("%s %s %s", name, qPrintable(b), edited ? "edited" : "identical")
+                    << mode << b << edited;
+}
 
+// The input group goes out (registers 512..519, then coils 256..260) and is read back.
+void TestTransfers::applyInputs() {
+    QFETCH(Mode, mode);
+    QFETCH(QString, baud);
+    QFETCH(bool, edited);
+    Rig r(mode, baud);
+    QVERIFY(r.readDevice());
+    double value = r.unitInput(0);
+    bool coil = r.station.unit().coil(editor::kInputCoilFirst + 2);
+    if (edited) {
+        value += 2.5;
+        coil = !coil;
+        r.f->txt_data_in(0).setText(editor::formatNumber(value, r.g.decimalSeparator));
+        r.f->chk_inp_bit(2).setValue(coil ? 1 : 0);
+    } else {
+        r.f->set_parameter->setEnabled(true); // nothing marked: the dialog asks first
+        r.tp.ui.queueModal([&](forms::Form&) { r.p.dlg_download().OKButton.userClick(); });
+    }
     QVERIFY(r.apply(2 + kReadOut.size()));
+    QCOMPARE(int(r.tp.ui.modalForms().size()), edited ? 0 : 1);
     const QStringList sent = r.requests();
     QVERIFY(sent[0].startsWith("01100200000810"));
     QVERIFY(sent[1].startsWith("010F0100000501"));
@@ -254,20 +298,7 @@ void TestTransfers::applyInputs() {
     QCOMPARE(r.unitInput(0), value);
     QCOMPARE(r.station.unit().coil(editor::kInputCoilFirst + 2), coil);
     verifyEditorMatchesUnit(r);
-}
-
-void TestTransfers::identicalParametersConfirmed() {
-    Rig r(Mode::Rtu, "9600");
-    QVERIFY(r.readDevice());
-    r.f->set_parameter->setEnabled(true); // nothing marked: the dialog asks first
-    r.tp.ui.queueModal([&](forms::Form&) { r.p.dlg_download().OKButton.userClick(); });
-    QVERIFY(r.apply(2 + kReadOut.size()));
-    QCOMPARE(int(r.tp.ui.modalForms().size()), 1);
-    const QStringList sent = r.requests();
-    QVERIFY(sent[0].startsWith("01100200000810"));
-    QVERIFY(sent[1].startsWith("010F0100000501"));
-    QCOMPARE(sent.mid(2), kReadOut);
-    verifyEditorMatchesUnit(r);
+    QVERIFY(r.tp.ui.messages().isEmpty());
 }
 
 void TestTransfers::failureTiming_data() {
@@ -303,35 +334,6 @@ void TestTransfers::failureTiming() {
     const auto count = r.port.sent().size();
     r.tp.clock.advance(5000);
     QCOMPARE(r.port.sent().size(), count);
-}
-
-void TestTransfers::pacing_data() {
-    QTest::addColumn<QString>("baud");
-    QTest::addColumn<int>("responseTime");
-    QTest::addColumn<int>("interval");
-    QTest::newRow("9600, 10 ms") << "9600" << 10 << 207;
-    QTest::newRow("9600, 0 ms") << "9600" << 0 << 57;
-    QTest::newRow("19200, 100 ms") << "19200" << 100 << 1529;
-    QTest::newRow("57600, 0 ms") << "57600" << 0 << 10;
-    QTest::newRow("9600, 500 ms") << "9600" << 500 << 7557;
-}
-
-void TestTransfers::pacing() {
-    QFETCH(QString, baud);
-    QFETCH(int, responseTime);
-    QFETCH(int, interval);
-    Rig r(Mode::Rtu, baud, quint16(responseTime));
-    r.f->cmd_read_device->userClick();
-    QVERIFY(r.tp.clock.advanceUntil([&] { return r.g.commState == 1; }, 5000 + responseTime));
-    QCOMPARE(r.f->Timer6.interval(), interval);
-    QCOMPARE(r.f->Timer1.interval(), interval);
-    QCOMPARE(int(r.g.minResponseTime), responseTime);
-    QVERIFY(r.f->Timer6.enabled());
-    QVERIFY(r.p.frmStateLoaded());
-    // The first block goes out at the first pacing tick.
-    const qint64 replyAt = r.tp.clock.nowMs();
-    QVERIFY(r.tp.clock.advanceUntil([&] { return r.port.sent().size() == 2; }, interval + 1));
-    QVERIFY(r.port.sent().last().timeMs - replyAt <= interval);
 }
 
 void TestTransfers::faultInReadOut_data() {
@@ -412,37 +414,6 @@ void TestTransfers::faultInWriteBack() {
     QCOMPARE(r.station.unit().coil(10), coil);
     verifyEditorMatchesUnit(r);
     QVERIFY(r.tp.ui.messages().isEmpty());
-}
-
-// A value no register can take never goes out: the write ends like an unanswered request, the
-// user is told which field holds it, and its change mark stays.
-void TestTransfers::unsendableValueEndsTheWrite() {
-    Rig r(Mode::Rtu, "9600");
-    QVERIFY(r.readDevice());
-    r.f->txt_data_cfg(7).setText(editor::formatNumber(r.unitValue(7) + 1, r.g.decimalSeparator));
-    const quint16 before = r.station.unit().reg(7);
-    // Past the field's own checks, as a parameter file could put it there.
-    r.f->txt_data_cfg(20).setText(QStringLiteral("70000"));
-    r.port.clearSent();
-    r.f->set_parameter->userClick();
-    r.tp.clock.advance(10000);
-    const QStringList sent = r.requests();
-    QVERIFY(!sent.isEmpty());
-    QVERIFY(sent.first().startsWith("01100002000A14"));
-    for (const QString& s : sent)
-        QVERIFY2(!s.startsWith("0110000C"), qPrintable(s));
-    QCOMPARE(int(r.tp.ui.messages().size()), 1);
-    QString name = r.f->lbl_cfg(20).caption();
-    name.remove(QLatin1Char(':'));
-    QVERIFY(r.tp.ui.messages().first().text.contains(name.trimmed()));
-    QVERIFY(r.tp.ui.messages().first().text.contains("70000"));
-    QVERIFY(r.f->lbl_desc(16).visible());
-    // The first block went out and was acknowledged, but the range was not finished: the marks
-    // stand for the next Apply.
-    QVERIFY(r.station.unit().reg(7) != before);
-    QCOMPARE(r.f->txt_data_cfg(7).foreColor(), forms::ColorChanged);
-    QCOMPARE(r.f->txt_data_cfg(20).foreColor(), forms::ColorChanged);
-    QVERIFY(r.idle());
 }
 
 QTEST_GUILESS_MAIN(TestTransfers)

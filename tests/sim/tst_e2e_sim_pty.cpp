@@ -1,78 +1,18 @@
 // The qtx52-sim executable on one end of a pseudo-terminal pair, a serial port on the other: the
 // requests travel through the kernel in real time, so waits are bounded, not exact.
 
+#include "support/pty_pair.h"
+
 #include <QDeadlineTimer>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSerialPort>
-#include <QStandardPaths>
 #include <QTest>
-
-#include <memory>
-
-namespace {
-
-// Reads a process's stderr until `pattern` matches somewhere in it or the time is up.
-QRegularExpressionMatch awaitStderr(QProcess& process, QByteArray& seen,
-                                    const QRegularExpression& pattern, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    process.setReadChannel(QProcess::StandardError);
-    for (;;) {
-        seen += process.readAllStandardError();
-        const QRegularExpressionMatch m = pattern.match(QString::fromLocal8Bit(seen));
-        if (m.hasMatch() || deadline.hasExpired() || process.state() == QProcess::NotRunning)
-            return m;
-        process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
-    }
-}
-
-void stop(QProcess* process) {
-    if (process && process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(3000);
-    }
-}
-
-} // namespace
 
 class TstE2eSimPty : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void answersOverPty_data();
     void answersOverPty();
-
-private:
-    std::unique_ptr<QProcess> socat_;
-    std::unique_ptr<QProcess> sim_;
-    QString unitEnd_;
-    QString masterEnd_;
 };
-
-void TstE2eSimPty::init() {
-    const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
-    if (socat.isEmpty())
-        QSKIP("socat is not installed");
-    if (qEnvironmentVariableIsEmpty("QTX52_SIM"))
-        QSKIP("QTX52_SIM does not name the qtx52-sim executable");
-    socat_ = std::make_unique<QProcess>();
-    socat_->start(socat, {"-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0"});
-    QVERIFY(socat_->waitForStarted(5000));
-    QByteArray seen;
-    const QRegularExpression twoPtys(QStringLiteral("PTY is (\\S+).*\\n.*PTY is (\\S+)"));
-    const QRegularExpressionMatch m = awaitStderr(*socat_, seen, twoPtys, 5000);
-    QVERIFY2(m.hasMatch(), seen.constData());
-    unitEnd_ = m.captured(1);
-    masterEnd_ = m.captured(2);
-}
-
-void TstE2eSimPty::cleanup() {
-    stop(sim_.get());
-    stop(socat_.get());
-    sim_.reset();
-    socat_.reset();
-}
 
 void TstE2eSimPty::answersOverPty_data() {
     QTest::addColumn<QString>("mode");
@@ -95,17 +35,15 @@ void TstE2eSimPty::answersOverPty() {
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, reply);
 
-    sim_ = std::make_unique<QProcess>();
-    sim_->start(qEnvironmentVariable("QTX52_SIM"),
-                {"--device", unitEnd_, "--mode", mode, "--address", QString::number(address),
-                 "--baud", "9600", "--parity", "E"});
-    QVERIFY(sim_->waitForStarted(5000));
-    QByteArray log;
-    QVERIFY2(awaitStderr(*sim_, log, QRegularExpression("station \\d+"), 5000).hasMatch(),
-             log.constData());
+    qtx52::testing::PtyPair pty;
+    if (!pty.start())
+        QSKIP(qPrintable(pty.error()));
+    QVERIFY2(pty.startSim({"--mode", mode, "--address", QString::number(address), "--baud", "9600",
+                           "--parity", "E"}),
+             qPrintable(pty.error()));
 
     QSerialPort master;
-    master.setPortName(masterEnd_);
+    master.setPortName(pty.masterEnd());
     QVERIFY2(master.open(QIODevice::ReadWrite), qPrintable(master.errorString()));
     master.setBaudRate(9600);
     master.write(request);
@@ -118,11 +56,12 @@ void TstE2eSimPty::answersOverPty() {
     }
     QCOMPARE(got.toHex(' '), reply.toHex(' '));
 
-    sim_->terminate();
-    QVERIFY(sim_->waitForFinished(5000));
-    QCOMPARE(sim_->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(sim_->exitCode(), 0);
-    log += sim_->readAllStandardError();
+    QProcess* sim = pty.sim();
+    sim->terminate();
+    QVERIFY(sim->waitForFinished(5000));
+    QCOMPARE(sim->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim->exitCode(), 0);
+    const QByteArray log = pty.simLog() + sim->readAllStandardError();
     QVERIFY2(log.contains("rx ") && log.contains("tx "), log.constData());
 }
 
