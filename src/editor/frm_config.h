@@ -179,6 +179,9 @@ public:
     void Timer1_Timer();
 
     // link/sequencer.cpp
+    // Back to reading from register 0 with the link free: after a failure, when the port
+    // closes, and at the start of a read-out.
+    void resetTransaction();
     void Timer3_Timer();
     void Timer4_Timer();
     void Timer5_Timer();

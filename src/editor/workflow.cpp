@@ -42,12 +42,7 @@ void frm_config::read_out_parameter_Click() {
 }
 
 void frm_config::func_read_out_parameter() {
-    alreadyRead = 0;
-    countReadRegister = 0;
-    g.monitorBlock = 0;
-    g.commState = 1;
-    g.linkReady = true;
-    g.startAddress = 0;
+    resetTransaction();
     Timer6.setEnabled(true); // its interval stays as the last read device set it
     ShowMsgWindow();
     cmd_read_device->setEnabled(true);

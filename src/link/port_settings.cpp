@@ -75,12 +75,7 @@ void frm_config::Combo_Port_Click(int /*index*/) {
     for (int s : {kPortSelector, kBaudSelector, kParitySelector, kModeSelector})
         Combo_Port(s).setEnabled(!g.portOpen);
     if (!g.portOpen) {
-        alreadyRead = 0;
-        countReadRegister = 0;
-        g.monitorBlock = 0;
-        g.commState = 1;
-        g.linkReady = true;
-        g.startAddress = 0;
+        resetTransaction();
         Timer1.setEnabled(false);
         Timer3.setEnabled(false);
         Timer5.setEnabled(false);

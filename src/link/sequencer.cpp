@@ -17,6 +17,15 @@ void frm_config::connectSequencer() {
     connect(&Timer6, &forms::Timer::tick, this, [this] { Timer6_Timer(); });
 }
 
+void frm_config::resetTransaction() {
+    alreadyRead = 0;
+    countReadRegister = 0;
+    g.monitorBlock = 0;
+    g.commState = 1;
+    g.linkReady = true;
+    g.startAddress = 0;
+}
+
 void frm_config::Timer6_Timer() {
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
@@ -49,12 +58,7 @@ void frm_config::Timer3_Timer() {
     lbl_desc(16).setVisible(true);
     chk_read_out->setEnabled(false);
     set_parameter->setEnabled(false);
-    alreadyRead = 0;
-    countReadRegister = 0;
-    g.monitorBlock = 0;
-    g.commState = 1;
-    g.linkReady = true;
-    g.startAddress = 0;
+    resetTransaction();
 }
 
 } // namespace qtx52::editor
