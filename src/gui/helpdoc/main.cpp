@@ -88,8 +88,8 @@ QString rangeLine(const Range& r) {
         .arg(r.first + r.count - 1);
 }
 
-QString registerTable(Lang lang, const Range& range,
-                      const std::vector<editor::RegisterInfo>& registers) {
+// The heading of a range's table and its column titles; the last column differs.
+QString tableStart(Lang lang, const Range& range, const QString& lastColumn) {
     QString html = QStringLiteral("<h2>%1 (%2 … %3)</h2>")
                        .arg(esc(range.title))
                        .arg(range.first)
@@ -98,7 +98,13 @@ QString registerTable(Lang lang, const Range& range,
                            "width=\"100%\"><tr>");
     html += head(tr2(lang, "Adresse", "Address")) + head(tr2(lang, "Bezeichnung", "Caption")) +
             head(tr2(lang, "Kodierung", "Encoding")) + head(tr2(lang, "Einheit", "Unit")) +
-            head(tr2(lang, "Liste/Grenzen", "List/limits")) + "</tr>";
+            head(lastColumn) + "</tr>";
+    return html;
+}
+
+QString registerTable(Lang lang, const Range& range,
+                      const std::vector<editor::RegisterInfo>& registers) {
+    QString html = tableStart(lang, range, tr2(lang, "Liste/Grenzen", "List/limits"));
     for (const editor::RegisterInfo& r : registers) {
         html += "<tr>" + cell(QString::number(r.address)) +
                 cell(lang == Lang::English ? r.labelEn : r.labelDe) +
@@ -109,15 +115,7 @@ QString registerTable(Lang lang, const Range& range,
 }
 
 QString coilTable(Lang lang, const Range& range, const std::vector<editor::CoilInfo>& coils) {
-    QString html = QStringLiteral("<h2>%1 (%2 … %3)</h2>")
-                       .arg(esc(range.title))
-                       .arg(range.first)
-                       .arg(range.first + range.count - 1);
-    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
-                           "width=\"100%\"><tr>");
-    html += head(tr2(lang, "Adresse", "Address")) + head(tr2(lang, "Bezeichnung", "Caption")) +
-            head(tr2(lang, "Kodierung", "Encoding")) + head(tr2(lang, "Einheit", "Unit")) +
-            head(tr2(lang, "Zustände", "States")) + "</tr>";
+    QString html = tableStart(lang, range, tr2(lang, "Zustände", "States"));
     for (const editor::CoilInfo& c : coils) {
         const QStringList& states = lang == Lang::English ? c.statesEn : c.statesDe;
         html += "<tr>" + cell(QString::number(c.address)) +
