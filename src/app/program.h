@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/global.h"
+#include "link/link_events.h"
 #include "settings/store_paths.h"
 
 #include <QObject>
@@ -43,6 +44,8 @@ public:
     link::CommPort& port;
     UserInteraction& ui;
     settings::StorePaths stores;
+    // Everything the link does, for whoever watches the bus; the send and reply paths report here.
+    link::LinkEvents linkEvents;
 
     editor::frm_config& frm_config();
     bool frm_configLoaded() const { return frmConfig_ != nullptr; }
