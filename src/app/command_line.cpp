@@ -54,7 +54,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("No progress lines on standard error."));
     p.addOptions({help, version, readOut, write, monitor, device, port, simulate, baud, parity,
                   mode, address, quiet});
+    // Before the application object exists Qt cannot know the program's name and writes a
+    // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
+    const qsizetype usageEnd = cl.helpText.indexOf(QLatin1Char('\n'));
+    cl.helpText.replace(0, usageEnd < 0 ? cl.helpText.size() : usageEnd,
+                        QStringLiteral("Usage: qtx52-config [options]"));
 
     if (!p.parse(arguments)) {
         cl.error = p.errorText();

@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
     const app::CommandLine cl = app::parseCommandLine(arguments);
 
     if (!cl.error.isEmpty()) {
-        print(stderr, cl.error);
-        print(stderr, QStringLiteral("Try --help."));
+        print(stderr, QStringLiteral("qtx52-config: ") + cl.error);
+        print(stderr, QStringLiteral("Try 'qtx52-config --help'."));
         return 2;
     }
     switch (cl.command) {

@@ -85,6 +85,7 @@ private slots:
     void liveValuesMove_data();
     void liveValuesMove();
     void settingLiveValues();
+    void factoryUnitMatchesItsValues();
 
 private:
     forms::ManualClock clock_;
@@ -286,6 +287,15 @@ void TstRoomUnit::settingLiveValues() {
     QCOMPARE(unit.reg(sim::reg::Temperature), 300);
     QCOMPARE(unit.reg(sim::reg::EffectiveSetpoint), 190);
     QCOMPARE(unit.reg(sim::reg::Counter1), 7);
+}
+
+// Coil 6 chooses the temperature unit the display and the program caption: the unit leaves the
+// factory in Celsius, and its room temperature (about 21.5) is one in Celsius.
+void TstRoomUnit::factoryUnitMatchesItsValues() {
+    RoomUnit unit(clock_);
+    QVERIFY(unit.coil(6));
+    const int tenths = qint16(unit.reg(sim::reg::Temperature));
+    QVERIFY2(tenths >= 150 && tenths <= 300, qPrintable(QString::number(tenths)));
 }
 
 QTEST_GUILESS_MAIN(TstRoomUnit)
