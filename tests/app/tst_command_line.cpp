@@ -51,9 +51,9 @@ void TestCommandLine::parse() {
 }
 
 void TestCommandLine::linkOptions() {
-    const CommandLine cl = parseCommandLine({"qtx52-config", "--read-out", "out.txt", "--device",
-                                             "/dev/ttyUSB1", "--baud", "38400", "--parity", "o",
-                                             "--mode", "ascii", "--address", "17", "--quiet"});
+    const CommandLine cl = parseCommandLine(
+        {"qtx52-config", "--read-out", "out.txt", "--device", "/dev/ttyUSB1", "--baud", "38400",
+         "--parity", "o", "--mode", "ascii", "--address", "17", "--echo", "--quiet"});
     QVERIFY2(cl.error.isEmpty(), qPrintable(cl.error));
     QCOMPARE(cl.file, QString("out.txt"));
     QCOMPARE(cl.link.device, QString("/dev/ttyUSB1"));
@@ -61,6 +61,7 @@ void TestCommandLine::linkOptions() {
     QCOMPARE(cl.link.parity, QChar('O'));
     QCOMPARE(cl.link.mode, QString("ASCII"));
     QCOMPARE(cl.link.address, 17);
+    QVERIFY(cl.link.echo);
     QVERIFY(cl.quiet);
     const CommandLine defaults = parseCommandLine({"qtx52-config"});
     QCOMPARE(defaults.link.baud, QString("9600"));
@@ -68,6 +69,7 @@ void TestCommandLine::linkOptions() {
     QCOMPARE(defaults.link.mode, QString("RTU"));
     QCOMPARE(defaults.link.address, 1);
     QVERIFY(!defaults.link.simulate);
+    QVERIFY(!defaults.link.echo);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
