@@ -55,17 +55,17 @@ set(CPACK_PACKAGE_VENDOR "Korvatek")
 set(CPACK_PACKAGE_CONTACT "Korvatek Support <support@korvatek.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "configuration program for the QTX52-LCD-RS485-Modbus room control unit")
+# The summary above is the synopsis; CPack indents this text and marks the empty line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "configuration program for the QTX52-LCD-RS485-Modbus room control unit
- qtx52-config reads the configuration, input values and live values of a
- QTX52-LCD-RS485-Modbus room control unit over an RS485 bus (Modbus RTU or
- ASCII), edits them in a tabbed window in German or English, writes changed
- groups back and verifies them, watches the live values and saves parameter
- sets to files. Read-out, write-back and monitoring also run without a window
- from the command line.
- .
- qtx52-sim plays the room unit on a serial device, for trying the program
- without the hardware.")
+    "qtx52-config reads the configuration, input values and live values of a
+QTX52-LCD-RS485-Modbus room control unit over an RS485 bus (Modbus RTU or
+ASCII), edits them in a tabbed window in German or English, writes changed
+groups back and verifies them, watches the live values and saves parameter
+sets to files. Read-out, write-back and monitoring also run without a window
+from the command line.
+
+qtx52-sim plays the room unit on a serial device, for trying the program
+without the hardware.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.korvatek.example")
