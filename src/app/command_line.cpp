@@ -50,10 +50,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption address(QStringLiteral("address"),
                                      QStringLiteral("Station address 1..63 (default 1)."),
                                      QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption echo(QStringLiteral("echo"),
+                                  QStringLiteral("The adapter echoes what is sent: check and drop "
+                                                 "the echo of each request."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("No progress lines on standard error."));
     p.addOptions({help, version, readOut, write, monitor, device, port, simulate, baud, parity,
-                  mode, address, quiet});
+                  mode, address, echo, quiet});
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
@@ -143,6 +146,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         cl.error = QStringLiteral("--address takes a number from 1 to 63");
         return cl;
     }
+    link.echo = p.isSet(echo);
     cl.quiet = p.isSet(quiet);
     return cl;
 }

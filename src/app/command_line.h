@@ -16,6 +16,7 @@ struct LinkOptions {
     QChar parity = QLatin1Char('E');
     QString mode = QStringLiteral("RTU");
     int address = 1;
+    bool echo = false; // --echo: the adapter echoes what is sent, on every port number
 };
 
 struct CommandLine {

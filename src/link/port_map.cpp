@@ -67,12 +67,29 @@ PortMap PortMap::build(const settings::StorePaths& stores, const QString& overri
             map.devices_[n] = device;
             free.removeAll(device);
         }
+        const QString numberKey = kPortsKey + QLatin1Char('\\') + name;
+        std::optional<bool> echo = parseSwitch(store.Werte(numberKey, kEchoValue));
+        if (!echo)
+            echo = parseSwitch(settings::CRegistry(stores).MachineSetting(numberKey, kEchoValue));
+        if (echo.value_or(false))
+            map.echo_.insert(n);
     }
     // Numbers without an explicit device take the remaining devices in order.
     for (int n = 1; n <= 8 && !free.isEmpty(); ++n)
         if (!map.devices_.contains(n))
             map.devices_[n] = free.takeFirst();
     return map;
+}
+
+std::optional<bool> PortMap::parseSwitch(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    if (t == QLatin1String("1") || t == QLatin1String("yes") || t == QLatin1String("true") ||
+        t == QLatin1String("on"))
+        return true;
+    if (t == QLatin1String("0") || t == QLatin1String("no") || t == QLatin1String("false") ||
+        t == QLatin1String("off"))
+        return false;
+    return std::nullopt;
 }
 
 QString PortMap::deviceFor(int number) const {

@@ -5,8 +5,11 @@
 #include "settings/store_paths.h"
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace qtx52::link {
 
@@ -31,12 +34,21 @@ public:
     // The device for a port number, or the empty text when there is none.
     QString deviceFor(int number) const;
     bool overridden() const { return !override_.isEmpty(); }
+    // Whether the adapter behind a port number echoes what is sent: the value "Echo" under the
+    // number's own key "...\Ports\COMn" ("1", "yes", "true" or "on"; "0", "no", "false" or "off"
+    // switch it off), the user store before the machine store.
+    bool echoFor(int number) const { return echo_.contains(number); }
 
     static inline const QString kPortsKey =
         QStringLiteral("SOFTWARE\\Korvatek\\QTX52-RS485-MODBUS\\Ports");
 
+    static inline const QString kEchoValue = QStringLiteral("Echo");
+    // Reads an on/off text of a store; std::nullopt when it is neither (or empty).
+    static std::optional<bool> parseSwitch(const QString& text);
+
 private:
     QMap<int, QString> devices_;
+    QSet<int> echo_;
     QString override_;
 };
 

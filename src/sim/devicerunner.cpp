@@ -106,6 +106,8 @@ void DeviceRunner::readAvailable() {
     const QByteArray bytes = device_->readAll();
     if (bytes.isEmpty())
         return;
+    if (echo_)
+        device_->write(bytes);
     const QList<QByteArray> frames = ascii() ? asciiFramer_.feed(bytes) : rtuFramer_.feed(bytes);
     for (const QByteArray& frame : frames)
         handle(frame);

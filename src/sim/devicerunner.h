@@ -39,6 +39,9 @@ public:
     ~DeviceRunner() override;
 
     void setLogger(std::function<void(const QString&)> logger) { logger_ = std::move(logger); }
+    // Writes every byte received straight back, before any reply, as an RS485 adapter that hears
+    // its own transmission does.
+    void setEcho(bool on) { echo_ = on; }
     // Renders a frame for the log: hex bytes for RTU, the text without CR LF for ASCII.
     static QString describe(const QByteArray& frame, bool ascii);
 
@@ -65,6 +68,7 @@ private:
     std::unique_ptr<forms::ClockTimer> sendTimer_;
     QList<Piece> queue_;
     std::function<void(const QString&)> logger_;
+    bool echo_ = false;
 };
 
 } // namespace qtx52::sim

@@ -1,5 +1,6 @@
 #include "sim/link_target.h"
 
+#include "link/echo_port.h"
 #include "link/port_map.h"
 #include "link/qt_serial_port.h"
 #include "sim/simcommport.h"
@@ -9,7 +10,8 @@ namespace qtx52::sim {
 
 LinkTarget::LinkTarget() = default;
 LinkTarget::~LinkTarget() {
-    port.reset(); // the port refers to the station
+    port.reset(); // each refers to the one after it
+    device.reset();
     station.reset();
 }
 LinkTarget::LinkTarget(LinkTarget&&) noexcept = default;
@@ -18,7 +20,7 @@ LinkTarget& LinkTarget::operator=(LinkTarget&&) noexcept = default;
 QString LinkTarget::describe(int portNumber) const {
     if (station)
         return QStringLiteral("simulated unit");
-    if (auto* serial = dynamic_cast<const link::QtSerialCommPort*>(port.get()))
+    if (auto* serial = dynamic_cast<const link::QtSerialCommPort*>(device.get()))
         return serial->portMap().deviceFor(portNumber);
     return {};
 }
@@ -35,13 +37,20 @@ LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
             station->setLineSettings(line);
             station->setFraming(line.dataBits == 7 ? Framing::Ascii : Framing::Rtu);
         });
-        t.port = std::move(port);
+        if (options.echo)
+            port->line().setEcho(true);
+        t.device = std::move(port);
+        const bool echo = options.echo;
+        t.port = std::make_unique<link::EchoPort>(*t.device, [echo](int) { return echo; });
         return t;
     }
     const QStringList found =
         options.device.isEmpty() ? link::PortMap::discoverDevices() : QStringList();
-    t.port = std::make_unique<link::QtSerialCommPort>(
-        link::PortMap::build(stores, options.device, found));
+    const link::PortMap map = link::PortMap::build(stores, options.device, found);
+    t.device = std::make_unique<link::QtSerialCommPort>(map);
+    const bool echo = options.echo;
+    t.port = std::make_unique<link::EchoPort>(
+        *t.device, [echo, map](int number) { return echo || map.echoFor(number); });
     return t;
 }
 

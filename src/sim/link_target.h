@@ -23,7 +23,10 @@ struct LinkTarget {
     LinkTarget(LinkTarget&&) noexcept;
     LinkTarget& operator=(LinkTarget&&) noexcept;
 
-    std::unique_ptr<Station> station; // the simulated unit, with --simulate only
+    std::unique_ptr<Station> station;       // the simulated unit, with --simulate only
+    std::unique_ptr<link::CommPort> device; // the serial device or the simulated unit's port
+    // What the program talks through: the device behind the echo check, which strips the echo of
+    // adapters that echo (--echo, or "Echo" in the settings stores) and passes all else through.
     std::unique_ptr<link::CommPort> port;
     // A text for the technician: which device (or the simulated unit) each port number reaches.
     QString describe(int portNumber) const;
@@ -31,7 +34,8 @@ struct LinkTarget {
 
 // With --simulate: a simulated unit at the given station address that takes the line settings
 // and framing the program opens the port with. Otherwise the QSerialPort backend, with --device
-// overriding the port mapping of the settings stores.
+// overriding the port mapping of the settings stores. With --echo the simulated unit's line echoes
+// too.
 LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
                           const settings::StorePaths& stores);
 

@@ -97,7 +97,10 @@ int main(int argc, char** argv) {
                                        QStringLiteral("p"), QStringLiteral("E"));
     const QCommandLineOption quietOpt(QStringLiteral("quiet"),
                                       QStringLiteral("Do not log requests and replies."));
-    parser.addOptions({deviceOpt, modeOpt, addressOpt, baudOpt, parityOpt, quietOpt});
+    const QCommandLineOption echoOpt(QStringLiteral("echo"),
+                                     QStringLiteral("Echo every request back before the answer, "
+                                                    "as an adapter that echoes."));
+    parser.addOptions({deviceOpt, modeOpt, addressOpt, baudOpt, parityOpt, echoOpt, quietOpt});
     parser.process(app);
 
     if (!parser.isSet(deviceOpt))
@@ -149,6 +152,7 @@ int main(int argc, char** argv) {
     });
 
     sim::DeviceRunner runner(clock, station, port);
+    runner.setEcho(parser.isSet(echoOpt));
     const bool quiet = parser.isSet(quietOpt);
     if (!quiet)
         runner.setLogger(printLine);
@@ -156,10 +160,11 @@ int main(int argc, char** argv) {
         printLine(QStringLiteral("qtx52-sim: warning: cannot catch SIGTERM/SIGINT"));
 
     if (!quiet)
-        printLine(QStringLiteral("qtx52-sim: station %1, %2, %3 on %4")
+        printLine(QStringLiteral("qtx52-sim: station %1, %2, %3 on %4%5")
                       .arg(address)
                       .arg(ascii ? QStringLiteral("ASCII") : QStringLiteral("RTU"), line.toText(),
-                           parser.value(deviceOpt)));
+                           parser.value(deviceOpt),
+                           parser.isSet(echoOpt) ? QStringLiteral(", echoing") : QString()));
     const int rc = app.exec();
     port.close();
     return rc != 0 ? rc : rcOnError;

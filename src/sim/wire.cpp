@@ -26,6 +26,13 @@ void SimLine::transmit(const QByteArray& frame, const link::LineSettings& master
     const qint64 end = start + line.characters(frame.size(), master.bitsPerCharacter());
     masterFree_ = end;
     masterBaud_ = master.baud;
+    if (echo_) {
+        const QByteArray echo = echoShaper_ ? echoShaper_(frame) : frame;
+        schedule(line.dueMs(end), [this, echo] {
+            if (receiver_ && !echo.isEmpty())
+                receiver_(echo);
+        });
+    }
     schedule(line.dueMs(end), [this, frame, master, end] { deliver(frame, master, end); });
 }
 

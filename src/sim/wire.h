@@ -49,6 +49,16 @@ public:
     void setChunkSize(int bytes) { chunkSize_ = bytes < 0 ? 0 : bytes; }
     int chunkSize() const { return chunkSize_; }
 
+    // An adapter that hears its own transmission: every frame the master sends comes back to the
+    // receiver as its last character is on the line, before any reply. The shaper, when given,
+    // makes the echo from the frame (a faulty adapter that mangles or cuts it).
+    using EchoShaper = std::function<QByteArray(const QByteArray&)>;
+    void setEcho(bool on, EchoShaper shaper = {}) {
+        echo_ = on;
+        echoShaper_ = std::move(shaper);
+    }
+    bool echo() const { return echo_; }
+
     // The master sends a frame with its settings. Frames sent back to back queue up on the line.
     void transmit(const QByteArray& frame, const link::LineSettings& master);
     // Drops everything under way (the port was closed or is gone).
@@ -70,6 +80,8 @@ private:
     Station* station_;
     Receiver receiver_;
     int chunkSize_ = 0;
+    bool echo_ = false;
+    EchoShaper echoShaper_;
     std::unique_ptr<forms::ClockTimer> timer_;
     QList<Event> events_;
     quint64 order_ = 0;

@@ -52,9 +52,9 @@ void TestCommandLine::parse() {
 }
 
 void TestCommandLine::linkOptions() {
-    const CommandLine cl = parseCommandLine({"qtx52-config", "--read-out", "out.txt", "--device",
-                                             "/dev/ttyUSB1", "--baud", "38400", "--parity", "o",
-                                             "--mode", "ascii", "--address", "17", "--quiet"});
+    const CommandLine cl = parseCommandLine(
+        {"qtx52-config", "--read-out", "out.txt", "--device", "/dev/ttyUSB1", "--baud", "38400",
+         "--parity", "o", "--mode", "ascii", "--address", "17", "--echo", "--quiet"});
     QVERIFY2(cl.error.isEmpty(), qPrintable(cl.error));
     QCOMPARE(cl.file, QString("out.txt"));
     QCOMPARE(cl.link.device, QString("/dev/ttyUSB1"));
@@ -62,6 +62,7 @@ void TestCommandLine::linkOptions() {
     QCOMPARE(cl.link.parity, QChar('O'));
     QCOMPARE(cl.link.mode, QString("ASCII"));
     QCOMPARE(cl.link.address, 17);
+    QVERIFY(cl.link.echo);
     QVERIFY(cl.quiet);
     const CommandLine defaults = parseCommandLine({"qtx52-config"});
     QCOMPARE(defaults.link.baud, QString("9600"));
@@ -69,6 +70,7 @@ void TestCommandLine::linkOptions() {
     QCOMPARE(defaults.link.mode, QString("RTU"));
     QCOMPARE(defaults.link.address, 1);
     QVERIFY(!defaults.link.simulate);
+    QVERIFY(!defaults.link.echo);
 }
 
 // The test program has a name of its own; the help always speaks of qtx52-config.

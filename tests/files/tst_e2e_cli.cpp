@@ -132,16 +132,21 @@ Run TstE2eCli::run(const QStringList& arguments, bool onPty) {
 void TstE2eCli::readOut_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<bool>("quiet");
-    QTest::newRow("rtu") << "rtu" << false;
-    QTest::newRow("ascii, quiet") << "ascii" << true;
+    QTest::addColumn<bool>("echo"); // qtx52-sim echoes like an adapter, the program strips it
+    QTest::newRow("rtu") << "rtu" << false << false;
+    QTest::newRow("ascii, quiet") << "ascii" << true << false;
+    QTest::newRow("rtu, echo") << "rtu" << false << true;
+    QTest::newRow("ascii, echo") << "ascii" << true << true;
 }
 
 void TstE2eCli::readOut() {
     QFETCH(QString, mode);
     QFETCH(bool, quiet);
-    QVERIFY2(pty_.startSim({"--mode", mode}), qPrintable(pty_.error()));
+    QFETCH(bool, echo);
+    const QStringList echoArg = echo ? QStringList{"--echo"} : QStringList();
+    QVERIFY2(pty_.startSim(QStringList{"--mode", mode} + echoArg), qPrintable(pty_.error()));
     const QString file = path(mode + QStringLiteral(".txt"));
-    const Run r = run(QStringList{"--read-out", file, "--mode", mode.toUpper()} +
+    const Run r = run(QStringList{"--read-out", file, "--mode", mode.toUpper()} + echoArg +
                       (quiet ? QStringList{"--quiet"} : QStringList()));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QCOMPARE(valuesIn(file), factoryTexts());
