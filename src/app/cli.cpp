@@ -1,5 +1,7 @@
 #include "app/cli.h"
 
+#include "bus/bus_watch.h"
+
 #include "app/command_ui.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
@@ -128,6 +130,7 @@ CommandRunner::CommandRunner(const CommandLine& commandLine, forms::Clock& clock
 
 CommandRunner::~CommandRunner() {
     // The windows go before the person they talk to.
+    bus_.reset();
     program_.reset();
 }
 
@@ -185,6 +188,15 @@ void CommandRunner::start() {
     }
 
     program_ = std::make_unique<Program>(clock_, port_, *ui_, stores_);
+    bus_ = std::make_unique<bus::BusWatch>(*program_);
+    if (!cl_.trace.isEmpty()) {
+        if (const QString error = bus_->traceTo(cl_.trace, [this](const QString& l) { say(l); });
+            !error.isEmpty()) {
+            say(error);
+            finish(kExitFile);
+            return;
+        }
+    }
     Main(*program_);
     editor::frm_config& f = program_->frm_config();
     connect(&f.lbl_desc(kNotice), &forms::Control::changed, this, [this, &f] {
@@ -463,6 +475,8 @@ void CommandRunner::finish(int code) {
         program_->unloadFrmState();
         choose(program_->frm_config().Combo_Port(kStateSelector), QStringLiteral("close"));
     }
+    if (bus_ && (cl_.stats || code != kExitOk))
+        say(QStringLiteral("link: ") + bus_->stats.summary());
     if (onFinished)
         onFinished();
 }

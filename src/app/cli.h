@@ -27,6 +27,10 @@ namespace qtx52::link {
 class CommPort;
 }
 
+namespace qtx52::bus {
+class BusWatch;
+}
+
 namespace qtx52::app {
 
 class CommandUi;
@@ -92,6 +96,7 @@ private:
     CommandOutput out_;
     std::unique_ptr<CommandUi> ui_;
     std::unique_ptr<Program> program_;
+    std::unique_ptr<bus::BusWatch> bus_; // --trace and --stats
     std::unique_ptr<forms::ClockTimer> poll_;
 
     Phase phase_ = Phase::Idle;

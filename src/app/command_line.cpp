@@ -55,8 +55,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                  "the echo of each request."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("No progress lines on standard error."));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Write every frame on the line to FILE, one "
+                                                  "line each (- for standard error)."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption stats(QStringLiteral("stats"),
+                                   QStringLiteral("Print the link counters at the end (always "
+                                                  "printed when a command fails)."));
     p.addOptions({help, version, readOut, write, monitor, device, port, simulate, baud, parity,
-                  mode, address, echo, quiet});
+                  mode, address, echo, quiet, trace, stats});
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
@@ -148,6 +155,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     link.echo = p.isSet(echo);
     cl.quiet = p.isSet(quiet);
+    cl.trace = p.value(trace);
+    cl.stats = p.isSet(stats);
     return cl;
 }
 

@@ -25,6 +25,8 @@ struct CommandLine {
     QString file;   // --read-out FILE, --write FILE
     int cycles = 0; // --monitor N
     bool quiet = false;
+    QString trace; // --trace FILE: one line per frame on the line ("-": standard error)
+    bool stats = false; // --stats: the link counters at the end
     LinkOptions link;
     QString error; // not empty: the words were off (exit code 2)
     QString helpText;

@@ -1,0 +1,30 @@
+#pragma once
+
+// What a frame on the line means, read from its bytes alone: station, function, addresses,
+// values, whether its checksum is right, an exception in words. Used by the traffic log; it reads
+// any bytes safely, however short or damaged.
+
+#include <QByteArray>
+#include <QString>
+
+namespace qtx52::bus {
+
+enum class Direction { Out, In };
+
+struct FrameMeaning {
+    bool ascii = false; // a Modbus ASCII line (":" ... CR LF) rather than RTU bytes
+    bool checksumOk = false;
+    bool whole = false; // long enough to carry station, function and checksum
+    int station = -1;
+    int function = -1;
+    int exceptionCode = 0; // function | 0x80 with this code
+    QString text;          // "read holding registers 0..9", "10 values: 1, 2, ...", ...
+};
+
+// Frames we send are requests; frames we receive are replies to them.
+FrameMeaning describeFrame(const QByteArray& bytes, Direction direction);
+
+// The exception code in words, English and German ("value refused" / "Wert abgelehnt").
+QString exceptionWords(int code, bool german);
+
+} // namespace qtx52::bus

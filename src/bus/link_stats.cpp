@@ -1,0 +1,87 @@
+#include "bus/link_stats.h"
+
+#include "forms/clock.h"
+
+#include <QStringList>
+
+namespace qtx52::bus {
+
+void LinkStats::reset() {
+    *this = LinkStats(*clock_);
+}
+
+qint64 LinkStats::exceptionTotal() const {
+    qint64 n = 0;
+    for (qint64 e : exceptions)
+        n += e;
+    return n;
+}
+
+void LinkStats::frameSent(const link::SentFrame& f) {
+    if (f.attempt <= 1)
+        ++requests;
+    else
+        ++repeats;
+    lastSentMs_ = clock_->nowMs();
+}
+
+void LinkStats::frameReceived(const link::ReceivedFrame& f) {
+    using link::Verdict;
+    switch (f.verdict) {
+    case Verdict::Taken:
+        ++taken;
+        if (lastSentMs_ >= 0) {
+            const qint64 ms = clock_->nowMs() - lastSentMs_;
+            responseMin = responseMin ? std::min(*responseMin, ms) : ms;
+            responseMax = responseMax ? std::max(*responseMax, ms) : ms;
+            responseSum += ms;
+            ++responseCount;
+        }
+        break;
+    case Verdict::Exception:
+        ++exceptions[f.exceptionCode];
+        break;
+    case Verdict::BadChecksum:
+        ++badChecksum;
+        break;
+    case Verdict::OtherStation:
+        ++otherStation;
+        break;
+    case Verdict::NotTheAnswer:
+    case Verdict::Stale:
+    case Verdict::WrongEcho:
+        ++unexpected;
+        break;
+    case Verdict::Incomplete:
+    case Verdict::Noise:
+        ++incomplete;
+        break;
+    }
+}
+
+QString LinkStats::summary() const {
+    QStringList parts{QStringLiteral("requests %1").arg(requests),
+                      QStringLiteral("repeats %1").arg(repeats),
+                      QStringLiteral("taken %1").arg(taken),
+                      QStringLiteral("bad checksum %1").arg(badChecksum),
+                      QStringLiteral("other station %1").arg(otherStation),
+                      QStringLiteral("unexpected %1").arg(unexpected),
+                      QStringLiteral("incomplete %1").arg(incomplete)};
+    QStringList ex;
+    for (int code = 0; code < int(exceptions.size()); ++code)
+        if (exceptions[std::size_t(code)])
+            ex << QStringLiteral("%1x%2")
+                      .arg(code, 2, 10, QLatin1Char('0'))
+                      .arg(exceptions[std::size_t(code)]);
+    parts << QStringLiteral("exceptions %1")
+                 .arg(ex.isEmpty() ? QStringLiteral("0") : ex.join(QLatin1Char(' ')));
+    parts << QStringLiteral("failures %1").arg(failures);
+    if (responseCount)
+        parts << QStringLiteral("response ms min %1 / mean %2 / max %3")
+                     .arg(*responseMin)
+                     .arg(responseSum / responseCount)
+                     .arg(*responseMax);
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace qtx52::bus

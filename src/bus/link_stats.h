@@ -1,0 +1,52 @@
+#pragma once
+
+// Link counters: what went out, what came back and what became of it, and how long the unit took.
+// Reset when the port opens. Only watches the link.
+
+#include "link/link_events.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace qtx52::forms {
+class Clock;
+}
+
+namespace qtx52::bus {
+
+class LinkStats final : public link::LinkObserver {
+public:
+    explicit LinkStats(forms::Clock& clock) : clock_(&clock) {}
+
+    qint64 requests = 0; // first tries
+    qint64 repeats = 0;
+    qint64 taken = 0;
+    qint64 badChecksum = 0;
+    qint64 otherStation = 0;
+    qint64 unexpected = 0;                // not the answer, stale, wrong echo
+    qint64 incomplete = 0;                // incomplete frames and noise
+    std::array<qint64, 256> exceptions{}; // by code
+    qint64 failures = 0;
+    // From the request handed to the port to its reply taken, in ms.
+    std::optional<qint64> responseMin, responseMax;
+    qint64 responseSum = 0;
+    qint64 responseCount = 0;
+
+    void reset();
+    qint64 exceptionTotal() const;
+    // "requests 9, repeats 0, taken 9, bad checksum 0, ..." on one line.
+    QString summary() const;
+
+    void portOpened() override { reset(); }
+    void frameSent(const link::SentFrame& f) override;
+    void frameReceived(const link::ReceivedFrame& f) override;
+    void transactionFailed(link::Failure) override { ++failures; }
+
+private:
+    forms::Clock* clock_;
+    qint64 lastSentMs_ = -1;
+};
+
+} // namespace qtx52::bus

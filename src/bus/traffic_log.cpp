@@ -1,0 +1,150 @@
+#include "bus/traffic_log.h"
+
+#include "forms/clock.h"
+
+#include <QStringList>
+
+namespace qtx52::bus {
+
+QString verdictWords(link::Verdict v) {
+    using link::Verdict;
+    switch (v) {
+    case Verdict::Taken:
+        return QStringLiteral("taken");
+    case Verdict::Exception:
+        return QStringLiteral("exception");
+    case Verdict::BadChecksum:
+        return QStringLiteral("dropped: checksum");
+    case Verdict::OtherStation:
+        return QStringLiteral("dropped: another station");
+    case Verdict::NotTheAnswer:
+        return QStringLiteral("dropped: not the answer to the request");
+    case Verdict::Stale:
+        return QStringLiteral("dropped: stale");
+    case Verdict::Incomplete:
+        return QStringLiteral("dropped: incomplete");
+    case Verdict::Noise:
+        return QStringLiteral("dropped: noise");
+    case Verdict::WrongEcho:
+        return QStringLiteral("dropped: wrong echo");
+    }
+    return {};
+}
+
+TrafficLog::TrafficLog(forms::Clock& clock, int capacity)
+    : clock_(clock), capacity_(capacity < 1 ? 1 : capacity), startMs_(clock.nowMs()) {}
+
+void TrafficLog::clear() {
+    entries_.clear();
+    dropped_ = 0;
+}
+
+void TrafficLog::portOpened() {
+    startMs_ = clock_.nowMs();
+    lastMs_ = -1;
+}
+
+void TrafficLog::frameSent(const link::SentFrame& f) {
+    TrafficEntry e;
+    e.direction = Direction::Out;
+    e.bytes = f.bytes;
+    e.attempt = f.attempt;
+    add(std::move(e));
+}
+
+void TrafficLog::frameReceived(const link::ReceivedFrame& f) {
+    TrafficEntry e;
+    e.direction = Direction::In;
+    e.bytes = f.bytes;
+    e.attempt = f.attempt;
+    e.verdict = f.verdict;
+    add(std::move(e));
+}
+
+void TrafficLog::add(TrafficEntry e) {
+    const qint64 now = clock_.nowMs();
+    e.ms = now - startMs_;
+    e.gapMs = lastMs_ < 0 ? 0 : now - lastMs_;
+    lastMs_ = now;
+    e.wall = QDateTime::currentDateTime();
+    e.meaning = describeFrame(e.bytes, e.direction);
+    entries_.push_back(std::move(e));
+    while (qsizetype(entries_.size()) > capacity_) {
+        entries_.pop_front();
+        ++dropped_;
+    }
+    if (onEntry)
+        onEntry(entries_.back());
+}
+
+namespace {
+
+QString shownBytes(const TrafficEntry& e) {
+    QString hex = QString::fromLatin1(e.bytes.toHex(' ').toUpper());
+    if (e.meaning.ascii) {
+        QByteArray text = e.bytes;
+        text.replace("\r", "\\r").replace("\n", "\\n");
+        hex += QStringLiteral(" \"%1\"").arg(QString::fromLatin1(text));
+    }
+    return hex;
+}
+
+QString checksumWords(const FrameMeaning& m) {
+    if (!m.whole)
+        return QStringLiteral("no checksum");
+    return m.checksumOk ? QStringLiteral("checksum ok") : QStringLiteral("checksum WRONG");
+}
+
+QString tryWords(const TrafficEntry& e) {
+    if (e.attempt <= 0)
+        return QStringLiteral("-");
+    return e.attempt == 1 ? QStringLiteral("first")
+                          : QStringLiteral("repeat %1").arg(e.attempt - 1);
+}
+
+QString csvField(QString s) {
+    if (s.contains(QLatin1Char(';')) || s.contains(QLatin1Char('"')))
+        s = QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) +
+            QLatin1Char('"');
+    return s;
+}
+
+} // namespace
+
+QString TrafficLog::line(const TrafficEntry& e) {
+    const bool out = e.direction == Direction::Out;
+    QString s = QStringLiteral("%1 ms (+%2) %3 %4 | station %5, %6, %7")
+                    .arg(e.ms, 8)
+                    .arg(e.gapMs)
+                    .arg(out ? QStringLiteral("->") : QStringLiteral("<-"))
+                    .arg(shownBytes(e))
+                    .arg(e.meaning.station)
+                    .arg(e.meaning.text)
+                    .arg(checksumWords(e.meaning));
+    if (out)
+        s += QStringLiteral(" | try %1").arg(tryWords(e));
+    else
+        s += QStringLiteral(" | %1, answered try %2").arg(verdictWords(e.verdict), tryWords(e));
+    return s;
+}
+
+QString TrafficLog::csvHeader() {
+    return QStringLiteral("time;ms;gap_ms;direction;bytes;station;meaning;checksum;verdict;try");
+}
+
+QString TrafficLog::csvLine(const TrafficEntry& e) {
+    const bool out = e.direction == Direction::Out;
+    return QStringList{e.wall.toString(Qt::ISODateWithMs),
+                       QString::number(e.ms),
+                       QString::number(e.gapMs),
+                       out ? QStringLiteral("out") : QStringLiteral("in"),
+                       QString::fromLatin1(e.bytes.toHex(' ').toUpper()),
+                       QString::number(e.meaning.station),
+                       csvField(e.meaning.text),
+                       checksumWords(e.meaning),
+                       out ? QString() : verdictWords(e.verdict),
+                       tryWords(e)}
+        .join(QLatin1Char(';'));
+}
+
+} // namespace qtx52::bus

@@ -1,0 +1,66 @@
+#pragma once
+
+// The traffic log: every frame out and in as the link reports it, kept in a ring of the last
+// frames with a count of the ones it had to let go, and each turned into one line of text or CSV.
+// It only watches: nothing it does reaches the link.
+
+#include "bus/frame_meaning.h"
+#include "link/link_events.h"
+
+#include <QDateTime>
+
+#include <deque>
+#include <functional>
+
+namespace qtx52::forms {
+class Clock;
+}
+
+namespace qtx52::bus {
+
+struct TrafficEntry {
+    qint64 ms = 0;    // since the port was opened (or the log began)
+    QDateTime wall;   // wall-clock time, for saved files
+    qint64 gapMs = 0; // to the frame before; 0 for the first
+    Direction direction = Direction::Out;
+    QByteArray bytes;
+    int attempt = 0; // out: the try of the request; in: the try it answered (0 none)
+    link::Verdict verdict = link::Verdict::Taken; // in only
+    FrameMeaning meaning;
+};
+
+class TrafficLog final : public link::LinkObserver {
+public:
+    explicit TrafficLog(forms::Clock& clock, int capacity = 10000);
+
+    const std::deque<TrafficEntry>& entries() const { return entries_; }
+    qint64 droppedCount() const { return dropped_; }
+    void clear();
+
+    // Called for every entry as it is added (the trace of a windowless command, a live view).
+    std::function<void(const TrafficEntry&)> onEntry;
+
+    // One line: time, gap, direction, hex (ASCII frames also as text), meaning, verdict, try.
+    static QString line(const TrafficEntry& e);
+    static QString csvHeader();
+    static QString csvLine(const TrafficEntry& e);
+
+    void portOpened() override;
+    void frameSent(const link::SentFrame& f) override;
+    void frameReceived(const link::ReceivedFrame& f) override;
+
+private:
+    void add(TrafficEntry e);
+
+    forms::Clock& clock_;
+    int capacity_;
+    qint64 startMs_;
+    qint64 lastMs_ = -1;
+    qint64 dropped_ = 0;
+    std::deque<TrafficEntry> entries_;
+};
+
+// The verdict in words ("taken", "dropped: checksum", ...).
+QString verdictWords(link::Verdict v);
+
+} // namespace qtx52::bus
