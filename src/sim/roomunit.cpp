@@ -107,7 +107,8 @@ void RoomUnit::factoryReset() {
     live_[reg::FanStage - reg::LiveFirst] = reg::FanStageAuto;
     live_[reg::ControllerMode - reg::LiveFirst] = config_[reg::ControllerModeAfterReset];
     live_[reg::Input2 - reg::LiveFirst] = 1;
-    configCoils_ = {true,  false, true,  false, false, true,  false,
+    // Coil 6 set: the unit shows degrees Celsius, the scale of the temperatures above.
+    configCoils_ = {true,  false, true,  false, false, true,  true,
                     false, true,  false, false, false, false, false};
     switchCoils_.fill(false);
 

@@ -85,6 +85,7 @@ private slots:
     void liveValuesMove_data();
     void liveValuesMove();
     void settingLiveValues();
+    void factoryScaleIsCelsius();
 
 private:
     forms::ManualClock clock_;
@@ -286,6 +287,15 @@ void TstRoomUnit::settingLiveValues() {
     QCOMPARE(unit.reg(sim::reg::Temperature), 300);
     QCOMPARE(unit.reg(sim::reg::EffectiveSetpoint), 190);
     QCOMPARE(unit.reg(sim::reg::Counter1), 7);
+}
+
+// The factory unit reports room temperatures around 21: a Celsius reading, so its unit coil must
+// say Celsius, or every temperature is captioned in Fahrenheit.
+void TstRoomUnit::factoryScaleIsCelsius() {
+    RoomUnit unit(clock_);
+    QVERIFY(unit.coil(6));
+    const double temperature = qint16(unit.reg(sim::reg::Temperature)) / 10.0;
+    QVERIFY2(temperature > 5 && temperature < 40, qPrintable(QString::number(temperature)));
 }
 
 QTEST_GUILESS_MAIN(TstRoomUnit)
