@@ -54,7 +54,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("No progress lines on standard error."));
     p.addOptions({help, version, readOut, write, monitor, device, port, simulate, baud, parity,
                   mode, address, quiet});
+    // The parser names the executable from the application object, which does not exist yet
+    // when the command line is read (and would give the path it was started by): the usage line
+    // names the program itself.
     cl.helpText = p.helpText();
+    const qsizetype options = cl.helpText.indexOf(QStringLiteral(" [options]"));
+    const qsizetype lineEnd = cl.helpText.indexOf(QLatin1Char('\n'));
+    if (cl.helpText.startsWith(QStringLiteral("Usage: ")) && options > 0 &&
+        (lineEnd < 0 || options < lineEnd))
+        cl.helpText.replace(0, options, QStringLiteral("Usage: qtx52-config"));
 
     if (!p.parse(arguments)) {
         cl.error = p.errorText();

@@ -10,6 +10,7 @@ private slots:
     void parse_data();
     void parse();
     void linkOptions();
+    void helpNamesTheProgram();
 };
 
 void TestCommandLine::parse_data() {
@@ -68,6 +69,13 @@ void TestCommandLine::linkOptions() {
     QCOMPARE(defaults.link.mode, QString("RTU"));
     QCOMPARE(defaults.link.address, 1);
     QVERIFY(!defaults.link.simulate);
+}
+
+void TestCommandLine::helpNamesTheProgram() {
+    const CommandLine cl =
+        parseCommandLine({QStringLiteral("qtx52-config"), QStringLiteral("--help")});
+    QVERIFY2(cl.helpText.startsWith(QStringLiteral("Usage: qtx52-config [options]")),
+             qPrintable(cl.helpText.left(60)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
