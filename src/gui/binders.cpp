@@ -350,7 +350,9 @@ QAction* bindMenuItem(forms::MenuItem& model, QObject* parent) {
             return;
         const QSignalBlocker block(action);
         action->setSeparator(m->isSeparator());
-        action->setText(m->caption());
+        // A separator with a text is drawn as a titled section in some styles: the "-" that
+        // marks it in the model is never shown.
+        action->setText(m->isSeparator() ? QString() : m->caption());
         action->setEnabled(m->enabled());
         action->setVisible(m->visible());
     });

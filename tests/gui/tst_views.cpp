@@ -9,6 +9,7 @@
 #include "windows/fAbout.h"
 #include "windows/frmState.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,6 +67,7 @@ private slots:
     void downloadDialogAnswers_data();
     void downloadDialogAnswers();
     void aboutLinksForward();
+    void menuSeparatorIsALine();
 };
 
 void TestViews::typing_data() {
@@ -292,6 +294,20 @@ void TestViews::aboutLinksForward() {
     QTest::mouseClick(mail, Qt::LeftButton);
     QCOMPARE(tp.ui.externals(),
              QStringList{QStringLiteral("mailto:") + windows::fAbout::kSupportEmail});
+}
+
+// The file menu's separator is a line, not an entry reading "-"; the items around it keep their
+// texts.
+void TestViews::menuSeparatorIsALine() {
+    Shown s;
+    auto* separator = s.view->findChild<QAction*>(QStringLiteral("ParMenüMain3"));
+    QVERIFY(separator);
+    QVERIFY(separator->isSeparator());
+    QVERIFY(separator->text().isEmpty());
+    auto* exit = s.view->findChild<QAction*>(QStringLiteral("ParMenüMain4"));
+    QVERIFY(exit);
+    QVERIFY(!exit->isSeparator());
+    QCOMPARE(exit->text(), QStringLiteral("&Beenden"));
 }
 
 QTEST_MAIN(TestViews)
