@@ -129,6 +129,7 @@ public:
         add(w_.lbl_read_out, i, frame);
         TextBox* box = add(w_.txt_data_out, i, frame);
         box->setBackColor(forms::ColorScrollBars);
+        box->setLocked(true); // live values from the unit: read and copied, never typed over
         if (monitorShownAsText(i)) {
             box->setVisible(false);
             add(w_.lbl_in_val, i, frame);

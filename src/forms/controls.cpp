@@ -59,7 +59,16 @@ void TextBox::setMaxLength(int n) {
     notify();
 }
 
+void TextBox::setLocked(bool locked) {
+    if (locked_ == locked)
+        return;
+    locked_ = locked;
+    emit changed();
+}
+
 int TextBox::pressKey(int keyAscii) {
+    if (locked_)
+        return 0;
     KeyEvent e{keyAscii};
     emit keyPress(&e);
     const bool printable = e.keyAscii >= 32 && e.keyAscii != KeyDelete;

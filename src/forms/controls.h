@@ -96,6 +96,10 @@ public:
     void typeText(const QString& keys);
     // The box loses the keyboard focus.
     void leaveFocus();
+    // A locked box shows values the person reads and copies but does not edit: typed keys are
+    // swallowed; the program's own assignments go on raising their events.
+    bool locked() const { return locked_; }
+    void setLocked(bool locked);
 
 signals:
     void change();
@@ -105,6 +109,7 @@ signals:
 private:
     QString text_;
     int maxLength_ = 0;
+    bool locked_ = false;
 };
 
 class Label : public Control {

@@ -52,7 +52,7 @@ ValueLineEdit::ValueLineEdit(forms::TextBox& model, QWidget* parent)
     : QLineEdit(parent), model_(&model) {
     setObjectName(model.name() + (model.index() >= 0 ? QString::number(model.index()) : QString()));
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (model_)
+        if (model_ && !model_->locked())
             model_->setText(text);
         sync(); // a handler may have rewritten the text
     });
@@ -64,6 +64,7 @@ void ValueLineEdit::sync() {
         return;
     const QSignalBlocker block(this);
     showCommonState(this, *model_);
+    setReadOnly(model_->locked());
     if (model_->backColor() == forms::ColorScrollBars) {
         QPalette p = palette();
         p.setColor(QPalette::Base, p.color(QPalette::Window));

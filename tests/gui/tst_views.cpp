@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace qtx52;
@@ -68,6 +70,7 @@ private slots:
     void downloadDialogAnswers();
     void aboutLinksForward();
     void menuSeparatorIsALine();
+    void monitorBoxesAreReadOnly();
 };
 
 void TestViews::typing_data() {
@@ -308,6 +311,32 @@ void TestViews::menuSeparatorIsALine() {
     QVERIFY(exit);
     QVERIFY(!exit->isSeparator());
     QCOMPARE(exit->text(), QStringLiteral("&Beenden"));
+}
+
+// The live values are the unit's: a person selects and copies them, but typing and pasting change
+// nothing, while the program's own assignments still show and raise their events.
+void TestViews::monitorBoxesAreReadOnly() {
+    Shown s;
+    forms::TextBox& model = s.w().txt_data_out(2);
+    int changes = 0;
+    connect(&model, &forms::TextBox::change, this, [&] { ++changes; });
+    model.setText(QStringLiteral("21.5"));
+    QCOMPARE(changes, 1);
+    auto* edit = s.widget<QLineEdit>(model);
+    QVERIFY(edit);
+    QVERIFY(edit->isReadOnly());
+    QCOMPARE(edit->text(), QStringLiteral("21.5"));
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("hello world 123"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QGuiApplication::clipboard()->setText(QStringLiteral("99"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(model.text(), QStringLiteral("21.5"));
+    QCOMPARE(edit->text(), QStringLiteral("21.5"));
+    QCOMPARE(model.pressKey('7'), 0);
+    edit->selectAll();
+    QCOMPARE(edit->selectedText(), QStringLiteral("21.5"));
 }
 
 QTEST_MAIN(TestViews)

@@ -17,9 +17,11 @@ std::optional<QString> ScriptedUi::answer(std::deque<std::optional<QString>>& qu
         ++unanswered_;
         return std::nullopt;
     }
-    std::optional<QString> a = queue.front();
+    // Taken apart explicitly: copying the optional whole trips a false uninitialised warning.
+    const bool given = queue.front().has_value();
+    const QString a = given ? *queue.front() : QString();
     queue.pop_front();
-    return a;
+    return given ? std::optional<QString>(a) : std::nullopt;
 }
 
 std::optional<QString> ScriptedUi::openFileName(const QString& filter) {
