@@ -65,6 +65,9 @@ void frm_config::Combo_Port_Click(int /*index*/) {
         MSComm1.setInputMode(m.inputMode);
         Timer4.setInterval(m.receivePollMs);
         Timer3.setInterval(m.failureMs);
+        // A unit slower than the classic timing keeps its longer repeat and failure intervals.
+        if (g.minResponseTime > link::kClassicTimingUpToMs)
+            applyLinkTiming();
     }
 
     if (Combo_Port(kStateSelector).listIndex() >= 0)

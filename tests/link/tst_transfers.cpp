@@ -134,7 +134,7 @@ QList<Fault> faults() {
         {"no reply", true, [](sim::FaultPlan& p) { p.setNoReply(); }},
         {"first attempt lost", true, [](sim::FaultPlan& p) { p.setNoReplyToFirstAttempt(); }},
         {"bad checksum", true, [](sim::FaultPlan& p) { p.setBadChecksum(); }},
-        {"exception", true, [](sim::FaultPlan& p) { p.setExceptionReply(0x04); }},
+        {"busy", true, [](sim::FaultPlan& p) { p.setExceptionReply(0x06); }},
         {"other station", true, [](sim::FaultPlan& p) { p.setReplyFromStation(2); }},
         {"split", false,
          [](sim::FaultPlan& p) {
