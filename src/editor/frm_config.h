@@ -150,6 +150,9 @@ public:
     // Set by Timer5_Timer around its send: the same request goes out again, and a reply to it that
     // has begun to arrive is kept.
     bool repeating = false;
+    // Whether the unit's response time has been read (read device) or written since the port was
+    // chosen; until then the link allows for the slowest unit.
+    bool responseTimeKnown = false;
     bool responseTimeChanged = false;
     bool inputsChanged = false;
     double repeatIndex = 0;

@@ -65,9 +65,8 @@ void frm_config::Combo_Port_Click(int /*index*/) {
         MSComm1.setInputMode(m.inputMode);
         Timer4.setInterval(m.receivePollMs);
         Timer3.setInterval(m.failureMs);
-        // A unit slower than the classic timing keeps its longer repeat and failure intervals.
-        if (g.minResponseTime > link::kClassicTimingUpToMs)
-            applyLinkTiming();
+        // The repeat and failure intervals follow the framing and what is known of the unit.
+        applyLinkTiming();
     }
 
     if (Combo_Port(kStateSelector).listIndex() >= 0)

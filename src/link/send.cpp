@@ -18,6 +18,7 @@ link::LinkTiming frm_config::linkTiming() const {
     t.framing = g.modbusMode == QLatin1String("ASCII") ? link::Framing::Ascii : link::Framing::Rtu;
     t.baud = qint32(leadingDigitsValue(g.baudRate));
     t.minResponseTimeMs = g.minResponseTime;
+    t.responseTimeKnown = responseTimeKnown;
     return t;
 }
 

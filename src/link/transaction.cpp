@@ -57,12 +57,18 @@ qint32 replyTimeMs(const LinkTiming& t) {
 }
 
 qint32 repeatIntervalMs(const LinkTiming& t) {
-    if (responseMs(t) <= kClassicTimingUpToMs)
+    if (!t.responseTimeKnown || responseMs(t) <= kClassicTimingUpToMs)
         return kRepeatMs;
     return std::max(kRepeatMs, replyTimeMs(t));
 }
 
 qint32 failureIntervalMs(const LinkTiming& t) {
+    if (!t.responseTimeKnown) {
+        LinkTiming slowest = t;
+        slowest.minResponseTimeMs = kLongestResponseMs;
+        const qint32 classic = t.framing == Framing::Rtu ? kRtuFailureMs : kAsciiFailureMs;
+        return std::max(classic, replyTimeMs(slowest));
+    }
     if (responseMs(t) <= kClassicTimingUpToMs)
         return t.framing == Framing::Rtu ? kRtuFailureMs : kAsciiFailureMs;
     const qint32 repeat = repeatIntervalMs(t);
@@ -74,7 +80,7 @@ qint32 failureIntervalMs(const LinkTiming& t) {
 qint32 giveUpMs(const LinkTiming& t) {
     return repeatIntervalMs(t) + failureIntervalMs(t) + 2 * pollMs(t.framing) +
            wireTimeMs(t, longestRequestChars(t.framing) + longestReplyChars(t.framing)) +
-           responseMs(t);
+           (t.responseTimeKnown ? responseMs(t) : kLongestResponseMs);
 }
 
 std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingRequest& request) {

@@ -23,7 +23,13 @@ struct LinkTiming {
     Framing framing = Framing::Rtu;
     qint32 baud = 9600;
     qint32 minResponseTimeMs = 0; // as the unit reports it; negative counts as 0
+    // False until the unit's response time has been read or written: a reply may then take the
+    // longest response time a unit can be set to.
+    bool responseTimeKnown = true;
 };
+
+// The longest response time a unit can be set to.
+inline constexpr qint32 kLongestResponseMs = 3000;
 
 // Intervals as they are while the response time is unknown or at most this long.
 inline constexpr qint32 kRepeatMs = 1000;
@@ -49,7 +55,9 @@ qint32 replyTimeMs(const LinkTiming& t);
 // time a reply can take.
 qint32 repeatIntervalMs(const LinkTiming& t);
 // The failure interval, counted from the first repeat. RTU gives up before a second repeat would
-// go out; ASCII at the same time as the second repeat, so one or two repeats as before.
+// go out; ASCII at the same time as the second repeat, so one or two repeats as before. While the
+// response time is unknown it lasts until a reply to the first repeat at the longest response
+// time has had its time.
 qint32 failureIntervalMs(const LinkTiming& t);
 // The time the link needs at most to give up on one request, from its first try on.
 qint32 giveUpMs(const LinkTiming& t);

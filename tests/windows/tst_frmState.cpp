@@ -25,6 +25,7 @@ struct Rig {
         g.commState = state;
         g.baudRate = baud;
         g.minResponseTime = mrt;
+        f.responseTimeKnown = true;
         f.ShowMsgWindow();
         return p.frmState();
     }
