@@ -10,6 +10,7 @@
 #include "files/parameter_file.h"
 #include "forms/clock.h"
 #include "link/commport.h"
+#include "link/transaction.h"
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
@@ -18,6 +19,7 @@
 #include <QEventLoop>
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -26,11 +28,16 @@ namespace qtx52::app {
 namespace {
 
 constexpr qint64 kPollMs = 10;
-// The longest a read-out, or a write-back with the read-out after it, may take, and the longest
-// gap between two monitor cycles. The link's own failure handling reports a silent unit within
-// seconds; these only bound a transfer that keeps going without ending.
-constexpr qint64 kTransferLimitMs = 60000;
+// The longest gap between two monitor cycles. The link's own failure handling reports a silent
+// unit within seconds; the limits only bound a transfer that keeps going without ending.
 constexpr qint64 kCycleLimitMs = 15000;
+// Requests of a read-out (read device and nine steps) and of a write-back with its read-out
+// (four register blocks, two coil groups, one input block and its coils, then the read-out).
+constexpr int kReadOutRequests = 10;
+constexpr int kWriteBackRequests = 8 + kReadOutRequests;
+// Slack on top of the derived limit, and how often a line says the command is still waiting.
+constexpr qint64 kLimitSlackMs = 5000;
+constexpr qint64 kProgressEveryMs = 5000;
 
 constexpr int kPortSelector = 0;
 constexpr int kBaudSelector = 1;
@@ -128,10 +135,34 @@ CommandRunner::CommandRunner(const CommandLine& commandLine, forms::Clock& clock
       out_(std::move(output)),
       ui_(std::make_unique<CommandUi>([this](const QString& line) { say(line); })) {}
 
+struct CommandRunner::LinkWatch final : link::LinkObserver {
+    int sent = 0;
+    bool refused = false;
+    void frameSent(const link::SentFrame&) override { ++sent; }
+    void transactionFailed(link::Failure why) override {
+        if (why == link::Failure::Exception)
+            refused = true;
+    }
+};
+
 CommandRunner::~CommandRunner() {
     // The windows go before the person they talk to.
     bus_.reset();
     program_.reset();
+}
+
+void CommandRunner::startWaiting(int requests) {
+    phaseStartMs_ = clock_.nowMs();
+    lastProgressMs_ = phaseStartMs_;
+    phaseRequests_ = requests;
+    deadlineMs_ = phaseStartMs_ + waitLimitMs();
+}
+
+qint64 CommandRunner::waitLimitMs() const {
+    const editor::frm_config& f = program_->frm_config();
+    const qint64 pacing = std::max(f.Timer1.interval(), f.Timer6.interval());
+    const qint64 perRequest = pacing + link::giveUpMs(f.linkTiming());
+    return phaseRequests_ * perRequest + kLimitSlackMs;
 }
 
 void CommandRunner::say(const QString& line) const {
@@ -197,6 +228,8 @@ void CommandRunner::start() {
             return;
         }
     }
+    linkWatch_ = std::make_unique<LinkWatch>();
+    program_->linkEvents.add(linkWatch_.get());
     Main(*program_);
     editor::frm_config& f = program_->frm_config();
     connect(&f.lbl_desc(kNotice), &forms::Control::changed, this, [this, &f] {
@@ -277,7 +310,7 @@ void CommandRunner::startReadOut() {
         return;
     }
     phase_ = Phase::ReadingOut;
-    deadlineMs_ = clock_.nowMs() + kTransferLimitMs;
+    startWaiting(kReadOutRequests);
 }
 
 void CommandRunner::readOutDone() {
@@ -335,7 +368,7 @@ void CommandRunner::writeFile() {
         return;
     }
     phase_ = Phase::WritingBack;
-    deadlineMs_ = clock_.nowMs() + kTransferLimitMs;
+    startWaiting(kWriteBackRequests);
 }
 
 void CommandRunner::verify() {
@@ -417,10 +450,26 @@ void CommandRunner::poll() {
         return;
     watchStatusWindow();
     editor::frm_config& f = program_->frm_config();
+    if (linkWatch_->refused) {
+        // The refusal's message has been shown with the reason in words.
+        finish(kExitRefused);
+        return;
+    }
     if (noticeShown_) {
         say(f.lbl_desc(kNotice).caption());
         finish(kExitLink);
         return;
+    }
+    if (phase_ == Phase::ReadingOut || phase_ == Phase::WritingBack) {
+        deadlineMs_ = phaseStartMs_ + waitLimitMs();
+        if (clock_.nowMs() - lastProgressMs_ >= kProgressEveryMs) {
+            lastProgressMs_ = clock_.nowMs();
+            step(
+                QStringLiteral("still waiting for the unit: %1 requests sent, %2 s of at most %3 s")
+                    .arg(linkWatch_->sent)
+                    .arg((clock_.nowMs() - phaseStartMs_) / 1000)
+                    .arg((deadlineMs_ - phaseStartMs_ + 999) / 1000));
+        }
     }
     if (clock_.nowMs() > deadlineMs_) {
         say(QStringLiteral("the unit did not finish answering in time"));

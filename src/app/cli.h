@@ -42,6 +42,7 @@ inline constexpr int kExitUsage = 2;    // the command line was off
 inline constexpr int kExitLink = 3;     // the port did not open, or the unit did not answer
 inline constexpr int kExitMismatch = 4; // after a write the unit holds other values than the file
 inline constexpr int kExitFile = 5;     // the file could not be read, is incomplete, or not saved
+inline constexpr int kExitRefused = 6;  // the unit refused the request (an exception reply)
 
 // Where the lines go: results, and progress and messages.
 struct CommandOutput {
@@ -99,8 +100,20 @@ private:
     std::unique_ptr<bus::BusWatch> bus_; // --trace and --stats
     std::unique_ptr<forms::ClockTimer> poll_;
 
+    // Sets the waiting limit of a phase of `requests` requests from now: each may take the pacing
+    // interval and the time the link needs to give up on it, at the unit's response time as it
+    // is known when the limit is looked at.
+    void startWaiting(int requests);
+    qint64 waitLimitMs() const;
+
     Phase phase_ = Phase::Idle;
     qint64 deadlineMs_ = 0;
+    qint64 phaseStartMs_ = 0;
+    int phaseRequests_ = 0;
+    qint64 lastProgressMs_ = 0;
+    // Told by the link's reports: requests sent, and whether the unit refused one.
+    struct LinkWatch;
+    std::unique_ptr<LinkWatch> linkWatch_;
     bool finished_ = false;
     int exitCode_ = kExitOk;
     bool noticeShown_ = false;

@@ -20,10 +20,12 @@
 
 #include "forms/controls.h"
 #include "forms/timer.h"
+#include "link/transaction.h"
 
 #include <QByteArray>
 #include <QObject>
 
+#include <optional>
 #include <vector>
 
 namespace qtx52::app {
@@ -143,6 +145,14 @@ public:
     // The Modbus ASCII line being received, from its ":" on; empty while none is under way. Kept
     // apart from replyHex, which holds the last whole reply for the decoder.
     QByteArray rxLine;
+    // The request in flight: its tries, its timing and what the unit acknowledged of the chain.
+    link::Transaction transaction;
+    // Set by Timer5_Timer around its send: the same request goes out again, and a reply to it that
+    // has begun to arrive is kept.
+    bool repeating = false;
+    // Whether the unit's response time has been read (read device) or written since the port was
+    // chosen; until then the link allows for the slowest unit.
+    bool responseTimeKnown = false;
     bool responseTimeChanged = false;
     bool inputsChanged = false;
     double repeatIndex = 0;
@@ -165,7 +175,13 @@ public:
     QString portDevice(int position) const;
 
     // link/send.cpp
-    void send();
+    // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
+    // the write, which has then run the failure handling).
+    bool send();
+    // The link's timing for the chosen framing, baud rate and the unit's response time.
+    link::LinkTiming linkTiming() const;
+    // The repeat and failure intervals for that timing.
+    void applyLinkTiming();
 
     // link/requests.cpp
     void cmd_read_device_Click();
@@ -183,6 +199,14 @@ public:
     // closes, and at the start of a read-out.
     void resetTransaction();
     void Timer3_Timer();
+    // The failure handling: timers stop, the notice shows, the link is free again. `why` goes to
+    // the link's watchers; nothing when the link itself did not fail.
+    void failTransaction(std::optional<link::Failure> why);
+    // Ends the transaction after the unit refused the request in flight (exception 01..04).
+    void refusedByUnit(quint8 code);
+    // The status window closed before the chain's last step: nothing more is sent, the notice
+    // shows and a message says what the unit has and has not taken.
+    void endIncomplete();
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();

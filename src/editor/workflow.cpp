@@ -97,6 +97,8 @@ void frm_config::ShowMsgWindow() {
     // No input reaches the main window while the status window is open; the status window's
     // unload enables it again.
     form.setEnabled(false);
+    // A new chain: what the unit acknowledged of an earlier one no longer counts.
+    transaction.startChain();
     program.frmState().ShowMsg();
     // ShowMsg closes the window when no transfer runs; it must not come back as an empty window
     // that nothing would close.

@@ -141,6 +141,9 @@ private:
             return false;
         f_.Timer1.setInterval(*interval);
         f_.Timer6.setInterval(*interval);
+        // The response time is known now: a reply may take longer than the classic repeat.
+        f_.responseTimeKnown = true;
+        f_.applyLinkTiming();
         return true;
     }
 

@@ -65,6 +65,8 @@ void frm_config::Combo_Port_Click(int /*index*/) {
         MSComm1.setInputMode(m.inputMode);
         Timer4.setInterval(m.receivePollMs);
         Timer3.setInterval(m.failureMs);
+        // The repeat and failure intervals follow the framing and what is known of the unit.
+        applyLinkTiming();
     }
 
     if (Combo_Port(kStateSelector).listIndex() >= 0)

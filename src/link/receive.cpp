@@ -4,9 +4,12 @@
 // A reply is taken only when it is whole, its checksum is right and it is the normal answer to the
 // request in flight: same station and function, the expected byte count or write echo. Anything
 // else is dropped as if it had never arrived, so the repeat and failure timers keep running for
-// the request and nothing reaches the editor. Each request starts the assembly afresh (send).
+// the request and nothing reaches the editor. A new request starts the assembly afresh, a repeat
+// keeps a reply that has begun to arrive (send). A well-formed exception reply to the request in
+// flight is never taken as an answer: busy repeats, any other code ends the transaction.
 
 #include "app/global.h"
+#include "app/program.h"
 #include "editor/frm_config.h"
 #include "link/commport.h"
 #include "link/decode.h"
@@ -42,6 +45,12 @@ public:
     RtuAssembly(app::Global& g, qint32& expectedLength, const PendingRequest& request)
         : g_(g), expected_(expectedLength), request_(request) {}
 
+    // The exception code of the last exception reply completed, if it came after the last
+    // normal reply.
+    std::optional<quint8> exception;
+    // The last whole frame completed, with its CRC.
+    QByteArray frame;
+
     bool feed(const QByteArray& input) {
         const int frameLength = link::replyLength(request_) + 2;
         if (frameLength > link::kRtuFrameMax)
@@ -61,8 +70,13 @@ public:
                 restartAfterFirst(queue);
                 break;
             case Step::Complete:
-                if (acceptHeld()) {
+                if (const std::optional<quint8> code = heldException()) {
+                    exception = code;
+                    completed = false;
+                    reset();
+                } else if (acceptHeld()) {
                     completed = true;
+                    exception.reset();
                     reset();
                 } else {
                     restartAfterFirst(queue);
@@ -88,8 +102,15 @@ private:
             return Step::Taken;
         }
         if (count == 1) {
+            if (b == (request_.function | 0x80)) {
+                // An exception reply: station, function | 0x80, code and CRC.
+                buffer[1] = b;
+                count = 2;
+                expected_ = 5;
+                return Step::Taken;
+            }
             if (b != request_.function)
-                return Step::Mismatch; // another function, or an exception reply
+                return Step::Mismatch; // another function
             buffer[1] = b;
             count = 2;
             // Reads announce their length in the byte count; write echoes are always 8 bytes.
@@ -111,12 +132,27 @@ private:
         return count >= expected_ ? Step::Complete : Step::Taken;
     }
 
+    QByteArray held() const {
+        return QByteArray(reinterpret_cast<const char*>(g_.rtuRxBuffer.data()),
+                          qsizetype(g_.rtuRxCount));
+    }
+
+    std::optional<quint8> heldException() {
+        const QByteArray whole = held();
+        if (!link::crcMatches(whole))
+            return std::nullopt;
+        const std::optional<quint8> code = link::exceptionCode(whole.chopped(2), request_);
+        if (code)
+            frame = whole;
+        return code;
+    }
+
     bool acceptHeld() {
-        const QByteArray frame(reinterpret_cast<const char*>(g_.rtuRxBuffer.data()),
-                               qsizetype(g_.rtuRxCount));
-        if (!link::crcMatches(frame) || !link::answersRequest(frame.chopped(2), request_))
+        const QByteArray whole = held();
+        if (!link::crcMatches(whole) || !link::answersRequest(whole.chopped(2), request_))
             return false;
-        g_.replyHex = QString::fromLatin1(frame.toHex().toUpper());
+        g_.replyHex = QString::fromLatin1(whole.toHex().toUpper());
+        frame = whole;
         return true;
     }
 
@@ -146,9 +182,16 @@ private:
 // is taken at its line feed when it holds hex digits only, ends in CR LF, fits the longest Modbus
 // ASCII line, has the right LRC and answers the request. Returns whether a valid reply completed;
 // replyHex then holds the last one, upper case, without ":" and CR LF.
-bool assembleAscii(app::Global& g, QByteArray& line, const QByteArray& input,
-                   const std::optional<PendingRequest>& request) {
+struct AsciiOutcome {
     bool completed = false;
+    std::optional<quint8> exception; // after the last normal reply
+    QByteArray frame;                // the last line taken, ":" to LF
+};
+
+AsciiOutcome assembleAscii(app::Global& g, QByteArray& line, const QByteArray& input,
+                           const std::optional<PendingRequest>& request) {
+    AsciiOutcome out;
+    bool& completed = out.completed;
     for (const char c : input) {
         if (c == ':') {
             line = QByteArrayLiteral(":");
@@ -165,9 +208,18 @@ bool assembleAscii(app::Global& g, QByteArray& line, const QByteArray& input,
             if (hex.size() % 2 != 0)
                 continue;
             const QByteArray bytes = QByteArray::fromHex(hex);
-            if (link::lrcMatches(bytes) && link::answersRequest(bytes.chopped(1), *request)) {
+            if (!link::lrcMatches(bytes))
+                continue;
+            if (const std::optional<quint8> code =
+                    link::exceptionCode(bytes.chopped(1), *request)) {
+                out.exception = code;
+                out.frame = whole + '\n';
+                completed = false;
+            } else if (link::answersRequest(bytes.chopped(1), *request)) {
                 g.replyHex = QString::fromLatin1(hex);
                 completed = true;
+                out.exception.reset();
+                out.frame = whole + '\n';
             }
             continue;
         }
@@ -178,7 +230,7 @@ bool assembleAscii(app::Global& g, QByteArray& line, const QByteArray& input,
         }
         line += c;
     }
-    return completed;
+    return out;
 }
 
 } // namespace
@@ -196,14 +248,40 @@ void frm_config::receive_reply() {
     const std::optional<PendingRequest> request = link::pendingRequest(g.requestHex);
 
     bool completed = false;
+    std::optional<quint8> exception;
+    QByteArray frame;
     if (rtu) {
-        if (request)
-            completed = RtuAssembly(g, rtuExpectedLength, *request).feed(input);
+        if (request) {
+            RtuAssembly assembly(g, rtuExpectedLength, *request);
+            completed = assembly.feed(input);
+            exception = assembly.exception;
+            frame = assembly.frame;
+        }
     } else {
-        completed = assembleAscii(g, rxLine, input, request);
+        const AsciiOutcome out = assembleAscii(g, rxLine, input, request);
+        completed = out.completed;
+        exception = out.exception;
+        frame = out.frame;
+    }
+
+    if (exception) {
+        // Never taken as an answer. Busy and acknowledge ask for the same request later: the
+        // repeat goes on as for no reply. Any other code ends the transaction.
+        link::ReceivedFrame r{frame, link::Verdict::Exception, *exception, transaction.attempt()};
+        program.linkEvents.frameReceived(r);
+        if (link::isBusyCode(*exception))
+            transaction.noteBusy();
+        else
+            refusedByUnit(*exception);
+        return;
     }
     if (!completed)
         return;
+
+    program.linkEvents.frameReceived({frame, link::Verdict::Taken, 0, transaction.attempt()});
+    if (request && (request->function == link::kWriteMultipleCoils ||
+                    request->function == link::kWriteMultipleRegisters))
+        transaction.noteAcknowledged(*request);
 
     g.linkReady = true;
     Timer5.setEnabled(false);

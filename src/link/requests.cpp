@@ -43,8 +43,9 @@ void frm_config::cmd_read_device_Click() {
         return;
     g.startAddress = 6;
     g.requestHex = stationHex() + hex2(link::kReadHoldingRegisters) + hex4(6) + hex4(1);
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 void frm_config::send_read_cfg_coils() {
@@ -55,8 +56,9 @@ void frm_config::send_read_cfg_coils() {
     if (txt_Modbus_adress->text().isEmpty())
         return;
     g.requestHex = stationHex() + hex2(link::kReadCoils) + hex4(0) + hex4(kConfigCoils);
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 void frm_config::send_write_cfg_coils() {
@@ -71,8 +73,9 @@ void frm_config::send_write_cfg_coils() {
                    hex4(quantity) + hex2(1) + hex2(data);
     alreadyWriteCoils = qint16(alreadyWriteCoils + kCoilsPerByte);
     alreadyWriteBytes = qint16(alreadyWriteBytes + 1);
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 void frm_config::send_read_data_in() {
@@ -80,8 +83,9 @@ void frm_config::send_read_data_in() {
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
     g.requestHex = stationHex() + hex2(link::kReadHoldingRegisters) + hex4(0x0200) + hex4(8);
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 void frm_config::send_read_inp_bits() {
@@ -89,8 +93,9 @@ void frm_config::send_read_inp_bits() {
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
     g.requestHex = stationHex() + hex2(link::kReadCoils) + hex4(0x0100) + hex4(5);
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 void frm_config::send_write_inp_bits() {
@@ -100,8 +105,9 @@ void frm_config::send_write_inp_bits() {
         return;
     g.requestHex = stationHex() + hex2(link::kWriteMultipleCoils) + hex4(0x0100) + hex4(5) +
                    hex2(1) + hex2(coilByte(chk_inp_bit, 0, 5));
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 } // namespace qtx52::editor

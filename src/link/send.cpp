@@ -4,20 +4,43 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
+#include "editor/numbers.h"
 #include "link/commport.h"
 #include "link/framing.h"
+#include "windows/frmState.h"
+
+#include <utility>
 
 namespace qtx52::editor {
 
-void frm_config::send() {
-    // A new request (or a repeat): whatever was being assembled belongs to an earlier exchange, and
-    // only a whole reply to this one may be taken.
-    g.rtuRxBuffer[0] = 0;
-    g.rtuRxBuffer[1] = 0;
-    g.rtuRxBuffer[2] = 0;
-    g.rtuRxCount = 0;
-    rtuExpectedLength = 0;
-    rxLine.clear();
+link::LinkTiming frm_config::linkTiming() const {
+    link::LinkTiming t;
+    t.framing = g.modbusMode == QLatin1String("ASCII") ? link::Framing::Ascii : link::Framing::Rtu;
+    t.baud = qint32(leadingDigitsValue(g.baudRate));
+    t.minResponseTimeMs = g.minResponseTime;
+    t.responseTimeKnown = responseTimeKnown;
+    return t;
+}
+
+void frm_config::applyLinkTiming() {
+    const link::LinkTiming t = linkTiming();
+    Timer5.setInterval(link::repeatIntervalMs(t));
+    Timer3.setInterval(link::failureIntervalMs(t));
+}
+
+bool frm_config::send() {
+    const bool repeat = std::exchange(repeating, false);
+    if (!repeat) {
+        // A new request: whatever was being assembled belongs to an earlier exchange, and only a
+        // whole reply to this one may be taken. A repeat keeps a reply that has begun to arrive:
+        // a slow unit's answer to the first try is as good as one to the second.
+        g.rtuRxBuffer[0] = 0;
+        g.rtuRxBuffer[1] = 0;
+        g.rtuRxBuffer[2] = 0;
+        g.rtuRxCount = 0;
+        rtuExpectedLength = 0;
+        rxLine.clear();
+    }
 
     Timer5.setEnabled(false);
     lbl_desc(16).setVisible(false);
@@ -25,7 +48,7 @@ void frm_config::send() {
 
     if (!MSComm1.portOpen()) {
         program.ui.messageBox(QStringLiteral("Port ist nicht geöffnet"), app::kAppTitle);
-        return;
+        return false;
     }
 
     QByteArray frame;
@@ -34,15 +57,20 @@ void frm_config::send() {
     else if (g.modbusMode == QLatin1String("RTU"))
         frame = link::frameRtu(g.requestHex);
     else
-        return; // no framing chosen yet: nothing goes out
+        return false; // no framing chosen yet: nothing goes out
 
+    const int attempt = repeat ? transaction.repeat() : transaction.begin(g.requestHex);
     if (const link::CommError err = MSComm1.output(frame)) {
         // The adapter went away under an open port: report it like an unanswered request instead
         // of waiting for a reply that cannot come.
-        Timer3_Timer();
-        return;
+        failTransaction(link::Failure::WriteFailed);
+        return false;
     }
+    program.linkEvents.frameSent({frame, attempt});
+    // Every request sent shows the chain is moving: the status window's time limit counts anew.
+    windows::restartTimeLimit(program);
     Timer5.setEnabled(true);
+    return true;
 }
 
 } // namespace qtx52::editor

@@ -6,9 +6,24 @@
 #include "link/checksum.h"
 #include "link/commport.h"
 
+#include "app/language.h"
+#include "app/program.h"
+
 #include <algorithm>
 
 namespace qtx52::editor {
+
+namespace {
+
+// The communication notice as the language gives it.
+QString noticeText(const QString& languageId) {
+    for (const app::ControlText& t : app::mainWindowTexts())
+        if (t.control == QLatin1String("lbl_desc") && t.index == 16)
+            return languageId == app::kLanguageEnglish ? t.en : t.de;
+    return QString();
+}
+
+} // namespace
 
 void frm_config::connectSequencer() {
     connect(&Timer3, &forms::Timer::tick, this, [this] { Timer3_Timer(); });
@@ -27,6 +42,11 @@ void frm_config::resetTransaction() {
 }
 
 void frm_config::Timer6_Timer() {
+    if (g.commState == 0) {
+        // The transfer was cancelled or has ended: a late tick sends nothing.
+        Timer6.setEnabled(false);
+        return;
+    }
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
     if (g.startAddress <= 37)
@@ -36,8 +56,9 @@ void frm_config::Timer6_Timer() {
     alreadyRead = qint16(alreadyRead + countReadRegister);
     g.requestHex = stationHex() + QLatin1String("03") + link::LongToHexStr(g.startAddress, 2) +
                    link::LongToHexStr(countReadRegister, 2);
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 void frm_config::Timer4_Timer() {
@@ -46,19 +67,30 @@ void frm_config::Timer4_Timer() {
 }
 
 void frm_config::Timer5_Timer() {
-    send();
-    Timer3.setEnabled(true);
+    repeating = true;
+    // A send that failed has already run the failure handling; the failure timer must not be
+    // armed again behind it.
+    if (send())
+        Timer3.setEnabled(true);
 }
 
 void frm_config::Timer3_Timer() {
+    failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
+}
+
+void frm_config::failTransaction(std::optional<link::Failure> why) {
+    const bool busy = why == link::Failure::Busy;
     Timer1.setEnabled(false);
     Timer3.setEnabled(false);
     Timer5.setEnabled(false);
     Timer6.setEnabled(false);
+    lbl_desc(16).setCaption(busy ? link::busyNotice(g.languageId) : noticeText(g.languageId));
     lbl_desc(16).setVisible(true);
     chk_read_out->setEnabled(false);
     set_parameter->setEnabled(false);
     resetTransaction();
+    if (why)
+        program.linkEvents.transactionFailed(*why);
 }
 
 } // namespace qtx52::editor

@@ -101,7 +101,7 @@ void frm_config::Timer1_Timer() {
         if (!word) {
             // Ends the write like an unanswered request, then says which value is to blame. The
             // timers are stopped first, so no tick runs into the open message box.
-            Timer3_Timer();
+            failTransaction(std::nullopt);
             if (field.box)
                 program.ui.messageBox(unsendableMessage(g, field), app::kAppTitle);
             return;
@@ -114,8 +114,9 @@ void frm_config::Timer1_Timer() {
     g.requestHex = stationHex() + link::LongToHexStr(link::kWriteMultipleRegisters, 1) +
                    link::LongToHexStr(g.startAddress, 2) + link::LongToHexStr(count, 2) +
                    link::LongToHexStr(2 * count, 1) + words;
-    send();
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;
+    send();
 }
 
 } // namespace qtx52::editor

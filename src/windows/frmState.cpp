@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -64,9 +65,9 @@ frmState::frmState(app::Program& p)
     connect(&Abbruch, &forms::CommandButton::click, this, [this] { Abbruch_Click(); });
     connect(&Timer1SW, &forms::Timer::tick, this, [this] { Timer1SW_Timer(); });
     connect(&Timer2SW, &forms::Timer::tick, this, [this] { Timer2SW_Timer(); });
-    // The title-bar box closes the window like any unload: the main window is enabled again, while
-    // the transfer itself goes on and ends through the reply decoder.
-    connect(&form, &forms::Form::closeRequested, this, [this] { program.unloadFrmState(); });
+    // The title-bar box ends the display like the time limit: a chain not yet at its last step
+    // stops there and says so.
+    connect(&form, &forms::Form::closeRequested, this, [this] { endEarly(); });
 }
 
 frmState::~frmState() = default;
@@ -103,7 +104,11 @@ void frmState::ShowMsg() {
         CloseWindow();
         return;
     }
-    const double limit = timeLimitMs(g.baudRate, g.minResponseTime);
+    // A watchdog for a stalled chain, never shorter than the link needs to give up on one request
+    // (the send path restarts it at every request).
+    double limit = timeLimitMs(g.baudRate, g.minResponseTime);
+    if (program.frm_configLoaded() && std::isfinite(limit))
+        limit = std::max(limit, double(link::giveUpMs(program.frm_config().linkTiming())));
     // Without a baud rate there is no time limit to run: the window stays up without timers until
     // the transfer's end closes it.
     if (!std::isfinite(limit))
@@ -145,7 +150,29 @@ void frmState::Timer2SW_Timer() {
 void frmState::Timer1SW_Timer() {
     Timer1SW.setEnabled(false);
     Timer2SW.setEnabled(false);
-    CloseWindow();
+    endEarly();
+}
+
+bool frmState::chainAtLastStep() const {
+    if (!program.frm_configLoaded())
+        return true;
+    const editor::frm_config& main = program.frm_config();
+    // A configuration-only write is over once the last coil group is acknowledged; the window
+    // then closes at its time limit, and the read-out follows.
+    return g.commState == 4 && g.linkReady && main.alreadyWriteCoils >= 14 && !main.inputsChanged;
+}
+
+void frmState::endEarly() {
+    if (g.commState == 0 || chainAtLastStep()) {
+        CloseWindow();
+        return;
+    }
+    Timer1SW.setEnabled(false);
+    Timer2SW.setEnabled(false);
+    app::Program& p = program;
+    // The window goes first, so the message stands alone in front of the main window.
+    p.unloadFrmState();
+    p.frm_config().endIncomplete();
 }
 
 void frmState::CloseWindow() {

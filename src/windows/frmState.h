@@ -64,6 +64,12 @@ public:
     // Does nothing while the limit is not running.
     void restartTimeLimit();
 
+    // The time limit ran out or the title-bar box was used. A chain at its last step ends as
+    // finished (CloseWindow); any other stops where it is and says the transfer is incomplete.
+    // The window is destroyed inside this call.
+    void endEarly();
+    bool chainAtLastStep() const;
+
     // Event handlers.
     void Form_Load();
     void Form_Unload();

@@ -412,7 +412,13 @@ void TestDecode::configMarksClearOnAcknowledgement() {
     QCOMPARE(r.f.txt_data_cfg(8).foreColor(), ColorChanged);
     r.startConfigWrite(2);
     r.reply(QStringLiteral("019004"));
-    QVERIFY(!r.g.linkReady);
+    // The refusal ends the write with its message; the marks stay and the write can be run again.
+    QCOMPARE(r.f.txt_data_cfg(8).foreColor(), ColorChanged);
+    QCOMPARE(r.g.refDataCfg[8], 0.0);
+    QCOMPARE(r.tp.ui.messages().size(), 1);
+    QVERIFY(r.f.set_parameter->enabled());
+    r.tp.ui.takeMessages();
+    r.startConfigWrite(2);
     for (int block : {2, 12, 22, 32}) {
         QCOMPARE(r.f.txt_data_cfg(8).foreColor(), ColorChanged);
         QCOMPARE(r.g.refDataCfg[8], 0.0);
@@ -446,6 +452,12 @@ void TestDecode::inputMarksClearOnAcknowledgement() {
     QCOMPARE(r.f.txt_data_in(0).foreColor(), ColorChanged);
     r.reply(QStringLiteral("019004"));
     QCOMPARE(r.f.txt_data_in(0).foreColor(), ColorChanged);
+    // The refusal ended the write; it is run again and acknowledged.
+    r.g.commState = 5;
+    r.g.startAddress = 512;
+    r.f.alreadyWrite = 0;
+    r.g.linkReady = true;
+    r.f.Timer1_Timer();
     r.reply(QStringLiteral("011002000008"));
     QCOMPARE(r.f.txt_data_in(0).foreColor(), ColorButtonText);
     QCOMPARE(r.g.refDataIn[0], 2.5);

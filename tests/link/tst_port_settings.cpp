@@ -87,6 +87,12 @@ void TestPortSettings::selectionsReachThePort() {
     QCOMPARE(rig.port.commPort(), portEntry + 1);
     QCOMPARE(int(rig.g.commPort), portEntry + 1);
     QCOMPARE(f.Timer4.interval(), qint64(pollMs));
+    // Before the unit's response time is known the failure waits for the slowest unit; once it
+    // is known (and up to 800 ms) the framing's classic interval holds.
+    QVERIFY(f.Timer3.interval() >= 3000);
+    f.responseTimeKnown = true;
+    f.Combo_Port(5).setListIndex(1 - modeEntry);
+    f.Combo_Port(5).setListIndex(modeEntry);
     QCOMPARE(f.Timer3.interval(), qint64(failureMs));
     QCOMPARE(rig.port.inputMode(), binary ? link::InputMode::Binary : link::InputMode::Text);
     QCOMPARE(rig.g.modbusMode, binary ? QString("RTU") : QString("ASCII"));

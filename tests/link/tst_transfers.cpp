@@ -134,7 +134,7 @@ QList<Fault> faults() {
         {"no reply", true, [](sim::FaultPlan& p) { p.setNoReply(); }},
         {"first attempt lost", true, [](sim::FaultPlan& p) { p.setNoReplyToFirstAttempt(); }},
         {"bad checksum", true, [](sim::FaultPlan& p) { p.setBadChecksum(); }},
-        {"exception", true, [](sim::FaultPlan& p) { p.setExceptionReply(0x04); }},
+        {"busy", true, [](sim::FaultPlan& p) { p.setExceptionReply(0x06); }},
         {"other station", true, [](sim::FaultPlan& p) { p.setReplyFromStation(2); }},
         {"split", false,
          [](sim::FaultPlan& p) {
@@ -303,20 +303,34 @@ void TestTransfers::applyInputs() {
 
 void TestTransfers::failureTiming_data() {
     QTest::addColumn<Mode>("mode");
-    QTest::addColumn<QList<qint64>>("sendTimes");
+    QTest::addColumn<bool>("known");
     QTest::addColumn<qint64>("noticeAt");
-    QTest::newRow("RTU") << Mode::Rtu << QList<qint64>{0, 1000} << qint64(1500);
-    QTest::newRow("ASCII") << Mode::Ascii << QList<qint64>{0, 1000} << qint64(2000);
+    // With the response time known (read again after a read device): the classic timing.
+    QTest::newRow("RTU, known") << Mode::Rtu << true << qint64(1500);
+    QTest::newRow("ASCII, known") << Mode::Ascii << true << qint64(2000);
+    // Read device on a unit not yet read: the failure waits for a reply from the slowest unit
+    // (3000 ms) to the first repeat.
+    QTest::newRow("RTU, unknown") << Mode::Rtu << false << qint64(1000 + 3000 + 62 + 200);
+    QTest::newRow("ASCII, unknown") << Mode::Ascii << false << qint64(1000 + 3000 + 115 + 300);
 }
 
 void TestTransfers::failureTiming() {
     QFETCH(Mode, mode);
-    QFETCH(QList<qint64>, sendTimes);
+    QFETCH(bool, known);
     QFETCH(qint64, noticeAt);
     Rig r(mode, "9600");
+    if (known) {
+        QVERIFY(r.readDevice());
+        r.port.clearSent();
+    }
     r.station.faults().setNoReply(sim::FaultPlan::Always);
-    const qint64 t0 = r.tp.clock.nowMs();
-    r.f->cmd_read_device->userClick();
+    if (known)
+        r.f->read_out_parameter->userClick();
+    else
+        r.f->cmd_read_device->userClick();
+    // Counted from the first try (a read again waits for the first pacing tick).
+    QVERIFY(r.tp.clock.advanceUntil([&] { return !r.port.sent().isEmpty(); }, 5000));
+    const qint64 t0 = r.port.sent().first().timeMs;
     r.tp.clock.advanceTo(t0 + noticeAt - 1);
     QVERIFY(!r.f->lbl_desc(16).visible());
     r.tp.clock.advanceTo(t0 + noticeAt);
@@ -324,8 +338,14 @@ void TestTransfers::failureTiming() {
     QList<qint64> times;
     for (const auto& s : r.port.sent())
         times << s.timeMs - t0;
-    QCOMPARE(times.mid(0, 2), sendTimes);
-    QVERIFY(times.size() <= 3);
+    // The first try goes out at once (read device) or at the first pacing tick, then a repeat
+    // every second until the failure.
+    QVERIFY(!times.isEmpty());
+    for (int i = 1; i < times.size(); ++i)
+        QCOMPARE(times[i] - times[i - 1], qint64(1000));
+    QVERIFY(times.size() <= noticeAt / 1000 + 1);
+    if (known && mode == Mode::Rtu)
+        QCOMPARE(times.size(), 2);
     QVERIFY(!r.f->chk_read_out->enabled());
     QVERIFY(!r.f->set_parameter->enabled());
     QCOMPARE(r.g.commState, 1);

@@ -25,6 +25,7 @@ struct Rig {
         g.commState = state;
         g.baudRate = baud;
         g.minResponseTime = mrt;
+        f.responseTimeKnown = true;
         f.ShowMsgWindow();
         return p.frmState();
     }
@@ -44,7 +45,8 @@ private slots:
     void progressStopsAtFullAndLimitRestarts();
     void cancel();
     void reopenStartsFromDesignState();
-    void titleBarCloseLeavesTransfer();
+    void configurationWriteEndsAtTheLimit();
+    void titleBarCloseEndsStalledTransfer();
 };
 
 void TestFrmState::timeLimit_data() {
@@ -53,10 +55,13 @@ void TestFrmState::timeLimit_data() {
     QTest::addColumn<qint32>("state");
     QTest::addColumn<qint64>("limit");
     QTest::addColumn<qint64>("tick");
-    QTest::newRow("9600, 0 ms, input write") << "9600" << qint16(0) << 5 << 859LL << 86LL;
-    QTest::newRow("19200, 0 ms, configuration write") << "19200" << qint16(0) << 2 << 430LL << 43LL;
+    // Never shorter than the link needs to give up on one request: repeat 1000, failure 500
+    // (RTU), two polls and the longest exchange on the wire.
+    QTest::newRow("9600, 0 ms, input write") << "9600" << qint16(0) << 5 << 1662LL << 166LL;
+    QTest::newRow("19200, 0 ms, configuration write")
+        << "19200" << qint16(0) << 2 << 1631LL << 163LL;
     QTest::newRow("9600, 10 ms") << "9600" << qint16(10) << 1 << 2359LL << 236LL;
-    QTest::newRow("negative response time as 0") << "9600" << qint16(-5) << 8 << 859LL << 86LL;
+    QTest::newRow("negative response time as 0") << "9600" << qint16(-5) << 8 << 1662LL << 166LL;
     QTest::newRow("past the 16-bit product")
         << "9600" << qint16(32767) << 4 << 4915909LL << 491591LL;
     // 1/32 and 1/16 are exact, so these limits fall exactly on halves.
@@ -79,11 +84,29 @@ void TestFrmState::timeLimit() {
     r.tp.clock.advance(limit - 1);
     QVERIFY(r.shown());
     r.tp.clock.advance(1);
-    // The limit ends a write of the last group with a read-out; anything else just closes.
-    const bool readOut = state == 4 || state == 5 || state == 8;
-    QCOMPARE(r.g.commState, readOut ? 1 : 0);
-    QCOMPARE(r.shown(), readOut);
-    QCOMPARE(r.f.form.enabled(), !readOut);
+    // None of these chains has reached its last step: the limit stops it and says so, and no
+    // read-out follows.
+    QCOMPARE(r.g.commState, 0);
+    QVERIFY(!r.shown());
+    QVERIFY(r.f.form.enabled());
+    QVERIFY(r.f.lbl_desc(16).visible());
+    QCOMPARE(r.tp.ui.messages().size(), 1);
+    QVERIFY2(r.tp.ui.messages().first().text.contains(QStringLiteral("unvollständig")),
+             qPrintable(r.tp.ui.messages().first().text));
+}
+
+// A configuration-only write waits for the limit after its last coil group: that close is the
+// intended end and starts the read-out without a message.
+void TestFrmState::configurationWriteEndsAtTheLimit() {
+    Rig r;
+    frmState& w = r.open(4);
+    r.f.alreadyWriteCoils = 14;
+    r.f.inputsChanged = false;
+    r.g.linkReady = true;
+    r.tp.clock.advance(w.Timer1SW.interval());
+    QCOMPARE(r.g.commState, 1);
+    QVERIFY(r.shown());
+    QVERIFY(r.tp.ui.messages().isEmpty());
 }
 
 void TestFrmState::closing_data() {
@@ -128,15 +151,15 @@ void TestFrmState::progressStopsAtFullAndLimitRestarts() {
     Rig r;
     windows::restartTimeLimit(r.p); // loads no window
     QVERIFY(!r.p.frmStateLoaded());
-    frmState& w = r.open(5); // limit 859, tick 86
-    r.tp.clock.advance(86 * 9);
+    frmState& w = r.open(5); // limit 1662, tick 166
+    r.tp.clock.advance(166 * 9);
     QCOMPARE(w.ProgressFile.value(), 9);
-    windows::restartTimeLimit(r.p); // a reply at 774: the limit now ends at 1633
-    r.tp.clock.advance(1632 - 774);
+    windows::restartTimeLimit(r.p); // a reply at 1494: the limit now ends at 3156
+    r.tp.clock.advance(3155 - 1494);
     QCOMPARE(w.ProgressFile.value(), 10);
     QCOMPARE(r.g.commState, 5);
     r.tp.clock.advance(1);
-    QCOMPARE(r.g.commState, 1);
+    QCOMPARE(r.g.commState, 0); // stalled: ended as incomplete
 }
 
 void TestFrmState::cancel() {
@@ -162,7 +185,7 @@ void TestFrmState::cancel() {
 void TestFrmState::reopenStartsFromDesignState() {
     Rig r;
     r.open(2);
-    r.tp.clock.advance(86 * 5);
+    r.tp.clock.advance(166 * 5);
     QCOMPARE(r.p.frmState().ProgressFile.value(), 5);
     r.p.frmState().Abbruch.userClick();
 
@@ -171,15 +194,20 @@ void TestFrmState::reopenStartsFromDesignState() {
     QVERIFY(!w.Abbruch.visible() && !w.cmdOK.visible() && w.frameProgress.visible());
 }
 
-void TestFrmState::titleBarCloseLeavesTransfer() {
+// The title-bar box on a running write: nothing more is sent and the message names what the
+// unit acknowledged (nothing yet).
+void TestFrmState::titleBarCloseEndsStalledTransfer() {
     Rig r;
     r.open(2);
     r.f.Timer1.setEnabled(true);
     r.p.frmState().form.userClose();
     QVERIFY(!r.p.frmStateLoaded());
     QVERIFY(r.f.form.enabled());
-    QCOMPARE(r.g.commState, 2);
-    QVERIFY(r.f.Timer1.enabled());
+    QCOMPARE(r.g.commState, 0);
+    QVERIFY(!r.f.Timer1.enabled());
+    QVERIFY(!r.f.Timer5.enabled());
+    QCOMPARE(r.tp.ui.messages().size(), 1);
+    QVERIFY(r.tp.ui.messages().first().text.contains(QStringLiteral("nichts bestätigt")));
 }
 
 QTEST_GUILESS_MAIN(TestFrmState)

@@ -1,0 +1,185 @@
+#include "link/transaction.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace qtx52::link {
+
+namespace {
+
+constexpr qint32 kReplyMarginMs = 100;
+constexpr int kLongestBlock = 10; // registers in one block
+
+bool english(const QString& languageId) {
+    return languageId == QLatin1String("1033");
+}
+
+qint32 pollMs(Framing f) {
+    return f == Framing::Rtu ? kRtuPollMs : kAsciiPollMs;
+}
+
+qint32 responseMs(const LinkTiming& t) {
+    return std::max<qint32>(0, t.minResponseTimeMs);
+}
+
+// Bytes of a frame before framing: the ASCII line carries each as two characters between ":" and
+// CR LF with an LRC, RTU as one with a two-byte CRC.
+int frameChars(Framing f, int bytes) {
+    return f == Framing::Rtu ? bytes + 2 : 1 + 2 * (bytes + 1) + 2;
+}
+
+bool isReadFunction(quint8 fn) {
+    return fn == kReadCoils || fn == kReadHoldingRegisters;
+}
+
+} // namespace
+
+qint32 wireTimeMs(const LinkTiming& t, int characters) {
+    if (t.baud <= 0 || characters <= 0)
+        return 0;
+    const qint64 bits = qint64(characters) * (t.framing == Framing::Rtu ? 11 : 10);
+    return qint32((bits * 1000 + t.baud - 1) / t.baud);
+}
+
+int longestRequestChars(Framing framing) {
+    return frameChars(framing, 7 + 2 * kLongestBlock);
+}
+
+int longestReplyChars(Framing framing) {
+    return frameChars(framing, 3 + 2 * kLongestBlock);
+}
+
+qint32 replyTimeMs(const LinkTiming& t) {
+    return responseMs(t) +
+           wireTimeMs(t, longestRequestChars(t.framing) + longestReplyChars(t.framing)) +
+           2 * pollMs(t.framing) + kReplyMarginMs;
+}
+
+qint32 repeatIntervalMs(const LinkTiming& t) {
+    if (!t.responseTimeKnown || responseMs(t) <= kClassicTimingUpToMs)
+        return kRepeatMs;
+    return std::max(kRepeatMs, replyTimeMs(t));
+}
+
+qint32 failureIntervalMs(const LinkTiming& t) {
+    if (!t.responseTimeKnown) {
+        LinkTiming slowest = t;
+        slowest.minResponseTimeMs = kLongestResponseMs;
+        const qint32 classic = t.framing == Framing::Rtu ? kRtuFailureMs : kAsciiFailureMs;
+        return std::max(classic, replyTimeMs(slowest));
+    }
+    if (responseMs(t) <= kClassicTimingUpToMs)
+        return t.framing == Framing::Rtu ? kRtuFailureMs : kAsciiFailureMs;
+    const qint32 repeat = repeatIntervalMs(t);
+    // RTU: the reply to the one repeat still has the time a reply can take, less one poll, and the
+    // failure comes before a second repeat would go out.
+    return t.framing == Framing::Rtu ? repeat - pollMs(t.framing) : repeat;
+}
+
+qint32 giveUpMs(const LinkTiming& t) {
+    return repeatIntervalMs(t) + failureIntervalMs(t) + 2 * pollMs(t.framing) +
+           wireTimeMs(t, longestRequestChars(t.framing) + longestReplyChars(t.framing)) +
+           (t.responseTimeKnown ? responseMs(t) : kLongestResponseMs);
+}
+
+std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingRequest& request) {
+    if (frame.size() != 3)
+        return std::nullopt;
+    if (quint8(frame[0]) != request.station || quint8(frame[1]) != (request.function | 0x80))
+        return std::nullopt;
+    return quint8(frame[2]);
+}
+
+int Transaction::begin(const QString& requestHex) {
+    request_ = pendingRequest(requestHex);
+    busy_ = false;
+    attempt_ = 1;
+    return attempt_;
+}
+
+int Transaction::repeat() {
+    return ++attempt_;
+}
+
+QString exceptionMeaning(quint8 code, const QString& languageId) {
+    const bool en = english(languageId);
+    switch (code) {
+    case 0x01:
+        return en ? QStringLiteral("function not supported")
+                  : QStringLiteral("Funktion nicht unterstützt");
+    case 0x02:
+        return en ? QStringLiteral("address not available")
+                  : QStringLiteral("Adresse nicht vorhanden");
+    case 0x03:
+        return en ? QStringLiteral("value refused") : QStringLiteral("Wert abgelehnt");
+    case 0x04:
+        return en ? QStringLiteral("device failure") : QStringLiteral("Gerätefehler");
+    case 0x05:
+        return en ? QStringLiteral("request accepted, still working")
+                  : QStringLiteral("Anfrage angenommen, noch in Bearbeitung");
+    case 0x06:
+        return en ? QStringLiteral("device busy") : QStringLiteral("Gerät beschäftigt");
+    default:
+        return en ? QStringLiteral("unknown code") : QStringLiteral("unbekannter Code");
+    }
+}
+
+QString requestSubject(const PendingRequest& r, const QString& languageId) {
+    const bool en = english(languageId);
+    const bool coils = r.function == kReadCoils || r.function == kWriteMultipleCoils;
+    const QString kind = coils ? (en ? QStringLiteral("coils") : QStringLiteral("Coils"))
+                               : (en ? QStringLiteral("registers") : QStringLiteral("Register"));
+    const int last = r.start + std::max<int>(1, r.quantity) - 1;
+    return QStringLiteral("%1 %2..%3").arg(kind).arg(r.start).arg(last);
+}
+
+namespace {
+
+QString acknowledgedLines(const std::vector<PendingRequest>& acknowledged,
+                          const QString& languageId) {
+    const bool en = english(languageId);
+    if (acknowledged.empty())
+        return en ? QStringLiteral("The unit acknowledged nothing of this write.")
+                  : QStringLiteral("Das Gerät hat von diesem Schreibvorgang nichts bestätigt.");
+    QStringList parts;
+    for (const PendingRequest& r : acknowledged)
+        parts << requestSubject(r, languageId);
+    return (en ? QStringLiteral("The unit acknowledged: ")
+               : QStringLiteral("Das Gerät hat bestätigt: ")) +
+           parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString refusedMessage(quint8 code, const PendingRequest& refused,
+                       const std::vector<PendingRequest>& acknowledged, const QString& languageId) {
+    const bool en = english(languageId);
+    const QString code2 = QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+    QString text = en ? QStringLiteral("The unit refused the request for %1: code %2, %3.")
+                      : QStringLiteral("Das Gerät hat die Anfrage für %1 abgelehnt: Code %2, %3.");
+    text = text.arg(requestSubject(refused, languageId), code2, exceptionMeaning(code, languageId));
+    if (!isReadFunction(refused.function))
+        text += QLatin1Char('\n') + acknowledgedLines(acknowledged, languageId);
+    return text;
+}
+
+QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowledged,
+                          const QString& languageId) {
+    const bool en = english(languageId);
+    QString text = en ? QStringLiteral("The transfer is incomplete: the unit did not answer every "
+                                       "request in time.")
+                      : QStringLiteral("Die Übertragung ist unvollständig: das Gerät hat nicht "
+                                       "rechtzeitig auf jede Anfrage geantwortet.");
+    if (write)
+        text += QLatin1Char('\n') + acknowledgedLines(acknowledged, languageId);
+    return text;
+}
+
+QString busyNotice(const QString& languageId) {
+    return english(languageId)
+               ? QStringLiteral("The unit stayed busy, please try again later!")
+               : QStringLiteral("Das Gerät war beschäftigt, bitte später erneut versuchen!");
+}
+
+} // namespace qtx52::link

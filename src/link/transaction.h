@@ -1,0 +1,113 @@
+#pragma once
+
+// The request in flight, apart from the editor and the windows: which try of it is on the line,
+// how long a reply to it can take at the unit's response time, when it is repeated and given up,
+// and what an exception reply to it says. The timer handlers of the main window ask it and act on
+// its answers; the traffic log learns the same try numbers and verdicts through the link events.
+
+#include "link/exchange.h"
+#include "link/link_events.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace qtx52::link {
+
+enum class Framing { Rtu, Ascii };
+
+// What the link's timing depends on.
+struct LinkTiming {
+    Framing framing = Framing::Rtu;
+    qint32 baud = 9600;
+    qint32 minResponseTimeMs = 0; // as the unit reports it; negative counts as 0
+    // False until the unit's response time has been read or written: a reply may then take the
+    // longest response time a unit can be set to.
+    bool responseTimeKnown = true;
+};
+
+// The longest response time a unit can be set to.
+inline constexpr qint32 kLongestResponseMs = 3000;
+
+// Intervals as they are while the response time is unknown or at most this long.
+inline constexpr qint32 kRepeatMs = 1000;
+inline constexpr qint32 kRtuFailureMs = 500;
+inline constexpr qint32 kAsciiFailureMs = 1000;
+inline constexpr qint32 kRtuPollMs = 50;
+inline constexpr qint32 kAsciiPollMs = 100;
+inline constexpr qint32 kClassicTimingUpToMs = 800;
+
+// Time on the wire of `characters` characters: 11 bit times each in RTU (8 data, parity or second
+// stop), 10 in ASCII (7 data, parity), rounded up to whole milliseconds.
+qint32 wireTimeMs(const LinkTiming& t, int characters);
+
+// The longest request (a write of ten registers) and the longest reply (a read of ten registers)
+// the program exchanges, in characters on the wire.
+int longestRequestChars(Framing framing);
+int longestReplyChars(Framing framing);
+
+// How long a reply can take: response time, both frames on the wire, two poll intervals and a
+// margin for the adapter.
+qint32 replyTimeMs(const LinkTiming& t);
+// The repeat interval: 1000 ms up to a response time of 800 ms, then the larger of 1000 ms and the
+// time a reply can take.
+qint32 repeatIntervalMs(const LinkTiming& t);
+// The failure interval, counted from the first repeat. RTU gives up before a second repeat would
+// go out; ASCII at the same time as the second repeat, so one or two repeats as before. While the
+// response time is unknown it lasts until a reply to the first repeat at the longest response
+// time has had its time.
+qint32 failureIntervalMs(const LinkTiming& t);
+// The time the link needs at most to give up on one request, from its first try on.
+qint32 giveUpMs(const LinkTiming& t);
+
+// The exception code of a well-formed exception reply to the request (checksum removed): same
+// station, function | 0x80 and one code byte. Nothing for any other frame.
+std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingRequest& request);
+// Codes 05 (acknowledge: still working) and 06 (busy) ask for the same request again later.
+inline bool isBusyCode(quint8 code) {
+    return code == 0x05 || code == 0x06;
+}
+
+// The running request and the chain it belongs to.
+class Transaction {
+public:
+    // A new request goes out: its first try. Returns the try number (1).
+    int begin(const QString& requestHex);
+    // The same request goes out again. Returns the try number.
+    int repeat();
+    int attempt() const { return attempt_; }
+    const std::optional<PendingRequest>& request() const { return request_; }
+
+    // The unit answered the request busy; the failure notice then says so.
+    void noteBusy() { busy_ = true; }
+    bool busy() const { return busy_; }
+
+    // A new chain starts (the status window opens): nothing acknowledged yet.
+    void startChain() { acknowledged_.clear(); }
+    // The unit acknowledged this write.
+    void noteAcknowledged(const PendingRequest& write) { acknowledged_.push_back(write); }
+    const std::vector<PendingRequest>& acknowledged() const { return acknowledged_; }
+
+private:
+    std::optional<PendingRequest> request_;
+    int attempt_ = 0;
+    bool busy_ = false;
+    std::vector<PendingRequest> acknowledged_;
+};
+
+// Texts for the person at the window, German ("1031") or English ("1033").
+QString exceptionMeaning(quint8 code, const QString& languageId);
+// "Register 2..11", "Coils 0..7": what a request reads or writes.
+QString requestSubject(const PendingRequest& request, const QString& languageId);
+// The message after the unit refused a request.
+QString refusedMessage(quint8 code, const PendingRequest& refused,
+                       const std::vector<PendingRequest>& acknowledged, const QString& languageId);
+// The message after a transfer ended before its last step.
+QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowledged,
+                          const QString& languageId);
+// The failure notice when the unit stayed busy.
+QString busyNotice(const QString& languageId);
+
+} // namespace qtx52::link
