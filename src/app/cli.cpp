@@ -1,6 +1,7 @@
 #include "app/cli.h"
 
 #include "bus/bus_watch.h"
+#include "bus/cli_scan.h"
 
 #include "app/command_ui.h"
 #include "app/program.h"
@@ -429,7 +430,7 @@ void CommandRunner::watchStatusWindow() {
 
 void CommandRunner::afterReceive() {
     watchStatusWindow();
-    if (phase_ != Phase::Monitoring || cycles_ >= cl_.cycles)
+    if (phase_ != Phase::Monitoring || (cl_.cycles > 0 && cycles_ >= cl_.cycles))
         return;
     editor::frm_config& f = program_->frm_config();
     const int start = program_->g.startAddress;
@@ -500,7 +501,7 @@ void CommandRunner::poll() {
         }
         break;
     case Phase::Monitoring:
-        if (cycles_ >= cl_.cycles) {
+        if (cl_.cycles > 0 && cycles_ >= cl_.cycles) {
             f.chk_read_out->userClick();
             finish(kExitOk);
         }
@@ -539,6 +540,8 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    if (commandLine.command == CommandLine::Command::Scan)
+        return bus::runScan(commandLine, clock, port, output);
     CommandRunner runner(commandLine, clock, port, stores, output);
     QEventLoop loop;
     runner.onFinished = [&loop] { loop.quit(); };

@@ -62,8 +62,45 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption stats(QStringLiteral("stats"),
                                    QStringLiteral("Print the link counters at the end (always "
                                                   "printed when a command fails)."));
-    p.addOptions({help, version, readOut, write, monitor, device, port, simulate, baud, parity,
-                  mode, address, echo, quiet, trace, stats});
+    const QCommandLineOption scan(QStringLiteral("scan"),
+                                  QStringLiteral("Look for units on the line (reads only): every "
+                                                 "station at every line setting, narrowed by "
+                                                 "--mode, --baud and --parity when given."));
+    const QCommandLineOption scanStations(QStringLiteral("scan-stations"),
+                                          QStringLiteral("Stations to probe with --scan, e.g. "
+                                                         "1-63 (the default) or 37."),
+                                          QStringLiteral("RANGE"));
+    const QCommandLineOption scanAll(QStringLiteral("scan-all"),
+                                     QStringLiteral("With --scan: go on after the first unit "
+                                                    "found."));
+    const QCommandLineOption probeTimeout(QStringLiteral("probe-timeout"),
+                                          QStringLiteral("With --scan: how long a probe waits "
+                                                         "for a reply beyond its wire time, in "
+                                                         "ms (default 150)."),
+                                          QStringLiteral("MS"), QStringLiteral("150"));
+    const QCommandLineOption simStation(QStringLiteral("sim-station"),
+                                        QStringLiteral("With --simulate: the simulated unit's "
+                                                       "station address (default --address)."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption simMode(QStringLiteral("sim-mode"),
+                                     QStringLiteral("With --simulate: the simulated unit's "
+                                                    "framing, RTU or ASCII."),
+                                     QStringLiteral("M"));
+    const QCommandLineOption simBaud(QStringLiteral("sim-baud"),
+                                     QStringLiteral("With --simulate: the simulated unit's baud "
+                                                    "rate."),
+                                     QStringLiteral("B"));
+    const QCommandLineOption simParity(QStringLiteral("sim-parity"),
+                                       QStringLiteral("With --simulate: the simulated unit's "
+                                                      "parity, N, E or O. Any of --sim-mode, "
+                                                      "--sim-baud and --sim-parity fixes the "
+                                                      "unit's line (RTU 9600 E for the rest); "
+                                                      "without them it follows the program's."),
+                                       QStringLiteral("P"));
+    p.addOptions({help,         version, readOut,      write,   monitor, scan,
+                  scanStations, scanAll, probeTimeout, device,  port,    simulate,
+                  baud,         parity,  mode,         address, echo,    quiet,
+                  trace,        stats,   simStation,   simMode, simBaud, simParity});
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
@@ -88,9 +125,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return cl;
     }
 
-    const int commands = int(p.isSet(readOut)) + int(p.isSet(write)) + int(p.isSet(monitor));
+    const int commands =
+        int(p.isSet(readOut)) + int(p.isSet(write)) + int(p.isSet(monitor)) + int(p.isSet(scan));
     if (commands > 1) {
-        cl.error = QStringLiteral("give only one of --read-out, --write and --monitor");
+        cl.error = QStringLiteral("give only one of --read-out, --write, --monitor and --scan");
         return cl;
     }
     if (p.isSet(readOut)) {
@@ -105,6 +143,36 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         cl.cycles = p.value(monitor).toInt(&ok);
         if (!ok || cl.cycles < 1) {
             cl.error = QStringLiteral("--monitor needs a number of cycles of 1 or more");
+            return cl;
+        }
+    } else if (p.isSet(scan)) {
+        cl.command = CommandLine::Command::Scan;
+    }
+    if ((p.isSet(scanStations) || p.isSet(scanAll) || p.isSet(probeTimeout)) &&
+        cl.command != CommandLine::Command::Scan) {
+        cl.error = QStringLiteral("--scan-stations, --scan-all and --probe-timeout go with --scan");
+        return cl;
+    }
+    if (p.isSet(scanStations)) {
+        const QStringList ends = p.value(scanStations).split(QLatin1Char('-'));
+        bool okFirst = false, okLast = false;
+        const int first = ends.value(0).trimmed().toInt(&okFirst);
+        const int last = ends.size() == 1 ? first : ends.value(1).trimmed().toInt(&okLast);
+        if (ends.size() == 1)
+            okLast = okFirst;
+        if (ends.size() > 2 || !okFirst || !okLast || first < 1 || last > 63 || first > last) {
+            cl.error = QStringLiteral("--scan-stations takes A-B with 1 <= A <= B <= 63");
+            return cl;
+        }
+        cl.scan.firstStation = first;
+        cl.scan.lastStation = last;
+    }
+    cl.scan.all = p.isSet(scanAll);
+    {
+        bool ok = false;
+        cl.scan.probeTimeoutMs = p.value(probeTimeout).toInt(&ok);
+        if (!ok || cl.scan.probeTimeoutMs < 0 || cl.scan.probeTimeoutMs > 10000) {
+            cl.error = QStringLiteral("--probe-timeout takes 0 to 10000 ms");
             return cl;
         }
     }
@@ -152,6 +220,50 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (!ok || link.address < 1 || link.address > 63) {
         cl.error = QStringLiteral("--address takes a number from 1 to 63");
         return cl;
+    }
+    if (cl.command == CommandLine::Command::Scan) {
+        // A scan probes every value of what was not given.
+        if (p.isSet(mode))
+            cl.scan.ascii = {link.mode == QLatin1String("ASCII")};
+        if (p.isSet(baud))
+            cl.scan.bauds = {link.baud.toInt()};
+        if (p.isSet(parity))
+            cl.scan.parities = {char(link.parity.toLatin1())};
+    }
+    if ((p.isSet(simStation) || p.isSet(simMode) || p.isSet(simBaud) || p.isSet(simParity)) &&
+        !link.simulate) {
+        cl.error = QStringLiteral("--sim-station, --sim-mode, --sim-baud and --sim-parity go with "
+                                  "--simulate");
+        return cl;
+    }
+    if (p.isSet(simStation)) {
+        link.simStation = p.value(simStation).toInt(&ok);
+        if (!ok || link.simStation < 1 || link.simStation > 63) {
+            cl.error = QStringLiteral("--sim-station takes a number from 1 to 63");
+            return cl;
+        }
+    }
+    if (p.isSet(simMode)) {
+        link.simMode = p.value(simMode).toUpper();
+        if (link.simMode != QLatin1String("RTU") && link.simMode != QLatin1String("ASCII")) {
+            cl.error = QStringLiteral("--sim-mode takes RTU or ASCII");
+            return cl;
+        }
+    }
+    if (p.isSet(simBaud)) {
+        link.simBaud = p.value(simBaud);
+        if (!QStringList{"9600", "19200", "38400", "57600"}.contains(link.simBaud)) {
+            cl.error = QStringLiteral("--sim-baud takes 9600, 19200, 38400 or 57600");
+            return cl;
+        }
+    }
+    if (p.isSet(simParity)) {
+        const QString sp = p.value(simParity).toUpper();
+        if (sp != QLatin1String("N") && sp != QLatin1String("E") && sp != QLatin1String("O")) {
+            cl.error = QStringLiteral("--sim-parity takes N, E or O");
+            return cl;
+        }
+        link.simParity = sp.at(0);
     }
     link.echo = p.isSet(echo);
     cl.quiet = p.isSet(quiet);

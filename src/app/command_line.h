@@ -4,6 +4,7 @@
 // a window.
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 namespace qtx52::app {
@@ -17,10 +18,29 @@ struct LinkOptions {
     QString mode = QStringLiteral("RTU");
     int address = 1;
     bool echo = false; // --echo: the adapter echoes what is sent, on every port number
+    // The simulated unit's own station and line (--sim-station, --sim-mode, --sim-baud,
+    // --sim-parity). Without --sim-mode, --sim-baud and --sim-parity the unit takes the line
+    // settings the program opens with; without --sim-station it is at --address.
+    int simStation = 0;
+    QString simMode;
+    QString simBaud;
+    QChar simParity;
+};
+
+// --scan: which stations and line settings the unit finder probes. The narrowing lists are
+// empty when every value is to be probed.
+struct ScanOptions {
+    int firstStation = 1;
+    int lastStation = 63;
+    bool all = false;          // --scan-all: go on after the first unit found
+    int probeTimeoutMs = 150;  // --probe-timeout MS
+    QList<bool> ascii;         // from --mode when given
+    QList<qint32> bauds;       // from --baud when given
+    QList<char> parities;      // from --parity when given
 };
 
 struct CommandLine {
-    enum class Command { Window, ReadOut, Write, Monitor, Help, Version };
+    enum class Command { Window, ReadOut, Write, Monitor, Scan, Help, Version };
     Command command = Command::Window;
     QString file;   // --read-out FILE, --write FILE
     int cycles = 0; // --monitor N
@@ -28,6 +48,7 @@ struct CommandLine {
     QString trace; // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end
     LinkOptions link;
+    ScanOptions scan;
     QString error; // not empty: the words were off (exit code 2)
     QString helpText;
 };

@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     case app::CommandLine::Command::ReadOut:
     case app::CommandLine::Command::Write:
     case app::CommandLine::Command::Monitor:
+    case app::CommandLine::Command::Scan:
 #ifdef QTX52_HAVE_CLI
         return app::runCommand(cl);
 #else

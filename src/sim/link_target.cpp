@@ -30,13 +30,27 @@ LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
     LinkTarget t;
     if (options.simulate) {
         t.station = std::make_unique<Station>(clock);
-        t.station->setAddress(options.address);
+        t.station->setAddress(options.simStation > 0 ? options.simStation : options.address);
         auto port = std::make_unique<SimCommPort>(clock, *t.station);
         Station* station = t.station.get();
-        port->setOpenObserver([station](const link::LineSettings& line) {
+        const bool ownLine =
+            !options.simMode.isEmpty() || !options.simBaud.isEmpty() || !options.simParity.isNull();
+        if (ownLine) {
+            // A unit set up on its own: it answers only a master whose settings match.
+            const bool ascii = options.simMode == QLatin1String("ASCII");
+            link::LineSettings line;
+            line.baud = options.simBaud.isEmpty() ? 9600 : options.simBaud.toInt();
+            line.parity = options.simParity.isNull() ? 'E' : char(options.simParity.toLatin1());
+            line.dataBits = ascii ? 7 : 8;
+            line.stopBits = 1;
             station->setLineSettings(line);
-            station->setFraming(line.dataBits == 7 ? Framing::Ascii : Framing::Rtu);
-        });
+            station->setFraming(ascii ? Framing::Ascii : Framing::Rtu);
+        } else {
+            port->setOpenObserver([station](const link::LineSettings& line) {
+                station->setLineSettings(line);
+                station->setFraming(line.dataBits == 7 ? Framing::Ascii : Framing::Rtu);
+            });
+        }
         if (options.echo)
             port->line().setEcho(true);
         t.device = std::move(port);

@@ -1,0 +1,352 @@
+#include "bus/unit_finder.h"
+
+#include "forms/clock.h"
+#include "link/checksum.h"
+#include "link/exchange.h"
+#include "link/framing.h"
+#include "link/wandeln.h"
+
+#include <array>
+#include <cmath>
+
+namespace qtx52::bus {
+
+namespace {
+
+constexpr std::array<qint32, 4> kBauds{9600, 19200, 38400, 57600};
+constexpr std::array<char, 3> kParities{'E', 'N', 'O'};
+// Polling of the port while a probe waits; fine enough that a reply is seen within a few ms.
+constexpr qint64 kPollMs = 2;
+// The register a probe reads (Min-Response-Time) and the block the second read asks for: the
+// device coding (0), the firmware (1) and register 6 again.
+constexpr quint16 kProbeRegister = 6;
+constexpr quint16 kDetailCount = 7;
+// A unit that answered the probe but not its second read gets one more try.
+constexpr int kDetailTries = 2;
+
+// Characters of a read of `count` registers and of its reply.
+int requestChars(bool ascii) {
+    return ascii ? 1 + 2 * (6 + 1) + 2 : 6 + 2;
+}
+int replyChars(bool ascii, int count) {
+    const int bytes = 3 + 2 * count;
+    return ascii ? 1 + 2 * (bytes + 1) + 2 : bytes + 2;
+}
+
+double wireMs(const LineChoice& line, int chars) {
+    return double(chars) * line.lineSettings().bitsPerCharacter() * 1000.0 / double(line.baud);
+}
+
+QString readRequestHex(int station, quint16 start, quint16 count) {
+    return link::LongToHexStr(station, 1) + QStringLiteral("03") + link::LongToHexStr(start, 2) +
+           link::LongToHexStr(count, 2);
+}
+
+template <class T> bool passes(const QList<T>& allowed, T value) {
+    return allowed.isEmpty() || allowed.contains(value);
+}
+
+// The first whole reply in `bytes` that answers the request, without its checksum.
+std::optional<QByteArray> findReply(const QByteArray& bytes, bool ascii,
+                                    const link::PendingRequest& request) {
+    const int length = link::replyLength(request);
+    if (ascii) {
+        for (qsizetype from = bytes.indexOf(':'); from >= 0; from = bytes.indexOf(':', from + 1)) {
+            const qsizetype end = bytes.indexOf("\r\n", from);
+            if (end < 0)
+                break;
+            const QByteArray hex = bytes.mid(from + 1, end - from - 1);
+            const QByteArray raw = QByteArray::fromHex(hex);
+            if (hex.size() != 2 * (length + 1) || raw.toHex().toUpper() != hex.toUpper())
+                continue;
+            if (link::lrcMatches(raw) && link::answersRequest(raw.chopped(1), request))
+                return raw.chopped(1);
+        }
+        return std::nullopt;
+    }
+    for (qsizetype from = 0; from + length + 2 <= bytes.size(); ++from) {
+        const QByteArray frame = bytes.mid(from, length + 2);
+        if (link::crcMatches(frame) && link::answersRequest(frame.chopped(2), request))
+            return frame.chopped(2);
+    }
+    return std::nullopt;
+}
+
+int wordAt(const QByteArray& pdu, qsizetype at) {
+    return quint8(pdu[at]) << 8 | quint8(pdu[at + 1]);
+}
+
+} // namespace
+
+QString LineChoice::settingsText() const {
+    return QStringLiteral("%1,%2,%3,1").arg(baud).arg(QLatin1Char(parity)).arg(ascii ? 7 : 8);
+}
+
+link::LineSettings LineChoice::lineSettings() const {
+    link::LineSettings s;
+    s.baud = baud;
+    s.parity = parity;
+    s.dataBits = ascii ? 7 : 8;
+    s.stopBits = 1;
+    return s;
+}
+
+QString LineChoice::describe() const {
+    return QStringLiteral("%1 %2 %3").arg(modeText()).arg(baud).arg(QLatin1Char(parity));
+}
+
+QString FoundUnit::scanLine() const {
+    const auto value = [](int v) { return v < 0 ? QStringLiteral("?") : QString::number(v); };
+    return QStringLiteral("station=%1 mode=%2 baud=%3 parity=%4 coding=%5 firmware=%6 "
+                          "response-time=%7")
+        .arg(station)
+        .arg(line.modeText())
+        .arg(line.baud)
+        .arg(QLatin1Char(line.parity))
+        .arg(value(coding), value(firmware), value(responseTime));
+}
+
+QList<LineChoice> probeOrder(const std::optional<LineChoice>& current,
+                             const LineNarrowing& narrowing) {
+    QList<LineChoice> order;
+    const auto add = [&](const LineChoice& c) {
+        if (passes(narrowing.ascii, c.ascii) && passes(narrowing.bauds, c.baud) &&
+            passes(narrowing.parities, c.parity) && !order.contains(c))
+            order.append(c);
+    };
+    if (current)
+        add(*current);
+    add(LineChoice{false, 9600, 'E'});
+    for (const bool ascii : {false, true})
+        for (const qint32 baud : kBauds)
+            for (const char parity : kParities)
+                add(LineChoice{ascii, baud, parity});
+    return order;
+}
+
+qint64 probeTimeMs(const LineChoice& line, qint64 probeTimeoutMs) {
+    const double wire =
+        wireMs(line, requestChars(line.ascii)) + wireMs(line, replyChars(line.ascii, 1));
+    return qint64(std::ceil(wire)) + std::max<qint64>(0, probeTimeoutMs);
+}
+
+UnitFinder::UnitFinder(forms::Clock& clock, link::CommPort& port)
+    : clock_(clock), port_(port), pollTimer_(clock.createTimer([this] { poll(); })),
+      deadline_(clock.createTimer([this] { timedOut(); }, /*singleShot=*/true)) {}
+
+UnitFinder::~UnitFinder() {
+    if (running_) {
+        onFinished = nullptr;
+        cancel();
+    }
+}
+
+UnitFinder::Refusal UnitFinder::start(const FinderOptions& options) {
+    if (running_)
+        return Refusal::PortOpen;
+    if (port_.portOpen())
+        return Refusal::PortOpen;
+    const int first = std::max(1, options.firstStation);
+    const int last = std::min(247, options.lastStation);
+    if (options.lines.isEmpty() || first > last)
+        return Refusal::NothingToProbe;
+    options_ = options;
+    options_.firstStation = first;
+    options_.lastStation = last;
+    found_.clear();
+    portError_ = {};
+    cancelled_ = false;
+    running_ = true;
+    lineIndex_ = -1;
+    stationIndex_ = -1;
+    progress_ = {};
+    progress_.probesTotal = int(options_.lines.size()) * (last - first + 1);
+    nextProbe();
+    return Refusal::None;
+}
+
+void UnitFinder::cancel() {
+    if (!running_)
+        return;
+    cancelled_ = true;
+    finish();
+}
+
+void UnitFinder::nextProbe() {
+    if (!running_)
+        return;
+    ++stationIndex_;
+    if (lineIndex_ < 0 || stationIndex_ >= stations_.size()) {
+        ++lineIndex_;
+        stationIndex_ = 0;
+        if (lineIndex_ >= options_.lines.size()) {
+            finish();
+            return;
+        }
+        stations_.clear();
+        const int preferred = options_.preferredStation;
+        const bool preferFirst = lineIndex_ == 0 && preferred >= options_.firstStation &&
+                                 preferred <= options_.lastStation;
+        if (preferFirst)
+            stations_.append(preferred);
+        for (int s = options_.firstStation; s <= options_.lastStation; ++s)
+            if (!preferFirst || s != preferred)
+                stations_.append(s);
+        if (!openAt(options_.lines[lineIndex_])) {
+            finish();
+            return;
+        }
+    }
+    const int station = stations_[stationIndex_];
+    stage_ = Stage::Probe;
+    candidate_ = FoundUnit{};
+    candidate_.station = station;
+    candidate_.line = options_.lines[lineIndex_];
+    progress_.line = candidate_.line;
+    progress_.station = station;
+    updateProgress();
+    expectedStation_ = station;
+    expectedStart_ = kProbeRegister;
+    expectedCount_ = 1;
+    send(readRequestHex(station, kProbeRegister, 1), replyChars(candidate_.line.ascii, 1));
+}
+
+bool UnitFinder::openAt(const LineChoice& line) {
+    closePort();
+    // Settings and input mode are given while the port is closed, as the main window does.
+    if (const link::CommError e = port_.setSettings(line.settingsText())) {
+        portError_ = e;
+        return false;
+    }
+    port_.setInputMode(link::InputMode::Binary);
+    if (const link::CommError e = port_.setPortOpen(true)) {
+        portError_ = e;
+        return false;
+    }
+    opened_ = true;
+    port_.input(); // whatever waited belongs to no probe of ours
+    return true;
+}
+
+void UnitFinder::send(const QString& requestHex, int replyCharCount) {
+    const LineChoice& line = options_.lines[lineIndex_];
+    received_.clear();
+    port_.input();
+    const QByteArray frame = line.ascii ? link::frameAscii(requestHex) : link::frameRtu(requestHex);
+    if (const link::CommError e = port_.output(frame)) {
+        portError_ = e;
+        finish();
+        return;
+    }
+    const double wire = wireMs(line, requestChars(line.ascii)) + wireMs(line, replyCharCount);
+    deadline_->start(qint64(std::ceil(wire)) + std::max<qint64>(0, options_.probeTimeoutMs));
+    pollTimer_->start(kPollMs);
+}
+
+void UnitFinder::poll() {
+    if (!running_ || !port_.portOpen())
+        return;
+    if (port_.inBufferCount() <= 0)
+        return;
+    received_ += port_.input();
+    // Nothing a probe waits for is longer than this; a flood of noise is not kept.
+    constexpr qsizetype kKeep = 512;
+    if (received_.size() > kKeep)
+        received_ = received_.right(kKeep);
+    const link::PendingRequest request{quint8(expectedStation_), link::kReadHoldingRegisters,
+                                       expectedStart_, expectedCount_};
+    if (const std::optional<QByteArray> pdu =
+            findReply(received_, options_.lines[lineIndex_].ascii, request)) {
+        replied(*pdu);
+    }
+}
+
+void UnitFinder::timedOut() {
+    if (!running_)
+        return;
+    poll(); // what arrived just before the deadline still counts
+    if (!running_ || deadline_->isActive())
+        return;
+    pollTimer_->stop();
+    if (stage_ == Stage::Details) {
+        if (detailTries_ < kDetailTries) {
+            ++detailTries_;
+            send(readRequestHex(expectedStation_, 0, kDetailCount),
+                 replyChars(candidate_.line.ascii, kDetailCount));
+            return;
+        }
+        reportFound(); // found, though its details stay unknown
+        return;
+    }
+    ++progress_.probesDone;
+    nextProbe();
+}
+
+void UnitFinder::replied(const QByteArray& pdu) {
+    deadline_->stop();
+    pollTimer_->stop();
+    if (stage_ == Stage::Probe) {
+        ++progress_.probesDone;
+        candidate_.responseTime = qint16(wordAt(pdu, 3));
+        stage_ = Stage::Details;
+        detailTries_ = 1;
+        expectedStart_ = 0;
+        expectedCount_ = kDetailCount;
+        send(readRequestHex(expectedStation_, 0, kDetailCount),
+             replyChars(candidate_.line.ascii, kDetailCount));
+        return;
+    }
+    candidate_.coding = wordAt(pdu, 3);
+    candidate_.firmware = wordAt(pdu, 5);
+    candidate_.responseTime = qint16(wordAt(pdu, 3 + 2 * kProbeRegister));
+    reportFound();
+}
+
+void UnitFinder::reportFound() {
+    found_.append(candidate_);
+    if (onFound)
+        onFound(candidate_);
+    if (!running_)
+        return;
+    if (!options_.findAll) {
+        finish();
+        return;
+    }
+    nextProbe();
+}
+
+void UnitFinder::updateProgress() {
+    // Every probe still to come waits its full time, unless a unit answers.
+    qint64 remaining = 0;
+    int done = 0;
+    for (int i = 0; i < options_.lines.size(); ++i) {
+        const int stations = options_.lastStation - options_.firstStation + 1;
+        const int left = i < lineIndex_ ? 0 : i == lineIndex_ ? stations - stationIndex_ : stations;
+        done += stations - left;
+        remaining += left * probeTimeMs(options_.lines[i], options_.probeTimeoutMs);
+    }
+    progress_.probesDone = done;
+    progress_.remainingMs = remaining;
+    if (onProgress)
+        onProgress(progress_);
+}
+
+void UnitFinder::closePort() {
+    if (opened_ && port_.portOpen())
+        port_.setPortOpen(false);
+    opened_ = false;
+}
+
+void UnitFinder::finish() {
+    if (!running_)
+        return;
+    running_ = false;
+    deadline_->stop();
+    pollTimer_->stop();
+    closePort();
+    progress_.remainingMs = 0;
+    if (onFinished)
+        onFinished();
+}
+
+} // namespace qtx52::bus

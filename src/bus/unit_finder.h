@@ -1,0 +1,150 @@
+#pragma once
+
+// The unit finder: looks for room units on the line by station address and line settings, with
+// nothing but reads. Each probe is the read of holding register 6 that "Gerät auslesen" sends; a
+// unit that answers is read once more for its device coding, firmware and response time
+// (registers 0, 1 and 6). It speaks through the serial port interface and the link's framing and
+// checksums, on the program's clock; it knows nothing of the windows.
+
+#include "link/commport.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace qtx52::forms {
+class Clock;
+class ClockTimer;
+} // namespace qtx52::forms
+
+namespace qtx52::bus {
+
+// One way the line can be run: framing, baud rate and parity (ASCII with 7 data bits, RTU with 8,
+// always 1 stop bit, as the program opens its port).
+struct LineChoice {
+    bool ascii = false;
+    qint32 baud = 9600;
+    char parity = 'E';
+
+    bool operator==(const LineChoice&) const = default;
+    QString modeText() const { return ascii ? QStringLiteral("ASCII") : QStringLiteral("RTU"); }
+    // The port's settings text, for example "9600,E,8,1".
+    QString settingsText() const;
+    link::LineSettings lineSettings() const;
+    // "RTU 9600 E".
+    QString describe() const;
+};
+
+// What may be probed. An empty list means every value.
+struct LineNarrowing {
+    QList<bool> ascii;
+    QList<qint32> bauds;
+    QList<char> parities;
+};
+
+// The line settings in the order they are probed: the current ones first (when they pass the
+// narrowing), then 9600 baud even parity RTU, then the rest, RTU before ASCII, slower before
+// faster, even before none before odd. Each at most once.
+QList<LineChoice> probeOrder(const std::optional<LineChoice>& current,
+                             const LineNarrowing& narrowing = {});
+
+// Time a probe at this setting takes when nobody answers: the request and the reply on the wire
+// plus the probe timeout, rounded up to whole milliseconds.
+qint64 probeTimeMs(const LineChoice& line, qint64 probeTimeoutMs);
+
+struct FoundUnit {
+    int station = 0;
+    LineChoice line;
+    int coding = -1;       // register 0, -1 when the second read went unanswered
+    int firmware = -1;     // register 1
+    int responseTime = -1; // register 6, Min-Response-Time in ms
+
+    bool operator==(const FoundUnit&) const = default;
+    // station=37 mode=ASCII baud=19200 parity=E coding=82 firmware=261 response-time=10
+    QString scanLine() const;
+};
+
+struct FinderOptions {
+    QList<LineChoice> lines; // in probe order; see probeOrder
+    int firstStation = 1;
+    int lastStation = 63;
+    // Probed first at the first line setting (the station now chosen); 0 for none.
+    int preferredStation = 0;
+    qint64 probeTimeoutMs = 150;
+    bool findAll = false;
+};
+
+struct FinderProgress {
+    int probesDone = 0;
+    int probesTotal = 0;
+    qint64 remainingMs = 0;
+    LineChoice line;
+    int station = 0;
+};
+
+class UnitFinder {
+public:
+    UnitFinder(forms::Clock& clock, link::CommPort& port);
+    ~UnitFinder();
+    UnitFinder(const UnitFinder&) = delete;
+    UnitFinder& operator=(const UnitFinder&) = delete;
+
+    enum class Refusal { None, PortOpen, NothingToProbe };
+    // Starts the search. Refused while the port is open (the main window uses it) or when there
+    // is nothing to probe; nothing is sent then.
+    Refusal start(const FinderOptions& options);
+    // Stops at once; the port the finder opened is closed again. finished() is called.
+    void cancel();
+
+    bool running() const { return running_; }
+    bool cancelled() const { return cancelled_; }
+    const QList<FoundUnit>& found() const { return found_; }
+    const FinderProgress& progress() const { return progress_; }
+    // A port error that ended the search (the port could not be opened with a setting).
+    const link::CommError& portError() const { return portError_; }
+
+    std::function<void(const FinderProgress&)> onProgress;
+    std::function<void(const FoundUnit&)> onFound;
+    std::function<void()> onFinished;
+
+private:
+    enum class Stage { Probe, Details };
+    void nextProbe();
+    bool openAt(const LineChoice& line);
+    void send(const QString& requestHex, int replyChars);
+    void poll();
+    void timedOut();
+    void replied(const QByteArray& pdu);
+    void reportFound();
+    void finish();
+    void closePort();
+    void updateProgress();
+
+    forms::Clock& clock_;
+    link::CommPort& port_;
+    std::unique_ptr<forms::ClockTimer> pollTimer_;
+    std::unique_ptr<forms::ClockTimer> deadline_;
+
+    FinderOptions options_;
+    QList<int> stations_; // of the setting being probed
+    int lineIndex_ = -1;
+    int stationIndex_ = -1;
+    bool running_ = false;
+    bool cancelled_ = false;
+    bool opened_ = false;
+    Stage stage_ = Stage::Probe;
+    int detailTries_ = 0;
+    int expectedStation_ = 0;
+    quint16 expectedStart_ = 0, expectedCount_ = 0;
+    QByteArray received_;
+    FoundUnit candidate_;
+    QList<FoundUnit> found_;
+    FinderProgress progress_;
+    link::CommError portError_;
+};
+
+} // namespace qtx52::bus
