@@ -18,9 +18,7 @@ LinkTarget& LinkTarget::operator=(LinkTarget&&) noexcept = default;
 QString LinkTarget::describe(int portNumber) const {
     if (station)
         return QStringLiteral("simulated unit");
-    if (auto* serial = dynamic_cast<const link::QtSerialCommPort*>(port.get()))
-        return serial->portMap().deviceFor(portNumber);
-    return {};
+    return port ? port->describePort(portNumber) : QString();
 }
 
 LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
@@ -38,10 +36,14 @@ LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
         t.port = std::move(port);
         return t;
     }
-    const QStringList found =
-        options.device.isEmpty() ? link::PortMap::discoverDevices() : QStringList();
-    t.port = std::make_unique<link::QtSerialCommPort>(
-        link::PortMap::build(stores, options.device, found));
+    // The machine's devices are listed again at every open and whenever the technician looks at
+    // the port list, so an adapter plugged in after the start is found.
+    auto build = [stores, device = options.device] {
+        const QStringList found =
+            device.isEmpty() ? link::PortMap::discoverDevices() : QStringList();
+        return link::PortMap::build(stores, device, found);
+    };
+    t.port = std::make_unique<link::QtSerialCommPort>(build(), build);
     return t;
 }
 
