@@ -216,9 +216,13 @@ void frm_config::MSComm1_Lost(const link::CommError& why) {
     program.linkEvents.transactionFailed(link::Failure::DeviceLost);
     // The same path as choosing "close": every timer of the link and the monitor stops, the
     // transaction state is reset and the commands are disabled.
+    const bool closedByPort = !MSComm1.portOpen();
     Combo_Port(kStateSelector).setListIndex(0);
     if (MSComm1.portOpen())
         MSComm1.setPortOpen(false);
+    // The port closed itself before telling, so the selector's path saw nothing to close.
+    if (closedByPort)
+        program.linkEvents.portClosed();
     // A transfer under way cannot go on; its status window gives the main window back.
     if (program.frmStateLoaded()) {
         program.frmState().Timer1SW.setEnabled(false);
