@@ -1,6 +1,7 @@
 #include "editor/frm_config.h"
 
 #include "app/program.h"
+#include "link/commport.h"
 
 namespace qtx52::editor {
 
@@ -16,7 +17,10 @@ frm_config::frm_config(app::Program& p)
     connectHandlers();
 }
 
-frm_config::~frm_config() = default;
+frm_config::~frm_config() {
+    // The port outlives the window; it must not report to a window that is gone.
+    MSComm1.setLostHandler({});
+}
 
 void frm_config::connectHandlers() {
     connectSequencer();

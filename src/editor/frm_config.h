@@ -34,7 +34,8 @@ struct Global;
 } // namespace qtx52::app
 namespace qtx52::link {
 class CommPort;
-}
+struct CommError;
+} // namespace qtx52::link
 
 namespace qtx52::editor {
 
@@ -68,6 +69,8 @@ public:
     ControlArray<ListBox> Combo_Port{"Combo_Port"}; // 0 port, 1 baud, 2 parity, 5 mode, 6 state
     ControlArray<Label> lbl_parameter{"lbl_parameter"};
     TextBox* txt_Modbus_adress = nullptr;
+    // Beside the port selector: the device the chosen port number reaches.
+    Label* lbl_port_device = nullptr;
 
     // Command group.
     Frame* Frm_read = nullptr;
@@ -173,6 +176,11 @@ public:
     // The device the entry at `position` of the port selector reaches ("COM1" is position 0), for
     // the view to show beside the selector.
     QString portDevice(int position) const;
+    // The technician opens the port selector's list: the machine's devices are read again, so an
+    // adapter plugged in since shows up.
+    void Combo_Port_DropDown();
+    // The port's device went away while open: closed through the port-state selector, once.
+    void MSComm1_Lost(const link::CommError& why);
 
     // link/send.cpp
     // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
@@ -253,6 +261,9 @@ public:
     void LoadParameterFile();
 
 private:
+    bool englishTexts() const;  // the interface language is English
+    void showPortDevice();      // link/port_settings.cpp: lbl_port_device follows the port number
+    void restoreNotice();       // link/port_settings.cpp: the link notice's own text, hidden
     void createControls();      // editor/layout.cpp
     void connectHandlers();     // editor/frm_config.cpp: calls each concern's connect function
     void connectSequencer();    // link/sequencer.cpp

@@ -192,6 +192,8 @@ void frm_config::createControls() {
         const int list = s.index == 3 ? 0 : s.index;
         b.add(lbl_parameter, s.index, frm_parameter)->setCaption(QString::fromUtf8(s.caption));
         b.add(Combo_Port, list, frm_parameter);
+        if (list == 0)
+            lbl_port_device = b.single<Label>("lbl_port_device", frm_parameter);
     }
 
     // Commands: read the unit, cancel, write back, the monitor switch and the link's notice.

@@ -84,7 +84,9 @@ int main(int argc, char** argv) {
     sim::LinkTarget target = sim::openLinkTarget(cl.link, clock, settings::StorePaths::standard());
     gui::GuiInteraction ui;
     app::Program program(clock, *target.port, ui);
-    program.quit = [] { QCoreApplication::quit(); };
+    // exit(), not quit(): Qt 6's quit() first asks every window to close, and the main window
+    // leaves that to the program, so the quit would be cancelled.
+    program.quit = [] { QCoreApplication::exit(0); };
     app::Main(program);
     if (program.quitRequested())
         return 0;

@@ -7,6 +7,7 @@
 #include "windows/frmState.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -130,6 +131,8 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
         };
         connect(w_.Combo_Port.at(0), &Control::changed, ports, showDevices);
         showDevices();
+        ports->installEventFilter(this);
+        portList_ = ports;
     }
 
     // The status window comes and goes with the transfers; the main window is disabled while
@@ -165,6 +168,15 @@ void MainWindowView::followStatusWindow() {
     } else if (!loaded && statusView_) {
         statusView_->detach();
     }
+}
+
+bool MainWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // The port list is about to open (click, or Alt+Down / F4 / space on the keyboard): the
+    // model reads the machine's devices again first.
+    if (watched == portList_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress))
+        w_.Combo_Port_DropDown();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

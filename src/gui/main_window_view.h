@@ -56,6 +56,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildFrame(forms::Frame& frame, QWidget* parent);
@@ -68,6 +69,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     std::map<const forms::Control*, QWidget*> widgets_;
     QPointer<StatusWindowView> statusView_;
+    QObject* portList_ = nullptr;
 };
 
 } // namespace qtx52::gui

@@ -3,13 +3,36 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace qtx52::link {
+
+// What went wrong, so the program can tell the technician in the interface's language.
+enum class CommCause {
+    Other,            // reason says it
+    NoDevice,         // nothing behind the port number or path
+    PermissionDenied, // the device's group (in group) may use it, this user may not
+    InUse,            // another program, or this one under another name, has it open
+    SettingsRefused,  // the device refuses baud rate, parity or data bits
+    ConnectFailed,    // a line over TCP: no connection to host:port
+    Lost,             // the device went away while open
+};
 
 // An error of the serial port: a positive number that identifies it and a reason a technician can
 // read. A default-constructed CommError (number 0) means success.
 struct CommError {
+    CommError() = default;
+    CommError(int n, QString why, CommCause c = CommCause::Other, QString dev = {},
+              QString systemWords = {})
+        : number(n), reason(std::move(why)), cause(c), device(std::move(dev)),
+          detail(std::move(systemWords)) {}
+
     int number = 0;
     QString reason;
+    CommCause cause = CommCause::Other;
+    QString device; // the device path or tcp://host:port the error concerns
+    QString detail; // the system's own words, when it gave any
+    QString group;  // with PermissionDenied: the group that owns the device
 
     explicit operator bool() const { return number != 0; }
 };
@@ -60,6 +83,23 @@ public:
         Q_UNUSED(number);
         return {};
     }
+    // Reads the machine's devices again, so an adapter plugged in since shows up.
+    virtual void rescanDevices() {}
+
+    // Told once when the device goes away while the port is open (adapter pulled, line hung up,
+    // read or write error, connection dropped). The port has closed itself when this runs, so
+    // nothing keeps polling a dead device; the error names the device and the reason.
+    using LostHandler = std::function<void(const CommError& why)>;
+    void setLostHandler(LostHandler handler) { lostHandler_ = std::move(handler); }
+
+protected:
+    void reportLost(const CommError& why) {
+        if (lostHandler_)
+            lostHandler_(why);
+    }
+
+private:
+    LostHandler lostHandler_;
 };
 
 // Parsed form of a settings text.

@@ -7,7 +7,18 @@
 namespace qtx52::link {
 
 EchoPort::EchoPort(CommPort& inner, std::function<bool(int)> echoFor)
-    : inner_(inner), echoFor_(std::move(echoFor)) {}
+    : inner_(inner), echoFor_(std::move(echoFor)) {
+    // The device's loss reaches the program through this port, which is the one it holds.
+    inner_.setLostHandler([this](const CommError& why) {
+        // The device closed itself: what was awaited or held goes with it.
+        expected_.clear();
+        echo_.clear();
+        mismatch_ = false;
+        discarding_ = false;
+        ready_.clear();
+        reportLost(why);
+    });
+}
 
 CommError EchoPort::setPortOpen(bool open) {
     const bool wasOpen = inner_.portOpen();

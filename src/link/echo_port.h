@@ -37,6 +37,7 @@ public:
     int inBufferCount() override;
     QByteArray input() override;
     QString describePort(int number) const override { return inner_.describePort(number); }
+    void rescanDevices() override { inner_.rescanDevices(); }
 
 private:
     void take();

@@ -2,13 +2,17 @@
 // and open or close the port, and the station address box.
 
 #include "app/global.h"
+#include "app/language.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
 #include "editor/numbers.h"
 #include "editor/register_map.h"
 #include "link/commport.h"
+#include "link/link_events.h"
+#include "link/port_texts.h"
 #include "link/wandeln.h"
+#include "windows/frmState.h"
 
 #include <array>
 
@@ -41,6 +45,8 @@ constexpr int kStateSelector = 6;
 
 constexpr int kStationMin = 1;
 constexpr int kStationMax = 63;
+
+constexpr int kNotice = 16;
 
 template <std::size_t N>
 const char* entryAt(const std::array<const char*, N>& entries, int position) {
@@ -102,16 +108,30 @@ void frm_config::Combo_Port_Click(int /*index*/) {
         return {};
     };
 
-    if (const link::CommError err = applyToPort()) {
+    const bool wasOpen = MSComm1.portOpen();
+    const link::CommError err = applyToPort();
+    showPortDevice();
+    if (err) {
         // The number is written as the program has always shown it: a blank stands in for the
-        // sign of a non-negative number.
+        // sign of a non-negative number. The line below says which device and why.
         const QString number = err.number >= 0 ? QLatin1Char(' ') + QString::number(err.number)
                                                : QString::number(err.number);
-        program.ui.messageBox(QStringLiteral("COM-Port not available, ") + number, app::kAppTitle);
+        program.ui.messageBox(QStringLiteral("COM-Port not available, ") + number +
+                                  QLatin1Char('\n') + link::openFailureText(err, englishTexts()),
+                              app::kAppTitle);
+        if (wasOpen && !MSComm1.portOpen())
+            program.linkEvents.portClosed();
         // Selecting "close" runs this handler again and leaves everything in the closed state.
         Combo_Port(kStateSelector).setListIndex(0);
         g.portOpen = false;
         return;
+    }
+    if (!wasOpen && MSComm1.portOpen()) {
+        // A notice of a lost device belongs to the last time the port was open.
+        restoreNotice();
+        program.linkEvents.portOpened();
+    } else if (wasOpen && !MSComm1.portOpen()) {
+        program.linkEvents.portClosed();
     }
 
     if (MSComm1.portOpen()) {
@@ -168,7 +188,55 @@ QString frm_config::portDevice(int position) const {
     return MSComm1.describePort(position + 1);
 }
 
+bool frm_config::englishTexts() const {
+    return g.languageId == app::kLanguageEnglish;
+}
+
+void frm_config::showPortDevice() {
+    if (lbl_port_device)
+        lbl_port_device->setCaption(link::portDeviceText(
+            portDevice(Combo_Port(kPortSelector).listIndex()), englishTexts()));
+}
+
+void frm_config::restoreNotice() {
+    for (const app::ControlText& t : app::mainWindowTexts())
+        if (t.control == QLatin1String("lbl_desc") && t.index == kNotice)
+            lbl_desc(kNotice).setCaption(englishTexts() ? t.en : t.de);
+    lbl_desc(kNotice).setVisible(false);
+}
+
+void frm_config::Combo_Port_DropDown() {
+    MSComm1.rescanDevices();
+    showPortDevice();
+}
+
+void frm_config::MSComm1_Lost(const link::CommError& why) {
+    // Told once by the port, which has closed itself; a loss after the technician closed the
+    // port has nothing left to act on.
+    if (!g.portOpen)
+        return;
+    program.linkEvents.transactionFailed(link::Failure::DeviceLost);
+    // The same path as choosing "close": every timer of the link and the monitor stops, the
+    // transaction state is reset and the commands are disabled.
+    const bool closedByPort = !MSComm1.portOpen();
+    Combo_Port(kStateSelector).setListIndex(0);
+    if (MSComm1.portOpen())
+        MSComm1.setPortOpen(false);
+    // The port closed itself before telling, so the selector's path saw nothing to close.
+    if (closedByPort)
+        program.linkEvents.portClosed();
+    // A transfer under way cannot go on; its status window gives the main window back.
+    if (program.frmStateLoaded()) {
+        program.frmState().Timer1SW.setEnabled(false);
+        program.frmState().Timer2SW.setEnabled(false);
+        program.unloadFrmState();
+    }
+    lbl_desc(kNotice).setCaption(link::deviceLostText(why, englishTexts()));
+    lbl_desc(kNotice).setVisible(true);
+}
+
 void frm_config::connectPortSettings() {
+    MSComm1.setLostHandler([this](const link::CommError& why) { MSComm1_Lost(why); });
     for (const auto& [i, combo] : Combo_Port)
         connect(combo, &ListBox::click, this, [this, i = i] { Combo_Port_Click(i); });
     connect(txt_Modbus_adress, &TextBox::keyPress, this,

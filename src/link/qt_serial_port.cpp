@@ -1,7 +1,14 @@
 #include "link/qt_serial_port.h"
 
+#include "link/tcp_port.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace qtx52::link {
 
@@ -18,14 +25,87 @@ QSerialPort::Parity toQt(char parity) {
     }
 }
 
-} // namespace
-
-QtSerialCommPort::QtSerialCommPort(PortMap map)
-    : map_(std::move(map)), port_(std::make_unique<QSerialPort>()) {
-    LineSettings::parse(settingsText_, &line_);
+// Devices this program holds open, by their resolved path: one device under two names (a by-id
+// link and its ttyUSB name) is one device, and opening it twice would mix two conversations.
+QSet<QString>& devicesInUse() {
+    static QSet<QString> inUse;
+    return inUse;
 }
 
-QtSerialCommPort::~QtSerialCommPort() = default;
+CommError openError(int number, CommCause cause, const QString& dev, const QString& detail,
+                    const QString& reason) {
+    CommError e{number, reason};
+    e.cause = cause;
+    e.device = dev;
+    e.detail = detail;
+    return e;
+}
+
+} // namespace
+
+QtSerialCommPort::QtSerialCommPort(PortMap map, std::function<PortMap()> rebuild)
+    : map_(std::move(map)), rebuild_(std::move(rebuild)), port_(std::make_unique<QSerialPort>()) {
+    LineSettings::parse(settingsText_, &line_);
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
+                     [this](QSerialPort::SerialPortError e) { onSerialError(int(e)); });
+}
+
+QtSerialCommPort::~QtSerialCommPort() {
+    if (port_->isOpen()) {
+        devicesInUse().remove(openDevice_);
+        port_->close();
+    }
+}
+
+QString QtSerialCommPort::resolveDevice(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+}
+
+bool QtSerialCommPort::isPseudoTerminal(const QString& path) {
+    const QString dev = resolveDevice(path);
+    if (dev.startsWith(QLatin1String("/dev/pts/")))
+        return true;
+    struct stat st {};
+    if (::stat(QFile::encodeName(dev).constData(), &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    // Unix98 pty slaves have the major numbers 136..143.
+    const unsigned int m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+}
+
+QString QtSerialCommPort::byIdNameOf(const QString& device, const QString& byIdFolder) {
+    const QString target = resolveDevice(device);
+    const QDir dir(byIdFolder);
+    for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+        if (link.isSymLink() && resolveDevice(link.absoluteFilePath()) == target &&
+            link.absoluteFilePath() != target)
+            return link.fileName();
+    }
+    return {};
+}
+
+QString QtSerialCommPort::describePort(int number) const {
+    const QString dev = map_.deviceFor(number);
+    if (dev.isEmpty() || TcpCommPort::isTcpAddress(dev))
+        return dev;
+    // A by-id name says which adapter it is; the ttyUSB name is what the system logs show.
+    const QString resolved = resolveDevice(dev);
+    const QString resolvedName = resolved.section(QLatin1Char('/'), -1);
+    QString byId = dev.startsWith(byIdFolder_ + QLatin1Char('/'))
+                       ? dev.section(QLatin1Char('/'), -1)
+                       : byIdNameOf(resolved, byIdFolder_);
+    if (!byId.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(byId, resolvedName);
+    if (resolved != dev)
+        return QStringLiteral("%1 (%2)").arg(dev, resolvedName);
+    return dev;
+}
+
+void QtSerialCommPort::rescanDevices() {
+    if (rebuild_)
+        map_ = rebuild_();
+}
 
 CommError QtSerialCommPort::setCommPort(int number) {
     if (number < 1 || number > 255)
@@ -40,6 +120,8 @@ CommError QtSerialCommPort::setSettings(const QString& settings) {
         return {commerr::SettingsRejected, QStringLiteral("invalid settings \"%1\"").arg(settings)};
     settingsText_ = settings;
     line_ = parsed;
+    if (tcp_)
+        tcp_->setSettings(settings);
     // On an open port the new settings are tried at once; a device that refuses them (a
     // pseudo-terminal refuses parity and 7 data bits) gets them again at the next open.
     if (port_->isOpen())
@@ -58,63 +140,158 @@ bool QtSerialCommPort::applySettings() {
 }
 
 bool QtSerialCommPort::portOpen() const {
-    return port_->isOpen();
+    return tcpOpen_ ? tcp_->portOpen() : port_->isOpen();
 }
 
 CommError QtSerialCommPort::setPortOpen(bool open) {
     if (!open) {
-        if (port_->isOpen())
+        if (tcpOpen_) {
+            tcp_->setPortOpen(false);
+            tcpOpen_ = false;
+        }
+        if (port_->isOpen()) {
+            devicesInUse().remove(openDevice_);
+            openDevice_.clear();
             port_->close();
+        }
         return {};
     }
-    if (port_->isOpen())
+    if (portOpen())
         return {};
+    // An adapter plugged in since the last look is found, and one that went is no longer offered.
+    rescanDevices();
     const QString dev = device();
     if (dev.isEmpty())
-        return {commerr::InvalidPortNumber,
-                QStringLiteral("no serial device for COM%1").arg(number_)};
+        return openError(commerr::InvalidPortNumber, CommCause::NoDevice, QString(), QString(),
+                         QStringLiteral("no serial device for COM%1").arg(number_));
+    if (TcpCommPort::isTcpAddress(dev)) {
+        if (!tcp_) {
+            tcp_ = std::make_unique<TcpCommPort>();
+            tcp_->setLostHandler([this](const CommError& why) {
+                tcpOpen_ = false;
+                reportLost(why);
+            });
+        }
+        tcp_->setAddress(dev);
+        tcp_->setSettings(settingsText_);
+        tcp_->setInputMode(inputMode_);
+        const CommError e = tcp_->setPortOpen(true);
+        tcpOpen_ = !e;
+        return e;
+    }
+    return openSerial(dev);
+}
+
+CommError QtSerialCommPort::openSerial(const QString& given) {
+    const QString dev = resolveDevice(given);
+    if (!QFileInfo::exists(dev))
+        return openError(commerr::InvalidPortNumber, CommCause::NoDevice, given, QString(),
+                         QStringLiteral("%1: no such device").arg(given));
+    if (devicesInUse().contains(dev))
+        return openError(commerr::PortAlreadyOpen, CommCause::InUse, given,
+                         QStringLiteral("already open in this program as %1").arg(dev),
+                         QStringLiteral("%1: already open (%2)").arg(given, dev));
+    lossPending_ = false;
     port_->setPortName(dev);
     applySettings();
-    if (port_->open(QIODevice::ReadWrite)) {
-        applySettings();
-        return {};
-    }
-    QSerialPort::SerialPortError err = port_->error();
-    if (err == QSerialPort::UnsupportedOperationError) {
-        // The device refuses the line settings (a pseudo-terminal may refuse parity or 7 data
-        // bits). Bytes still pass, so open it as it is; the wanted settings stay remembered and
-        // are tried again at the next open.
+    bool opened = port_->open(QIODevice::ReadWrite);
+    QSerialPort::SerialPortError err = opened ? QSerialPort::NoError : port_->error();
+    if (!opened && err == QSerialPort::UnsupportedOperationError && isPseudoTerminal(dev)) {
+        // A pseudo-terminal refuses 7 data bits and parity but passes every byte as it is: open
+        // it as 8N1. The wanted settings stay remembered and are tried again at the next open.
         port_->clearError();
         port_->setBaudRate(line_.baud);
         port_->setDataBits(QSerialPort::Data8);
         port_->setParity(QSerialPort::NoParity);
         port_->setStopBits(QSerialPort::OneStop);
-        if (port_->open(QIODevice::ReadWrite))
-            return {};
-        err = port_->error();
+        opened = port_->open(QIODevice::ReadWrite);
+        err = opened ? QSerialPort::NoError : port_->error();
+    }
+    if (opened) {
+        if (!applySettings() && !isPseudoTerminal(dev)) {
+            // A real adapter that takes the open but not the settings would talk at the wrong
+            // framing without a word.
+            const QString why = port_->errorString();
+            port_->close();
+            return openError(commerr::SettingsRejected, CommCause::SettingsRefused, given,
+                             QStringLiteral("%1: %2").arg(settingsText_, why),
+                             QStringLiteral("%1: settings %2 refused").arg(given, settingsText_));
+        }
+        openDevice_ = dev;
+        devicesInUse().insert(dev);
+        return {};
     }
     const QString why = port_->errorString();
     port_->clearError();
     switch (err) {
     case QSerialPort::DeviceNotFoundError:
-        return {commerr::InvalidPortNumber, QStringLiteral("%1: no such device").arg(dev)};
+        return openError(commerr::InvalidPortNumber, CommCause::NoDevice, given, why,
+                         QStringLiteral("%1: no such device").arg(given));
     case QSerialPort::PermissionError: {
         const QFileInfo info(dev);
-        if (info.exists() && (!info.isReadable() || !info.isWritable()))
-            return {commerr::HardwareUnavailable, QStringLiteral("%1: permission denied").arg(dev)};
-        return {commerr::PortAlreadyOpen, QStringLiteral("%1: in use (%2)").arg(dev, why)};
+        if (info.exists() && (!info.isReadable() || !info.isWritable())) {
+            CommError e = openError(commerr::HardwareUnavailable, CommCause::PermissionDenied,
+                                    given, why, QStringLiteral("%1: permission denied").arg(given));
+            e.group = info.group();
+            return e;
+        }
+        return openError(commerr::PortAlreadyOpen, CommCause::InUse, given, why,
+                         QStringLiteral("%1: in use (%2)").arg(given, why));
     }
     case QSerialPort::OpenError:
-        return {commerr::PortAlreadyOpen, QStringLiteral("%1: already open").arg(dev)};
+        return openError(commerr::PortAlreadyOpen, CommCause::InUse, given, why,
+                         QStringLiteral("%1: already open").arg(given));
     case QSerialPort::UnsupportedOperationError:
-        return {commerr::SettingsRejected,
-                QStringLiteral("%1: settings refused (%2)").arg(dev, why)};
+        return openError(
+            commerr::SettingsRejected, CommCause::SettingsRefused, given,
+            QStringLiteral("%1: %2").arg(settingsText_, why),
+            QStringLiteral("%1: settings %2 refused (%3)").arg(given, settingsText_, why));
     default:
-        return {commerr::HardwareUnavailable, QStringLiteral("%1: %2").arg(dev, why)};
+        return openError(commerr::HardwareUnavailable, CommCause::Other, given, why,
+                         QStringLiteral("%1: %2").arg(given, why));
     }
 }
 
+void QtSerialCommPort::onSerialError(int error) {
+    switch (QSerialPort::SerialPortError(error)) {
+    case QSerialPort::ResourceError: // adapter pulled, line hung up
+    case QSerialPort::ReadError:     // the device answers reads with errors or end of file
+    case QSerialPort::WriteError:
+        break;
+    default:
+        return;
+    }
+    if (!port_->isOpen() || lossPending_)
+        return;
+    // A dead descriptor stays readable for ever: as long as it is open, its notifier wakes the
+    // event loop again and again. It is closed as soon as the port's own signal has returned
+    // (closing from inside it would pull the notifier from under its own delivery).
+    lossPending_ = true;
+    QTimer::singleShot(0, port_.get(), [this] { serialLost(); });
+}
+
+void QtSerialCommPort::serialLost() {
+    if (!lossPending_)
+        return;
+    lossPending_ = false;
+    if (!port_->isOpen())
+        return;
+    const QString why = port_->errorString();
+    const QString dev = device();
+    devicesInUse().remove(openDevice_);
+    openDevice_.clear();
+    port_->close();
+    port_->clearError();
+    CommError e{commerr::WriteFailed, QStringLiteral("%1: device lost (%2)").arg(dev, why)};
+    e.cause = CommCause::Lost;
+    e.device = dev;
+    e.detail = why;
+    reportLost(e);
+}
+
 CommError QtSerialCommPort::output(const QByteArray& frame) {
+    if (tcpOpen_)
+        return tcp_->output(frame);
     if (!port_->isOpen())
         return {commerr::PortNotOpen, QStringLiteral("port not open")};
     if (port_->write(frame) != frame.size()) {
@@ -126,12 +303,16 @@ CommError QtSerialCommPort::output(const QByteArray& frame) {
 }
 
 int QtSerialCommPort::inBufferCount() {
+    if (tcpOpen_)
+        return tcp_->inBufferCount();
     if (!port_->isOpen())
         return 0;
     return int(port_->bytesAvailable());
 }
 
 QByteArray QtSerialCommPort::input() {
+    if (tcpOpen_)
+        return tcp_->input();
     if (!port_->isOpen())
         return {};
     return port_->readAll();

@@ -20,9 +20,7 @@ LinkTarget& LinkTarget::operator=(LinkTarget&&) noexcept = default;
 QString LinkTarget::describe(int portNumber) const {
     if (station)
         return QStringLiteral("simulated unit");
-    if (auto* serial = dynamic_cast<const link::QtSerialCommPort*>(device.get()))
-        return serial->portMap().deviceFor(portNumber);
-    return {};
+    return port ? port->describePort(portNumber) : QString();
 }
 
 LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
@@ -58,10 +56,15 @@ LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
         t.port = std::make_unique<link::EchoPort>(*t.device, [echo](int) { return echo; });
         return t;
     }
-    const QStringList found =
-        options.device.isEmpty() ? link::PortMap::discoverDevices() : QStringList();
-    const link::PortMap map = link::PortMap::build(stores, options.device, found);
-    t.device = std::make_unique<link::QtSerialCommPort>(map);
+    // The machine's devices are listed again at every open and whenever the technician looks at
+    // the port list, so an adapter plugged in after the start is found.
+    auto build = [stores, device = options.device] {
+        const QStringList found =
+            device.isEmpty() ? link::PortMap::discoverDevices() : QStringList();
+        return link::PortMap::build(stores, device, found);
+    };
+    const link::PortMap map = build();
+    t.device = std::make_unique<link::QtSerialCommPort>(map, build);
     const bool echo = options.echo;
     t.port = std::make_unique<link::EchoPort>(
         *t.device, [echo, map](int number) { return echo || map.echoFor(number); });

@@ -79,3 +79,21 @@ void SimCommPort::setPortGone(bool gone, CommError error) {
 }
 
 } // namespace qtx52::sim
+
+namespace qtx52::sim {
+
+void SimCommPort::loseDevice() {
+    const bool wasOpen = open_;
+    setPortGone(true);
+    if (!wasOpen)
+        return;
+    setPortOpen(false);
+    CommError why{link::commerr::WriteFailed,
+                  QStringLiteral("COM%1 has been removed.").arg(activePort_)};
+    why.cause = link::CommCause::Lost;
+    why.device = describePort(activePort_);
+    why.detail = QStringLiteral("the serial adapter was removed");
+    reportLost(why);
+}
+
+} // namespace qtx52::sim

@@ -51,6 +51,10 @@ public:
     // WriteFailed. Plugging it back in lets an open port work again from its next output on.
     void setPortGone(bool gone, link::CommError error = {});
     bool portGone() const { return gone_; }
+    // The adapter is pulled while the port is open, as a real port notices it: the port closes
+    // itself, drops what was under way and tells the program once (its lost handler). Opening
+    // fails as with setPortGone until the adapter is plugged back in (setPortGone(false)).
+    void loseDevice();
 
     // Every frame the program sent, with the time it handed it over.
     struct Sent {

@@ -85,7 +85,11 @@ void TestE2eSerialPort::missingDeviceIsReportedWithNumber() {
     QCOMPARE(w.portDevice(7), dir.filePath("no-such-tty"));
     w.Combo_Port(6).setListIndex(1);
     QVERIFY(!port.portOpen());
-    QCOMPARE(ui.messageTexts(), QStringList{"COM-Port not available,  8002"});
+    QCOMPARE(ui.messageTexts(),
+             QStringList{QStringLiteral("COM-Port not available,  8002\nGerät %1 nicht gefunden.")
+                             .arg(dir.filePath("no-such-tty"))});
+    QCOMPARE(w.lbl_port_device->caption(),
+             QStringLiteral("Gerät: %1").arg(dir.filePath("no-such-tty")));
     QCOMPARE(w.Combo_Port(6).listIndex(), 0);
     QVERIFY(!w.cmd_read_device->enabled());
 }

@@ -1,0 +1,317 @@
+// The serial line's edges: a device that goes away at any step of a transfer, the open errors a
+// technician reads, pseudo-terminals told apart by the device, one device under two names, and a
+// line over TCP on loopback.
+
+#include "app/global.h"
+#include "app/program.h"
+#include "editor/frm_config.h"
+#include "editor/register_map.h"
+#include "link/link_events.h"
+#include "link/port_texts.h"
+#include "link/qt_serial_port.h"
+#include "link/tcp_port.h"
+#include "sim/simcommport.h"
+#include "sim/station.h"
+#include "support/test_program.h"
+
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <pty.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(qtx52::link::CommError)
+
+using namespace qtx52;
+
+namespace {
+
+const QStringList kBauds = {"9600", "19200", "38400", "57600"};
+
+struct Counting : link::LinkObserver {
+    int closed = 0;
+    int lost = 0;
+    void portClosed() override { ++closed; }
+    void transactionFailed(link::Failure why) override {
+        if (why == link::Failure::DeviceLost)
+            ++lost;
+    }
+};
+
+struct Rig {
+    testing::TestProgram tp;
+    sim::Station station{tp.clock};
+    sim::SimCommPort port{tp.clock, station};
+    app::Program p{
+        tp.clock, port, tp.ui,
+        settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}};
+    editor::frm_config* f = nullptr;
+    Counting events;
+
+    Rig(bool rtu, const QString& baud) {
+        station.unit().setLiveMotion(false);
+        station.unit().setReg(editor::kResponseTimeRegister, 10);
+        station.setFraming(rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
+        station.setLineSettings({baud.toInt(), 'E', rtu ? 8 : 7, 1});
+        app::Main(p);
+        f = &p.frm_config();
+        f->Combo_Port(1).setListIndex(int(kBauds.indexOf(baud)));
+        f->Combo_Port(5).setListIndex(rtu ? 1 : 0);
+        f->Combo_Port(6).setListIndex(1);
+        p.linkEvents.add(&events);
+    }
+    ~Rig() { p.linkEvents.remove(&events); }
+};
+
+// A pseudo-terminal pair held open for a test.
+struct Pty {
+    int master = -1;
+    int slave = -1;
+    QString slavePath;
+    Pty() {
+        char name[128] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) == 0)
+            slavePath = QString::fromLocal8Bit(name);
+    }
+    ~Pty() {
+        if (slave >= 0)
+            ::close(slave);
+        if (master >= 0)
+            ::close(master);
+    }
+};
+
+} // namespace
+
+class TestPortLine : public QObject {
+    Q_OBJECT
+private slots:
+    void lostDeviceAtEveryStep_data();
+    void lostDeviceAtEveryStep();
+    void lostWhileIdleAndReopen();
+    void failureTexts_data();
+    void failureTexts();
+    void pseudoTerminals();
+    void oneDeviceUnderTwoNames();
+    void tcpLineOverLoopback();
+    void tcpConnectRefused();
+};
+
+void TestPortLine::lostDeviceAtEveryStep_data() {
+    QTest::addColumn<bool>("rtu");
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<int>("afterRequests");
+    QTest::addColumn<bool>("write");
+    for (bool rtu : {true, false})
+        for (const QString& baud : kBauds)
+            for (bool write : {false, true})
+                for (int k = 1; k <= (write ? 6 : 10); ++k)
+                    QTest::addRow("%s %s %s after %d", rtu ? "RTU" : "ASCII", qPrintable(baud),
+                                  write ? "write" : "read-out", k)
+                        << rtu << baud << k << write;
+}
+
+void TestPortLine::lostDeviceAtEveryStep() {
+    QFETCH(bool, rtu);
+    QFETCH(QString, baud);
+    QFETCH(int, afterRequests);
+    QFETCH(bool, write);
+    Rig rig(rtu, baud);
+    editor::frm_config& f = *rig.f;
+    if (write) {
+        // A read-out first, so a changed field has something to be written over.
+        f.cmd_read_device->userClick();
+        QVERIFY(rig.tp.clock.advanceUntil(
+            [&] { return rig.p.g.commState == 0 && !rig.p.frmStateLoaded(); }, 60000));
+        f.txt_data_cfg(2).setText(QStringLiteral("7"));
+        rig.port.clearSent();
+        f.set_parameter->userClick();
+    } else {
+        rig.port.clearSent();
+        f.cmd_read_device->userClick();
+    }
+    QVERIFY(
+        rig.tp.clock.advanceUntil([&] { return rig.port.sent().size() >= afterRequests; }, 60000));
+    rig.port.loseDevice();
+
+    QCOMPARE(f.Combo_Port(6).listIndex(), 0);
+    QVERIFY(!rig.p.g.portOpen);
+    QVERIFY(!rig.port.portOpen());
+    QVERIFY(f.lbl_desc(16).visible());
+    QVERIFY2(f.lbl_desc(16).caption().contains(QStringLiteral("verloren")),
+             qPrintable(f.lbl_desc(16).caption()));
+    QVERIFY(!rig.p.frmStateLoaded());
+    QVERIFY(f.form.enabled());
+    QVERIFY(!f.cmd_read_device->enabled());
+    QCOMPARE(rig.events.lost, 1);
+    QCOMPARE(rig.events.closed, 1);
+    // Nothing more is tried on the dead line, and no timer keeps running.
+    const auto sentAtLoss = rig.port.sent().size();
+    rig.tp.clock.advance(10000);
+    QCOMPARE(rig.port.sent().size(), sentAtLoss);
+    for (forms::Timer* t : {&f.Timer1, &f.Timer3, &f.Timer4, &f.Timer5, &f.Timer6})
+        QVERIFY2(!t->enabled(), qPrintable(t->objectName()));
+    QCOMPARE(rig.events.lost, 1);
+}
+
+void TestPortLine::lostWhileIdleAndReopen() {
+    Rig rig(true, "19200");
+    editor::frm_config& f = *rig.f;
+    rig.port.loseDevice();
+    QCOMPARE(f.Combo_Port(6).listIndex(), 0);
+    QVERIFY(f.lbl_desc(16).visible());
+    // Plugged back in: the port opens and the notice goes with the loss it told of.
+    rig.port.setPortGone(false);
+    f.Combo_Port(6).setListIndex(1);
+    QVERIFY(rig.port.portOpen());
+    QVERIFY(!f.lbl_desc(16).visible());
+    QCOMPARE(f.lbl_desc(16).caption(),
+             QStringLiteral("Kommunikationsprobleme, bitte Einstellungen überprüfen!"));
+    // A loss after the technician closed the port changes nothing.
+    f.Combo_Port(6).setListIndex(0);
+    rig.port.loseDevice();
+    QVERIFY(!f.lbl_desc(16).visible());
+    QCOMPARE(rig.events.lost, 1);
+}
+
+void TestPortLine::failureTexts_data() {
+    QTest::addColumn<link::CommError>("error");
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("text");
+    using link::CommCause;
+    link::CommError perm(8010, "denied", CommCause::PermissionDenied, "/dev/ttyUSB0", "EACCES");
+    perm.group = QStringLiteral("uucp");
+    QTest::newRow("permission, group named") << perm << false
+                                             << "Keine Berechtigung für /dev/ttyUSB0. Das Gerät "
+                                                "gehört der Gruppe \"uucp\"; Mitglied werden mit\n"
+                                                "sudo usermod -aG uucp $USER\nund danach neu "
+                                                "anmelden.";
+    link::CommError permNoGroup = perm;
+    permNoGroup.group.clear();
+    QTest::newRow("permission, no group known")
+        << permNoGroup << true
+        << "Permission denied for /dev/ttyUSB0. The device belongs to the group \"dialout\"; "
+           "join it with\nsudo usermod -aG dialout $USER\nand log in again.";
+    QTest::newRow("no device") << link::CommError(8002, "x", CommCause::NoDevice, "/dev/ttyUSB3")
+                               << true << "Device /dev/ttyUSB3 not found.";
+    QTest::newRow("no device for number")
+        << link::CommError(8002, "x", CommCause::NoDevice) << false
+        << "Dieser Portnummer ist kein Gerät zugeordnet.";
+    QTest::newRow("in use") << link::CommError(8005, "x", CommCause::InUse, "/dev/ttyUSB0",
+                                               "already open in this program as /dev/ttyUSB0")
+                            << true
+                            << "/dev/ttyUSB0 is already in use (already open in this program as "
+                               "/dev/ttyUSB0).";
+    QTest::newRow("settings") << link::CommError(8015, "x", CommCause::SettingsRefused,
+                                                 "/dev/ttyS0", "9600,E,7,1: unsupported")
+                              << false
+                              << "/dev/ttyS0 lehnt die Einstellungen ab (9600,E,7,1: unsupported).";
+    QTest::newRow("connect") << link::CommError(8010, "x", CommCause::ConnectFailed,
+                                                "gw.local:4001", "Connection refused")
+                             << true
+                             << "No connection to host gw.local, port 4001: Connection "
+                                "refused.";
+    QTest::newRow("lost") << link::CommError(8020, "x", CommCause::Lost, "/dev/ttyUSB0", "EIO")
+                          << false
+                          << "Verbindung zum Gerät /dev/ttyUSB0 verloren (EIO). Port "
+                             "geschlossen.";
+    QTest::newRow("other without device")
+        << link::CommError(8010, "it broke") << true << "it broke";
+}
+
+void TestPortLine::failureTexts() {
+    QFETCH(link::CommError, error);
+    QFETCH(bool, english);
+    QFETCH(QString, text);
+    QCOMPARE(link::openFailureText(error, english), text);
+}
+
+void TestPortLine::pseudoTerminals() {
+    Pty pty;
+    QVERIFY(!pty.slavePath.isEmpty());
+    QTemporaryDir dir;
+    const QString alias = dir.filePath("ttyV0");
+    QVERIFY(QFile::link(pty.slavePath, alias));
+    QCOMPARE(link::QtSerialCommPort::resolveDevice(alias), pty.slavePath);
+    QVERIFY(link::QtSerialCommPort::isPseudoTerminal(pty.slavePath));
+    QVERIFY(link::QtSerialCommPort::isPseudoTerminal(alias));
+    // Neither a character device that is no terminal, nor a plain file, nor nothing.
+    QVERIFY(!link::QtSerialCommPort::isPseudoTerminal("/dev/null"));
+    QVERIFY(!link::QtSerialCommPort::isPseudoTerminal(dir.filePath("none")));
+    // A by-id style link names its device.
+    QCOMPARE(link::QtSerialCommPort::byIdNameOf(pty.slavePath, dir.path()), QString("ttyV0"));
+}
+
+void TestPortLine::oneDeviceUnderTwoNames() {
+    Pty pty;
+    QTemporaryDir dir;
+    const QString alias = dir.filePath("by-id-adapter");
+    QVERIFY(QFile::link(pty.slavePath, alias));
+    link::QtSerialCommPort first(link::PortMap::build({}, pty.slavePath, {}));
+    link::QtSerialCommPort second(link::PortMap::build({}, alias, {}));
+    QVERIFY(!first.setSettings("9600,E,7,1"));
+    QVERIFY(!second.setSettings("9600,E,7,1"));
+    // The pseudo-terminal refuses 7E1 and is opened as 8N1.
+    QCOMPARE(first.setPortOpen(true).number, 0);
+    const link::CommError e = second.setPortOpen(true);
+    QCOMPARE(e.number, link::commerr::PortAlreadyOpen);
+    QCOMPARE(e.cause, link::CommCause::InUse);
+    QVERIFY(!second.portOpen());
+    first.setPortOpen(false);
+    QCOMPARE(second.setPortOpen(true).number, 0);
+    second.setPortOpen(false);
+}
+
+void TestPortLine::tcpLineOverLoopback() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    link::TcpCommPort port(QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort()));
+    int lost = 0;
+    link::CommError why;
+    port.setLostHandler([&](const link::CommError& e) {
+        ++lost;
+        why = e;
+    });
+    QCOMPARE(port.setPortOpen(true).number, 0);
+    QVERIFY(server.waitForNewConnection(2000));
+    QTcpSocket* peer = server.nextPendingConnection();
+    const QByteArray request = QByteArray::fromHex("010300060001640B");
+    QVERIFY(!port.output(request));
+    QVERIFY(QTest::qWaitFor([&] { return peer->bytesAvailable() >= 8; }, 2000));
+    QCOMPARE(peer->readAll(), request);
+    const QByteArray reply = QByteArray::fromHex("010302000A");
+    peer->write(reply);
+    QVERIFY(QTest::qWaitFor([&] { return port.inBufferCount() >= reply.size(); }, 2000));
+    QCOMPARE(port.input(), reply);
+    // The server goes away: a lost device, told once, the port closed.
+    peer->close();
+    QVERIFY(QTest::qWaitFor([&] { return lost > 0; }, 2000));
+    QTest::qWait(50);
+    QCOMPARE(lost, 1);
+    QVERIFY(!port.portOpen());
+    QCOMPARE(why.cause, link::CommCause::Lost);
+    QVERIFY(why.device.contains("127.0.0.1"));
+}
+
+void TestPortLine::tcpConnectRefused() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const quint16 freePort = server.serverPort();
+    server.close();
+    link::TcpCommPort port(QStringLiteral("tcp://127.0.0.1:%1").arg(freePort));
+    port.setConnectTimeoutMs(2000);
+    const link::CommError e = port.setPortOpen(true);
+    QCOMPARE(e.cause, link::CommCause::ConnectFailed);
+    QCOMPARE(e.device, QStringLiteral("127.0.0.1:%1").arg(freePort));
+    QVERIFY(!e.detail.isEmpty());
+    QVERIFY(!port.portOpen());
+    // Not a line address at all.
+    link::TcpCommPort bad(QStringLiteral("tcp://nohost"));
+    QCOMPARE(bad.setPortOpen(true).cause, link::CommCause::NoDevice);
+}
+
+QTEST_GUILESS_MAIN(TestPortLine)
+#include "tst_port_line.moc"
