@@ -89,9 +89,8 @@ void DownloadDialogView::showEvent(QShowEvent* event) {
     if (!placed_) {
         // Centred at its first showing; later showings keep the position it had.
         placed_ = true;
-        const QWidget* over = parentWidget() ? parentWidget()->window() : nullptr;
-        const QRect area =
-            over ? over->frameGeometry() : (screen() ? screen()->availableGeometry() : QRect());
+        // On the screen, not over the main window.
+        const QRect area = screen() ? screen()->availableGeometry() : QRect();
         if (area.isValid())
             move(area.center() - rect().center());
     }
@@ -143,6 +142,15 @@ AboutView::AboutView(windows::fAbout& about, QWidget* parent) : FormDialog(about
     layout->addLayout(contact);
     setMinimumWidth(420);
     adjustSize();
+}
+
+void AboutView::showEvent(QShowEvent* event) {
+    FormDialog::showEvent(event);
+    if (!placed_ && screen()) {
+        // Centred on the screen at its first showing.
+        placed_ = true;
+        move(screen()->availableGeometry().center() - rect().center());
+    }
 }
 
 } // namespace qtx52::gui

@@ -51,6 +51,10 @@ class AboutView : public FormDialog {
     Q_OBJECT
 public:
     AboutView(windows::fAbout& about, QWidget* parent);
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool placed_ = false;
 };
 
 } // namespace qtx52::gui

@@ -12,14 +12,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QTest>
+
+#include <memory>
 
 using namespace qtx52;
 
@@ -71,6 +73,8 @@ private slots:
     void aboutLinksForward();
     void menuSeparatorIsALine();
     void monitorBoxesAreReadOnly();
+    void dialogsCentredOnScreen_data();
+    void dialogsCentredOnScreen();
 };
 
 void TestViews::typing_data() {
@@ -311,6 +315,36 @@ void TestViews::menuSeparatorIsALine() {
     QVERIFY(exit);
     QVERIFY(!exit->isSeparator());
     QCOMPARE(exit->text(), QStringLiteral("&Beenden"));
+}
+
+void TestViews::dialogsCentredOnScreen_data() {
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("download") << "download";
+    QTest::newRow("about") << "about";
+}
+
+void TestViews::dialogsCentredOnScreen() {
+    QFETCH(QString, dialog);
+    Shown s;
+    // The main window off centre, so a dialog centred over it would not be centred on screen.
+    s.view->move(s.view->screen()->availableGeometry().topLeft());
+    std::unique_ptr<gui::FormDialog> view;
+    if (dialog == QLatin1String("download")) {
+        windows::dlg_download& d = s.tp.program().dlg_download();
+        d.form.setVisible(true);
+        view = std::make_unique<gui::DownloadDialogView>(d, s.view.get());
+    } else {
+        view = std::make_unique<gui::AboutView>(s.tp.program().fAbout(), s.view.get());
+    }
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    const QPoint centre = view->screen()->availableGeometry().center();
+    QVERIFY2((view->frameGeometry().center() - centre).manhattanLength() <= 8,
+             qPrintable(QStringLiteral("centre %1,%2 screen %3,%4")
+                            .arg(view->frameGeometry().center().x())
+                            .arg(view->frameGeometry().center().y())
+                            .arg(centre.x())
+                            .arg(centre.y())));
 }
 
 // The live values are the unit's: a person selects and copies them, but typing and pasting change
