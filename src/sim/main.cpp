@@ -9,9 +9,12 @@
 #include <QCoreApplication>
 #include <QSerialPort>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -100,11 +103,17 @@ int main(int argc, char** argv) {
     const QCommandLineOption echoOpt(QStringLiteral("echo"),
                                      QStringLiteral("Echo every request back before the answer, "
                                                     "as an adapter that echoes."));
-    parser.addOptions({deviceOpt, modeOpt, addressOpt, baudOpt, parityOpt, echoOpt, quietOpt});
+    const QCommandLineOption listenOpt(
+        QStringLiteral("listen"),
+        QStringLiteral("Serve the unit over TCP instead, as a serial device server passes one "
+                       "RS485 line: one client at a time, the bytes as on the line."),
+        QStringLiteral("host:port"));
+    parser.addOptions(
+        {deviceOpt, listenOpt, modeOpt, addressOpt, baudOpt, parityOpt, echoOpt, quietOpt});
     parser.process(app);
 
-    if (!parser.isSet(deviceOpt))
-        return fail(QStringLiteral("--device is required (see --help)"));
+    if (parser.isSet(deviceOpt) == parser.isSet(listenOpt))
+        return fail(QStringLiteral("give one of --device and --listen (see --help)"));
     const QString mode = parser.value(modeOpt).toLower();
     if (mode != QLatin1String("rtu") && mode != QLatin1String("ascii"))
         return fail(QStringLiteral("--mode must be rtu or ascii"));
@@ -130,6 +139,58 @@ int main(int argc, char** argv) {
     station.setFraming(ascii ? sim::Framing::Ascii : sim::Framing::Rtu);
     station.setLineSettings(line);
 
+    const bool quiet = parser.isSet(quietOpt);
+    if (parser.isSet(listenOpt)) {
+        const QString where = parser.value(listenOpt);
+        const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));
+        const int tcpPort = colon < 0 ? 0 : where.mid(colon + 1).toInt(&ok);
+        if (colon <= 0 || !ok || tcpPort < 1 || tcpPort > 65535)
+            return fail(QStringLiteral("--listen takes host:port, for example 127.0.0.1:4001"));
+        QTcpServer server;
+        if (!server.listen(QHostAddress(where.left(colon)), quint16(tcpPort)))
+            return fail(QStringLiteral("cannot listen on %1: %2").arg(where, server.errorString()));
+        QTcpSocket* client = nullptr;
+        std::unique_ptr<sim::DeviceRunner> runner;
+        QObject::connect(&server, &QTcpServer::newConnection, &app, [&] {
+            while (QTcpSocket* next = server.nextPendingConnection()) {
+                if (client) {
+                    // The line has one master: a second one is turned away.
+                    next->disconnectFromHost();
+                    next->deleteLater();
+                    continue;
+                }
+                client = next;
+                runner = std::make_unique<sim::DeviceRunner>(clock, station, *client);
+                runner->setEcho(parser.isSet(echoOpt));
+                if (!quiet) {
+                    runner->setLogger(printLine);
+                    printLine(QStringLiteral("qtx52-sim: client %1 connected")
+                                  .arg(client->peerAddress().toString()));
+                }
+                QObject::connect(client, &QTcpSocket::disconnected, &app, [&, gone = client] {
+                    if (gone != client)
+                        return;
+                    runner.reset();
+                    client->deleteLater();
+                    client = nullptr;
+                    if (!quiet)
+                        printLine(QStringLiteral("qtx52-sim: client gone"));
+                });
+            }
+        });
+        if (!quitOnSignals(app))
+            printLine(QStringLiteral("qtx52-sim: warning: cannot catch SIGTERM/SIGINT"));
+        if (!quiet)
+            printLine(QStringLiteral("qtx52-sim: station %1, %2, %3 listening on %4:%5")
+                          .arg(address)
+                          .arg(ascii ? QStringLiteral("ASCII") : QStringLiteral("RTU"),
+                               line.toText(), server.serverAddress().toString())
+                          .arg(server.serverPort()));
+        const int rc = app.exec();
+        runner.reset();
+        return rc;
+    }
+
     QSerialPort port;
     QStringList warnings;
     QString error;
@@ -153,7 +214,6 @@ int main(int argc, char** argv) {
 
     sim::DeviceRunner runner(clock, station, port);
     runner.setEcho(parser.isSet(echoOpt));
-    const bool quiet = parser.isSet(quietOpt);
     if (!quiet)
         runner.setLogger(printLine);
     if (!quitOnSignals(app))

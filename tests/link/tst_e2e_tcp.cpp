@@ -1,0 +1,174 @@
+// A line over TCP, as a serial device server passes it: qtx52-sim --listen on loopback and
+// qtx52-config's windowless commands with --device tcp://127.0.0.1:PORT, in both framings. Real
+// processes in real time, so every wait is bounded, none exact.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// A loopback port nobody listens on right now.
+quint16 freePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+} // namespace
+
+class TstE2eTcp : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void readOutAndWrite_data();
+    void readOutAndWrite();
+    void serverGoneMidTransfer();
+    void nobodyListening();
+
+private:
+    bool startSim(const QString& mode);
+    Run run(const QStringList& arguments, int waitMs = 60000);
+    QString device() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(port_); }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    QTemporaryDir dir_;
+    QProcess sim_;
+    quint16 port_ = 0;
+};
+
+void TstE2eTcp::init() {
+    QVERIFY(dir_.isValid());
+    port_ = freePort();
+    QVERIFY(port_ != 0);
+}
+
+void TstE2eTcp::cleanup() {
+    if (sim_.state() != QProcess::NotRunning) {
+        sim_.terminate();
+        if (!sim_.waitForFinished(3000)) {
+            sim_.kill();
+            sim_.waitForFinished(3000);
+        }
+    }
+}
+
+bool TstE2eTcp::startSim(const QString& mode) {
+    sim_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim_.start(qEnvironmentVariable("QTX52_SIM"),
+               {"--listen", QStringLiteral("127.0.0.1:%1").arg(port_), "--mode", mode, "--quiet"});
+    if (!sim_.waitForStarted(5000))
+        return false;
+    // Listening once a connection goes through (bounded: 5 s).
+    for (int i = 0; i < 100; ++i) {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port_);
+        if (s.waitForConnected(50)) {
+            s.disconnectFromHost();
+            QTest::qWait(50); // the server sees this client leave before the program comes
+            return true;
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+Run TstE2eTcp::run(const QStringList& arguments, int waitMs) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("QTX52_CONFIG"), arguments + QStringList{"--device", device()});
+    Run r;
+    if (!p.waitForFinished(waitMs)) {
+        p.kill();
+        p.waitForFinished(3000);
+        r.err = QStringLiteral("did not end in time");
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+void TstE2eTcp::readOutAndWrite_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("rtu") << "rtu";
+    QTest::newRow("ascii") << "ascii";
+}
+
+void TstE2eTcp::readOutAndWrite() {
+    QFETCH(QString, mode);
+    QVERIFY(startSim(mode));
+    const QStringList link{"--mode", mode.toUpper()};
+    const QString file = path(QStringLiteral("u.txt"));
+    Run r = run(QStringList{"--read-out", file} + link);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+
+    // The humidity display coil (line 54) switched on, written and verified over TCP.
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+    f.close();
+    QStringList pieces = lines[53].split(QLatin1Char(';'));
+    QVERIFY(pieces.size() > 2);
+    pieces[2] = QStringLiteral(" 1 ");
+    lines[53] = pieces.join(QLatin1Char(';'));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(lines.join(QStringLiteral("\r\n")).toLatin1());
+    f.close();
+    r = run(QStringList{"--write", file} + link);
+    QVERIFY2(r.exitCode == 0 && r.out.contains("verified"), qPrintable(r.out + r.err));
+
+    const QString after = path(QStringLiteral("after.txt"));
+    r = run(QStringList{"--read-out", after} + link);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+    QFile a(after);
+    QVERIFY(a.open(QIODevice::ReadOnly));
+    const QStringList got = QString::fromLatin1(a.readAll()).split(QStringLiteral("\r\n"));
+    QCOMPARE(got.value(53).section(QLatin1Char(';'), 2, 2).trimmed(), QStringLiteral("1"));
+}
+
+// The server goes away while the read-out runs: the command ends as a failure within a few
+// seconds instead of waiting or spinning, and says so.
+void TstE2eTcp::serverGoneMidTransfer() {
+    QVERIFY(startSim(QStringLiteral("rtu")));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("QTX52_CONFIG"),
+            {"--read-out", path(QStringLiteral("g.txt")), "--device", device()});
+    QVERIFY(p.waitForStarted(5000));
+    QTest::qWait(500); // the read-out is under way (about 1.5 s in all)
+    sim_.kill();
+    QVERIFY(sim_.waitForFinished(3000));
+    QElapsedTimer t;
+    t.start();
+    QVERIFY2(p.waitForFinished(10000), "the command did not end after the server went away");
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QVERIFY2(p.exitCode() == 3, qPrintable(err));
+    QVERIFY(!QFile::exists(path(QStringLiteral("g.txt"))));
+    QVERIFY2(t.elapsed() < 8000, qPrintable(QString::number(t.elapsed())));
+}
+
+void TstE2eTcp::nobodyListening() {
+    const Run r = run({"--read-out", path(QStringLiteral("n.txt"))}, 20000);
+    QVERIFY2(r.exitCode == 3, qPrintable(r.out + r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("127.0.0.1")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QString::number(port_)), qPrintable(r.err));
+}
+
+QTEST_GUILESS_MAIN(TstE2eTcp)
+#include "tst_e2e_tcp.moc"
