@@ -6,6 +6,7 @@
 #include "editor/register_map.h"
 #include "forms/clock.h"
 #include "sim/roomunit.h"
+#include "support/config_process.h"
 #include "support/pty_pair.h"
 
 #include <QDir>
@@ -18,11 +19,7 @@ using namespace qtx52;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = testing::ConfigRun;
 
 // The lines of a parameter file; the third ";" piece of line 15 + i is register i, of line
 // 53 + i coil i.
@@ -110,23 +107,9 @@ void TstE2eCli::cleanup() {
 }
 
 Run TstE2eCli::run(const QStringList& arguments, bool onPty) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("QTX52_CONFIG"),
-            arguments + (onPty ? QStringList{"--device", pty_.masterEnd()} : QStringList()));
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(3000);
-        r.err = QStringLiteral("did not end in time");
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
+    return testing::runConfig(
+        arguments + (onPty ? QStringList{"--device", pty_.masterEnd()} : QStringList()),
+        path(QStringLiteral("config")));
 }
 
 void TstE2eCli::readOut_data() {

@@ -2,6 +2,8 @@
 // qtx52-config's windowless commands with --device tcp://127.0.0.1:PORT, in both framings. Real
 // processes in real time, so every wait is bounded, none exact.
 
+#include "support/config_process.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -12,11 +14,7 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = qtx52::testing::ConfigRun;
 
 // A loopback port nobody listens on right now.
 quint16 freePort() {
@@ -84,22 +82,8 @@ bool TstE2eTcp::startSim(const QString& mode) {
 }
 
 Run TstE2eTcp::run(const QStringList& arguments, int waitMs) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("QTX52_CONFIG"), arguments + QStringList{"--device", device()});
-    Run r;
-    if (!p.waitForFinished(waitMs)) {
-        p.kill();
-        p.waitForFinished(3000);
-        r.err = QStringLiteral("did not end in time");
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
+    return qtx52::testing::runConfig(arguments + QStringList{"--device", device()},
+                                     path(QStringLiteral("config")), waitMs);
 }
 
 void TstE2eTcp::readOutAndWrite_data() {
