@@ -149,7 +149,8 @@ struct CommandRunner::LinkWatch final : link::LinkObserver {
 };
 
 CommandRunner::~CommandRunner() {
-    // The windows go before the person they talk to.
+    // The windows go before the person they talk to, and what watches them before the windows.
+    recorder_.reset();
     bus_.reset();
     program_.reset();
 }

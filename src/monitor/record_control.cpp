@@ -16,7 +16,11 @@ RecordControl::RecordControl(app::Program& program)
     show();
 }
 
-RecordControl::~RecordControl() = default;
+RecordControl::~RecordControl() {
+    // The recording ends with its control; the captions it would update are gone by then.
+    disconnect(&recorder, nullptr, this, nullptr);
+    recorder.stop();
+}
 
 void RecordControl::cmd_record_Click() {
     if (recorder.recording()) {

@@ -19,6 +19,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <memory>
 
 using namespace qtx52;
 
@@ -436,6 +437,14 @@ void TestMonitorRecorder::controlAsksForTheFile() {
     QCOMPARE(control.cmd_record.caption(), QStringLiteral("Aufzeichnen…"));
     QCOMPARE(control.lbl_record.caption(), QStringLiteral("tab.csv: 2 Zeilen aufgezeichnet"));
     QCOMPARE(fileLines(r.path("tab.csv")).size(), 3);
+
+    // Recording again into the same file continues it; the window closing ends the recording.
+    auto again = std::make_unique<monitor::RecordControl>(r.p);
+    r.tp.ui.queueSaveFileName(r.path("tab.csv"));
+    again->cmd_record.userClick();
+    QVERIFY(r.cycles(1));
+    again.reset();
+    QCOMPARE(fileLines(r.path("tab.csv")).size(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestMonitorRecorder)
