@@ -5,6 +5,7 @@
 
 #include "app/command_ui.h"
 #include "app/program.h"
+#include "app/stop_signals.h"
 #include "editor/frm_config.h"
 #include "editor/numbers.h"
 #include "editor/register_map.h"
@@ -12,6 +13,7 @@
 #include "forms/clock.h"
 #include "link/commport.h"
 #include "link/transaction.h"
+#include "monitor/monitor_recorder.h"
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
@@ -147,7 +149,8 @@ struct CommandRunner::LinkWatch final : link::LinkObserver {
 };
 
 CommandRunner::~CommandRunner() {
-    // The windows go before the person they talk to.
+    // The windows go before the person they talk to, and what watches them before the windows.
+    recorder_.reset();
     bus_.reset();
     program_.reset();
 }
@@ -255,12 +258,38 @@ void CommandRunner::start() {
     }
     poll_ = clock_.createTimer([this] { poll(); });
     poll_->start(kPollMs);
+    // The monitor, too, starts with a read-out: it brings the unit's response time, which paces
+    // the cycles, and its units (°C or °F, K or %rH), which the header names.
+    startReadOut();
+}
 
-    if (cl_.command != Command::Monitor) {
-        startReadOut();
+void CommandRunner::startMonitor() {
+    editor::frm_config& f = program_->frm_config();
+    recorder_ = std::make_unique<monitor::MonitorRecorder>(*program_);
+    recorder_->report = [this](const QString& line) { say(line); };
+    // Told from inside the reply path: the command ends at its next look, not in the middle.
+    connect(recorder_.get(), &monitor::MonitorRecorder::failed, this,
+            [this] { recordFailed_ = true; });
+    connect(recorder_.get(), &monitor::MonitorRecorder::cycle, this, [this](const QString& line) {
+        if (finished_ || recordFailed_ || phase_ != Phase::Monitoring ||
+            (cl_.cycles > 0 && cycles_ >= cl_.cycles))
+            return;
+        ++cycles_;
+        deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
+        result(line);
+        // The file holds the lines printed and no more, even if the next cycle comes quickly.
+        if (cl_.cycles > 0 && cycles_ >= cl_.cycles)
+            recorder_->stop();
+    });
+    if (!cl_.log.isEmpty() && !recorder_->start(cl_.log)) {
+        finish(kExitFile);
         return;
     }
-    step(QStringLiteral("monitoring %1 cycles").arg(cl_.cycles));
+    if (cl_.cycles > 0)
+        step(QStringLiteral("monitoring %1 cycles").arg(cl_.cycles));
+    else
+        step(QStringLiteral("monitoring until interrupted (Ctrl+C)"));
+    result(recorder_->header());
     f.chk_read_out->userClick();
     if (f.chk_read_out->value() != 1) {
         say(QStringLiteral("the monitor cannot be switched on"));
@@ -268,8 +297,15 @@ void CommandRunner::start() {
         return;
     }
     phase_ = Phase::Monitoring;
-    lastMonitorStart_ = program_->g.startAddress;
     deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
+}
+
+void CommandRunner::interrupt() {
+    if (finished_)
+        return;
+    // Asked to stop, also during the read-out it starts with: nothing has failed.
+    step(QStringLiteral("interrupted after %1 cycles").arg(cycles_));
+    finish(kExitOk);
 }
 
 bool CommandRunner::openPort() {
@@ -315,7 +351,9 @@ void CommandRunner::startReadOut() {
 }
 
 void CommandRunner::readOutDone() {
-    if (cl_.command == CommandLine::Command::ReadOut)
+    if (cl_.command == CommandLine::Command::Monitor)
+        startMonitor();
+    else if (cl_.command == CommandLine::Command::ReadOut)
         saveFile();
     else
         writeFile();
@@ -430,20 +468,6 @@ void CommandRunner::watchStatusWindow() {
 
 void CommandRunner::afterReceive() {
     watchStatusWindow();
-    if (phase_ != Phase::Monitoring || (cl_.cycles > 0 && cycles_ >= cl_.cycles))
-        return;
-    editor::frm_config& f = program_->frm_config();
-    const int start = program_->g.startAddress;
-    // The last block of the range has been decoded: the monitor starts over at its first.
-    if (lastMonitorStart_ > editor::kMonitorFirst && start == editor::kMonitorFirst) {
-        ++cycles_;
-        deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
-        QStringList fields{QDateTime::currentDateTime().toString(Qt::ISODateWithMs)};
-        for (int k = 0; k < editor::kMonitorCount; ++k)
-            fields << f.txt_data_out(k).text();
-        result(fields.join(QLatin1Char(';')));
-    }
-    lastMonitorStart_ = start;
 }
 
 void CommandRunner::poll() {
@@ -451,6 +475,11 @@ void CommandRunner::poll() {
         return;
     watchStatusWindow();
     editor::frm_config& f = program_->frm_config();
+    if (recordFailed_) {
+        // The recorder has said why.
+        finish(kExitFile);
+        return;
+    }
     if (linkWatch_->refused) {
         // The refusal's message has been shown with the reason in words.
         finish(kExitRefused);
@@ -519,6 +548,8 @@ void CommandRunner::finish(int code) {
     phase_ = Phase::Idle;
     if (poll_)
         poll_->stop();
+    if (recorder_)
+        recorder_->stop();
     if (program_) {
         // Leaves the window as a technician would: status window gone, port closed, which also
         // stops every timer of the link and the monitor.
@@ -545,6 +576,10 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
     CommandRunner runner(commandLine, clock, port, stores, output);
     QEventLoop loop;
     runner.onFinished = [&loop] { loop.quit(); };
+    // A monitor without end runs until Ctrl+C or SIGTERM, and then ends as if it had counted out.
+    std::unique_ptr<StopSignals> stopSignals;
+    if (commandLine.command == CommandLine::Command::Monitor)
+        stopSignals = std::make_unique<StopSignals>([&runner](int) { runner.interrupt(); });
     runner.start();
     if (!runner.finished())
         loop.exec();

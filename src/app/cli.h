@@ -30,6 +30,9 @@ class CommPort;
 namespace qtx52::bus {
 class BusWatch;
 }
+namespace qtx52::monitor {
+class MonitorRecorder;
+}
 
 namespace qtx52::app {
 
@@ -62,6 +65,9 @@ public:
     ~CommandRunner() override;
 
     void start();
+    // Ctrl+C or SIGTERM during --monitor: it stops here with exit code 0, every line printed and
+    // recorded whole. (The other commands keep the signals' usual meaning.)
+    void interrupt();
     bool finished() const { return finished_; }
     int exitCode() const { return exitCode_; }
     // Called once when the command has finished.
@@ -99,6 +105,10 @@ private:
     std::unique_ptr<Program> program_;
     std::unique_ptr<bus::BusWatch> bus_; // --trace and --stats
     std::unique_ptr<forms::ClockTimer> poll_;
+    // --monitor: the cycles as CSV lines, and into the file of --log.
+    std::unique_ptr<monitor::MonitorRecorder> recorder_;
+    bool recordFailed_ = false;
+    void startMonitor(); // after the read-out
 
     // Sets the waiting limit of a phase of `requests` requests from now: each may take the pacing
     // interval and the time the link needs to give up on it, at the unit's response time as it
@@ -121,7 +131,6 @@ private:
     QPointer<QObject> watchedStatusWindow_;
     std::deque<Closing> closings_;
     int cycles_ = 0;
-    int lastMonitorStart_ = 0;
     // The values of the file of --write, read before anything is sent.
     struct FileValues;
     std::unique_ptr<FileValues> file_;

@@ -25,8 +25,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("FILE"));
     const QCommandLineOption monitor(QStringLiteral("monitor"),
                                      QStringLiteral("Print N full cycles of the unit's live "
-                                                    "values."),
+                                                    "values after a header line; 0 runs until "
+                                                    "interrupted (Ctrl+C)."),
                                      QStringLiteral("N"));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("With --monitor: also record the lines to the CSV "
+                                                "file FILE (appended to a recording already "
+                                                "there)."),
+                                 QStringLiteral("FILE"));
     const QCommandLineOption device(QStringLiteral("device"),
                                     QStringLiteral("Serial device to use, e.g. /dev/ttyUSB0 or a "
                                                    "pseudo-terminal."),
@@ -101,6 +107,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                   scanStations, scanAll, probeTimeout, device,  port,    simulate,
                   baud,         parity,  mode,         address, echo,    quiet,
                   trace,        stats,   simStation,   simMode, simBaud, simParity});
+    p.addOption(log);
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
@@ -141,12 +148,19 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         cl.command = CommandLine::Command::Monitor;
         bool ok = false;
         cl.cycles = p.value(monitor).toInt(&ok);
-        if (!ok || cl.cycles < 1) {
-            cl.error = QStringLiteral("--monitor needs a number of cycles of 1 or more");
+        if (!ok || cl.cycles < 0) {
+            cl.error = QStringLiteral("--monitor needs a number of cycles, 0 for no end");
             return cl;
         }
     } else if (p.isSet(scan)) {
         cl.command = CommandLine::Command::Scan;
+    }
+    if (p.isSet(log)) {
+        cl.log = p.value(log);
+        if (cl.command != CommandLine::Command::Monitor || cl.log.isEmpty()) {
+            cl.error = QStringLiteral("--log takes a file name and goes with --monitor");
+            return cl;
+        }
     }
     if ((p.isSet(scanStations) || p.isSet(scanAll) || p.isSet(probeTimeout)) &&
         cl.command != CommandLine::Command::Scan) {

@@ -43,7 +43,8 @@ struct CommandLine {
     enum class Command { Window, ReadOut, Write, Monitor, Scan, Help, Version };
     Command command = Command::Window;
     QString file;   // --read-out FILE, --write FILE
-    int cycles = 0; // --monitor N
+    int cycles = 0; // --monitor N (0: until interrupted)
+    QString log;    // --log FILE: the monitor's lines also go to this CSV file
     bool quiet = false;
     QString trace; // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end

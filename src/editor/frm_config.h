@@ -260,6 +260,12 @@ public:
     void SaveParameterFile();
     void LoadParameterFile();
 
+signals:
+    // The decoder has written all 18 monitor values from one pass over registers 256..273, both
+    // blocks in order: a cycle of the live monitor, or the monitor range of a read-out. Whoever
+    // records the values listens here; the window logic itself does not.
+    void monitorRangeRead();
+
 private:
     bool englishTexts() const;  // the interface language is English
     void showPortDevice();      // link/port_settings.cpp: lbl_port_device follows the port number

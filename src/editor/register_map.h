@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace qtx52::editor {
@@ -104,5 +105,11 @@ Encoding configEncoding(int element);
 Encoding monitorEncoding(int address);
 // Encoding of input register element 0..7.
 Encoding inputEncoding(int element);
+
+// The monitor elements whose values are shown as words (fan stage, occupancy, local controller
+// lock, controller mode), and the langTexts index of the word for a value; none when the element
+// is not coded or the value has no word.
+const std::vector<int>& monitorWordElements();
+std::optional<int> monitorWordIndex(int element, double value);
 
 } // namespace qtx52::editor

@@ -209,18 +209,34 @@ void frm_config::txt_data_in_Change(int index) {
     update_apply_button(2);
 }
 
-void frm_config::txt_data_out_Change(int index) {
+const std::vector<int>& monitorWordElements() {
+    static const std::vector<int> elements = [] {
+        std::vector<int> out;
+        for (const MonitorWords& m : kMonitorWords)
+            out.push_back(m.element);
+        return out;
+    }();
+    return elements;
+}
+
+std::optional<int> monitorWordIndex(int element, double value) {
     for (const MonitorWords& m : kMonitorWords) {
-        if (m.element != index)
+        if (m.element != element)
             continue;
-        const std::optional<double> v = parseNumber(txt_data_out(index).text(), g.decimalSeparator);
-        if (!v)
-            return;
         for (const Word& w : m.words)
-            if (*v == w.value)
-                lbl_in_val(index).setCaption(g.langTexts[std::size_t(w.text)]);
-        return;
+            if (value == w.value)
+                return w.text;
     }
+    return std::nullopt;
+}
+
+void frm_config::txt_data_out_Change(int index) {
+    const std::optional<double> v = parseNumber(txt_data_out(index).text(), g.decimalSeparator);
+    if (!v)
+        return;
+    // A value without a word leaves the word shown before.
+    if (const std::optional<int> word = monitorWordIndex(index, *v))
+        lbl_in_val(index).setCaption(g.langTexts[std::size_t(*word)]);
 }
 
 void frm_config::chk_cfg_Click(int index) {

@@ -4,6 +4,7 @@
 #include "editor/frm_config.h"
 #include "gui/binders.h"
 #include "gui/status_window_view.h"
+#include "monitor/record_control.h"
 #include "windows/frmState.h"
 
 #include <QCloseEvent>
@@ -46,6 +47,9 @@ bool isHeading(const QString& name) {
 // More rows than this in one frame go into two blocks side by side.
 constexpr int kRowsPerBlock = 16;
 
+// The tab of the live values, where their recording is started and stopped.
+constexpr int kMonitorTab = 5;
+
 } // namespace
 
 // ---- picture ------------------------------------------------------------------------------------
@@ -84,7 +88,8 @@ void UnitPicture::paintEvent(QPaintEvent*) {
 // ---- main window --------------------------------------------------------------------------------
 
 MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
-    : QMainWindow(parent), program_(program), w_(program.frm_config()) {
+    : QMainWindow(parent), program_(program), w_(program.frm_config()),
+      record_(std::make_unique<monitor::RecordControl>(program)) {
     setObjectName(QStringLiteral("frm_config"));
     bindFormTitle(w_.form, this);
     buildMenus();
@@ -114,6 +119,13 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
                 columns->addLayout(column, 1);
             }
             column->addWidget(buildFrame(*frames[i], page));
+        }
+        if (tab == kMonitorTab && column) {
+            auto* record = new QHBoxLayout;
+            record->addWidget(bindControl(record_->cmd_record, page));
+            record->addWidget(bindControl(record_->lbl_record, page));
+            record->addStretch(1);
+            column->addLayout(record);
         }
         if (column)
             column->addStretch(1);

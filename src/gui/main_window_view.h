@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <map>
+#include <memory>
 
 class QTabWidget;
 class QGridLayout;
@@ -24,6 +25,9 @@ class Frame;
 } // namespace qtx52::forms
 namespace qtx52::editor {
 class frm_config;
+}
+namespace qtx52::monitor {
+class RecordControl;
 }
 
 namespace qtx52::gui {
@@ -48,6 +52,8 @@ public:
     // The widget that shows a control model, or nullptr.
     QWidget* widgetFor(const forms::Control* model) const;
     QTabWidget* tabs() const { return tabs_; }
+    // The recording of the monitor's values, on the Monitor tab.
+    monitor::RecordControl& recordControl() const { return *record_; }
     // The status window's view while the program has it loaded.
     StatusWindowView* statusView() const { return statusView_; }
     // Brings the status window's view in line with the program: created when the window is
@@ -66,6 +72,7 @@ private:
 
     app::Program& program_;
     editor::frm_config& w_;
+    std::unique_ptr<monitor::RecordControl> record_;
     QTabWidget* tabs_ = nullptr;
     std::map<const forms::Control*, QWidget*> widgets_;
     QPointer<StatusWindowView> statusView_;

@@ -197,6 +197,9 @@ private:
             ++g_.monitorBlock;
             g_.startAddress = qint16(s + c);
             if (g_.startAddress > kMonitorLast - 1) {
+                // Both blocks of the range, in order since the range was started.
+                if (g_.monitorBlock == 2)
+                    emit f_.monitorRangeRead();
                 if (f_.chk_read_out->value() == 1) {
                     g_.startAddress = kMonitorFirst; // the monitor reads the range again
                 } else {

@@ -109,9 +109,17 @@ void TstCli::monitorLinesHoldTheLiveRegisters() {
     Rig r;
     r.station.unit().setLiveMotion(false);
     r.station.unit().setReg(258, quint16(-35)); // -3,5 °C
-    QCOMPARE(r.run({"--monitor", "2", "--quiet"}), 0);
+    const QString log = r.path("live.csv");
+    QCOMPARE(r.run({"--monitor", "2", "--quiet", "--log", log}), 0);
     QVERIFY(r.err.isEmpty());
-    QCOMPARE(r.out.size(), 2);
+    // The header first, then one line per cycle; the file of --log holds the same lines.
+    QCOMPARE(r.out.size(), 1 + 2);
+    QVERIFY2(r.out.first().startsWith("Zeit;Taster Status;Taster Speicher;Temperatur [°C];"),
+             qPrintable(r.out.first()));
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), r.out.join("\r\n") + "\r\n");
+    r.out.removeFirst();
     QStringList expected;
     for (int k = 0; k < 18; ++k) {
         const quint16 raw = r.station.unit().reg(256 + k);
@@ -120,7 +128,7 @@ void TstCli::monitorLinesHoldTheLiveRegisters() {
     }
     QCOMPARE(expected.at(2), QStringLiteral("-3,5"));
     for (const QString& line : std::as_const(r.out))
-        QCOMPARE(line.split(';').mid(1), expected);
+        QCOMPARE(line.split(';').mid(1, 18), expected);
 }
 
 void TstCli::writesToTheStationOfTheCommandLine() {

@@ -27,7 +27,12 @@ void TestCommandLine::parse_data() {
     QTest::newRow("monitor") << QStringList{"--monitor", "3", "--port", "2"} << int(C::Monitor)
                              << false;
     QTest::newRow("two commands") << QStringList{"--read-out", "a", "--monitor", "2"} << 0 << true;
-    QTest::newRow("monitor zero") << QStringList{"--monitor", "0"} << 0 << true;
+    QTest::newRow("monitor without end")
+        << QStringList{"--monitor", "0", "--log", "a.csv"} << int(C::Monitor) << false;
+    QTest::newRow("monitor negative") << QStringList{"--monitor", "-1"} << 0 << true;
+    QTest::newRow("log without monitor")
+        << QStringList{"--read-out", "a", "--log", "b"} << 0 << true;
+    QTest::newRow("log without file") << QStringList{"--monitor", "1", "--log", ""} << 0 << true;
     QTest::newRow("monitor word") << QStringList{"--monitor", "many"} << 0 << true;
     QTest::newRow("two targets") << QStringList{"--simulate", "--device", "/dev/x"} << 0 << true;
     QTest::newRow("port 9") << QStringList{"--port", "9"} << 0 << true;

@@ -201,11 +201,12 @@ void TstE2eCli::monitor() {
     QVERIFY2(pty_.startSim({"--mode", mode}), qPrintable(pty_.error()));
     const Run r = run({"--monitor", "3", "--mode", mode.toUpper()});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 3);
-    for (const QString& line : lines) {
+    QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + 3);
+    QVERIFY2(lines.takeFirst().startsWith(QLatin1String("Zeit;")), qPrintable(r.out));
+    for (const QString& line : std::as_const(lines)) {
         const QStringList fields = line.split(QLatin1Char(';'));
-        QCOMPARE(fields.size(), 1 + 18);
+        QCOMPARE(fields.size(), 1 + 18 + 4);
         QVERIFY2(QDateTime::fromString(fields.at(0), Qt::ISODateWithMs).isValid(),
                  qPrintable(line));
         // Registers 258 and 261: the room temperature and humidity as the unit measures them.
@@ -225,7 +226,7 @@ void TstE2eCli::failures_data() {
                                << false << 3 << "COM-Port not available";
     QTest::newRow("silent unit") << QStringList{"--read-out", "x.txt", "--address", "7"} << true
                                  << 3 << "Kommunikationsprobleme, bitte Einstellungen überprüfen!";
-    QTest::newRow("bad usage") << QStringList{"--monitor", "0"} << false << 2 << "--monitor";
+    QTest::newRow("bad usage") << QStringList{"--monitor", "-1"} << false << 2 << "--monitor";
     QTest::newRow("missing file") << QStringList{"--write", "missing.txt"} << true << 5
                                   << "missing.txt";
     QTest::newRow("save into a missing folder")
