@@ -24,17 +24,11 @@ using namespace qtx52;
 
 namespace {
 
-double cpuSeconds() {
+// CPU seconds of this process (RUSAGE_SELF), or of its children that have ended and been waited
+// for (RUSAGE_CHILDREN).
+double cpuSeconds(int who = RUSAGE_SELF) {
     rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// CPU seconds of the children that have ended and been waited for.
-double childrenCpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
+    getrusage(who, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
@@ -126,10 +120,10 @@ private slots:
         QElapsedTimer sinceLoss;
         sinceLoss.start();
         pair.stop();
-        const double childrenBefore = childrenCpuSeconds();
+        const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
         const testing::ConfigRun run = testing::finishConfig(*config, 10000);
         const qint64 ms = sinceLoss.elapsed();
-        const double cpuAfterLoss = childrenCpuSeconds() - childrenBefore - cpuBefore;
+        const double cpuAfterLoss = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore - cpuBefore;
         qInfo("exit %d after %lld ms; CPU after the loss %.3f s", run.exitCode,
               static_cast<long long>(ms), cpuAfterLoss);
         QVERIFY2(run.exitCode == 3, qPrintable(run.err));

@@ -79,6 +79,22 @@ QList<Fault> faults() {
 
 Q_DECLARE_METATYPE(Mode)
 
+namespace {
+
+// Every fault at each of `steps` steps, in both framings.
+void addFaultRows(int steps) {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("step");
+    const QList<Fault> all = faults();
+    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+        for (int fi = 0; fi < all.size(); ++fi)
+            for (int step = 0; step < steps; ++step)
+                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+}
+
+} // namespace
+
 class TestTransfers : public QObject {
     Q_OBJECT
 private slots:
@@ -286,14 +302,7 @@ void TestTransfers::failureTiming() {
 }
 
 void TestTransfers::faultInReadOut_data() {
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<int>("step");
-    const QList<Fault> all = faults();
-    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
-        for (int fi = 0; fi < all.size(); ++fi)
-            for (int step = 0; step <= kReadOut.size(); ++step)
-                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+    addFaultRows(1 + int(kReadOut.size())); // the read device and the read-out
 }
 
 // The fault hits the reply to the step's request only. A reply dropped by the program makes the
@@ -324,14 +333,7 @@ void TestTransfers::faultInReadOut() {
 }
 
 void TestTransfers::faultInWriteBack_data() {
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<int>("step");
-    const QList<Fault> all = faults();
-    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
-        for (int fi = 0; fi < all.size(); ++fi)
-            for (int step = 0; step < 6; ++step)
-                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+    addFaultRows(6); // four register blocks and two coil groups
 }
 
 // A write is taken as done only on the unit's own acknowledgement: a dropped one makes the block
