@@ -479,7 +479,9 @@ void TestSlowUnits::workflows() {
     double input = 0;
     bool inputCoil = false;
     if (workflow == Workflow::ReadAgain) {
-        // Nothing read yet: the editor's fields hold no unit's values.
+        // Nothing read yet: the editor's fields hold no unit's values, and the link does not know
+        // the response time, so a unit slower than the first repeat answers both tries of the
+        // first block; neither answer may be taken for the next block.
         r.station.unit().setReg(11, quint16(unit.reg(11) + 5));
         r.f->read_out_parameter->userClick();
     } else {
@@ -531,17 +533,6 @@ void TestSlowUnits::workflows() {
     }
     switch (workflow) {
     case Workflow::ReadAgain: {
-        if (responseMs >= 990) {
-            // Known fault, kept visible until the link is mended: with the response time not
-            // yet read, the first block is repeated before a unit this slow answers, the unit
-            // answers both tries, and the late second answer (registers 0..9) is taken as the
-            // reply to registers 10..19 and shown as the unit's.
-            bool agree = true;
-            for (int i = 0; i < editor::kConfigFirst + editor::kConfigCount; ++i)
-                agree = agree && r.shown(r.f->txt_data_cfg(i)) == r.unitValue(i);
-            QEXPECT_FAIL("", "the answer to an earlier try is taken for the next block", Abort);
-            QVERIFY(agree);
-        }
         QStringList steps = r.requests();
         steps.erase(std::unique(steps.begin(), steps.end()), steps.end());
         QCOMPARE(steps.size(), kReadOutRequests - 1);
