@@ -9,8 +9,21 @@ namespace qtx52::testing {
 
 using forms::ColorButtonText;
 
-UnitRig::UnitRig(link::Framing m, const QString& baud, quint16 responseTimeMs)
-    : p(tp.clock, port, tp.ui,
+namespace {
+
+std::unique_ptr<link::EchoPort> echoFront(sim::SimCommPort& line, std::optional<bool> stripped) {
+    if (!stripped)
+        return nullptr;
+    line.line().setEcho(true);
+    return std::make_unique<link::EchoPort>(line, [strip = *stripped](int) { return strip; });
+}
+
+} // namespace
+
+UnitRig::UnitRig(link::Framing m, const QString& baud, quint16 responseTimeMs,
+                 std::optional<bool> echoStripped)
+    : echo(echoFront(port, echoStripped)),
+      p(tp.clock, echo ? static_cast<link::CommPort&>(*echo) : port, tp.ui,
         settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}),
       framing(m) {
     const bool rtu = m == link::Framing::Rtu;

@@ -7,6 +7,7 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
+#include "link/echo_port.h"
 #include "link/transaction.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
@@ -14,6 +15,7 @@
 
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace qtx52::testing {
@@ -22,7 +24,10 @@ namespace qtx52::testing {
 inline const QStringList kBauds = {"9600", "19200", "38400", "57600"};
 
 struct UnitRig {
-    UnitRig(link::Framing framing, const QString& baud, quint16 responseTimeMs = 10);
+    // echoStripped, when given: the line echoes every request, as adapters that hear their own
+    // transmission do, and the program's port checks and drops the echo (true) or passes it on.
+    UnitRig(link::Framing framing, const QString& baud, quint16 responseTimeMs = 10,
+            std::optional<bool> echoStripped = std::nullopt);
 
     // The request texts sent so far, without framing and checksum.
     QStringList requests() const;
@@ -37,6 +42,7 @@ struct UnitRig {
     TestProgram tp;
     sim::Station station{tp.clock};
     sim::SimCommPort port{tp.clock, station};
+    std::unique_ptr<link::EchoPort> echo; // in front of the port when the line echoes
     app::Program p;
     app::Global& g = p.g;
     editor::frm_config* f = nullptr;
