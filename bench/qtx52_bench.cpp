@@ -2,7 +2,9 @@
 // a full read-out from the click on "Gerät auslesen" to the closed status window, one write-back
 // of a changed configuration value with the read-out that follows it, and the live monitor's
 // refresh rate. Beside each time stands its floor: every request and reply frame on the wire at
-// the baud rate, plus the unit's response time for each request.
+// the baud rate, plus the unit's response time for each request. Then how long a unit that stops
+// answering takes to be reported (from the request to the notice), and, in real time on a
+// pseudo-terminal, how much of a core the program uses once its device is gone.
 
 #include "app/global.h"
 #include "app/program.h"
@@ -11,13 +13,21 @@
 #include "editor/numbers.h"
 #include "forms/clock.h"
 #include "forms/controls.h"
+#include "link/qt_serial_port.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
+
+#include <pty.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace qtx52;
 
@@ -98,6 +108,77 @@ struct Run {
     }
 };
 
+// Virtual ms from the first try of a read-out request the unit no longer answers to the notice,
+// with the response time known (a read device first); -1 if the notice never shows.
+qint64 lostReplyToNotice(bool rtu, int baud, int response) {
+    Run r(rtu, baud, response);
+    r.f->cmd_read_device->userClick();
+    if (r.until(10) < 0)
+        return -1;
+    r.port.clearSent();
+    r.station.faults().setNoReply(sim::FaultPlan::Always);
+    r.f->read_out_parameter->userClick();
+    if (!r.clock.advanceUntil([&] { return !r.port.sent().isEmpty(); }, 3600000))
+        return -1;
+    const qint64 t0 = r.port.sent().first().timeMs;
+    if (!r.clock.advanceUntil([&] { return r.f->lbl_desc(16).visible(); }, 3600000))
+        return -1;
+    return r.clock.nowMs() - t0;
+}
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void runEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// In real time: the program on the Qt clock and the QSerialPort backend on a pseudo-terminal whose
+// other end closes during a read device. Returns the share of one core used over `windowMs`
+// after the loss, and in *noticeMs how long the loss took to show; -1 when no pseudo-terminal.
+double cpuShareAfterLoss(bool rtu, int windowMs, qint64* noticeMs) {
+    int master = -1;
+    int slave = -1;
+    char name[128] = {};
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return -1;
+    ::close(slave); // the port opens the device itself
+    QTemporaryDir dir;
+    forms::QtClock clock;
+    link::QtSerialCommPort port(link::PortMap::build({}, QString::fromLocal8Bit(name), {}));
+    Unattended ui;
+    app::Program program(clock, port, ui,
+                         settings::StorePaths{dir.filePath("m.ini"), dir.filePath("u.ini")});
+    app::Main(program);
+    editor::frm_config& f = program.frm_config();
+    f.Combo_Port(2).setListIndex(0); // no parity: a pseudo-terminal takes it as it is
+    f.Combo_Port(5).setListIndex(rtu ? 1 : 0);
+    f.Combo_Port(6).setListIndex(1);
+    if (!port.portOpen()) {
+        ::close(master);
+        return -1;
+    }
+    f.cmd_read_device->userClick();
+    runEventsFor(50);
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    ::close(master);
+    while (!f.lbl_desc(16).visible() && sinceLoss.elapsed() < 5000)
+        runEventsFor(5);
+    *noticeMs = sinceLoss.elapsed();
+    const double before = cpuSeconds();
+    QElapsedTimer window;
+    window.start();
+    runEventsFor(windowMs);
+    return (cpuSeconds() - before) / (double(window.elapsed()) / 1000.0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,5 +223,30 @@ int main(int argc, char** argv) {
                             cycles * 1000.0 / kWindowMs);
             }
         }
+
+    std::printf("\nfrom the first try of an unanswered request to the notice, virtual ms\n\n");
+    std::printf("%-6s %6s | %8s %8s %8s\n", "mode", "baud", "10 ms", "1000 ms", "3000 ms");
+    std::printf("-------------- + --------------------------\n");
+    for (const bool rtu : {true, false})
+        for (const int baud : {9600, 19200, 38400, 57600}) {
+            std::printf("%-6s %6d |", rtu ? "RTU" : "ASCII", baud);
+            for (const int response : {10, 1000, 3000})
+                std::printf(" %8lld",
+                            static_cast<long long>(lostReplyToNotice(rtu, baud, response)));
+            std::printf("\n");
+        }
+
+    std::printf("\na device lost during a read device, real time on a pseudo-terminal\n\n");
+    std::printf("%-6s | %14s | %22s\n", "mode", "notice after", "CPU over 2 s after it");
+    std::printf("------ + -------------- + ----------------------\n");
+    for (const bool rtu : {true, false}) {
+        qint64 noticeMs = -1;
+        const double share = cpuShareAfterLoss(rtu, 2000, &noticeMs);
+        if (share < 0)
+            std::printf("%-6s | %14s | %22s\n", rtu ? "RTU" : "ASCII", "-", "no pseudo-terminal");
+        else
+            std::printf("%-6s | %11lld ms | %19.2f %%\n", rtu ? "RTU" : "ASCII",
+                        static_cast<long long>(noticeMs), share * 100.0);
+    }
     return 0;
 }

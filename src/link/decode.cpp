@@ -157,6 +157,19 @@ private:
             return true;
         moveOn();
 
+        // A read-out started without a read device ("Abbrechen" first) learns the response time
+        // from the block that holds it. Until then a slow unit's first block was repeated, and the
+        // unit answers both tries: paced for its response time, the next request goes out only
+        // after the late answer, which is then dropped rather than taken for the next block.
+        if (!f_.responseTimeKnown && s <= kResponseTimeRegister && kResponseTimeRegister < s + c) {
+            g_.minResponseTime = qint16(registerValue(kResponseTimeRegister - s));
+            if (!setPacing())
+                return false;
+            // The status window's time limit follows the pacing, as after a read device.
+            if (f_.program.frmStateLoaded())
+                f_.program.frmState().ShowMsg();
+        }
+
         if (s >= kConfigFirst && s <= kConfigLast) {
             for (int k = 0; k < c; ++k) {
                 const int i = s + k;

@@ -12,7 +12,18 @@ bool FaultPlan::take(int& count) {
 
 bool FaultPlan::any() const {
     return noReply_ || firstAttempt_ || badChecksum_ || exception_ || split_ || garbage_ ||
-           otherStation_ || late_;
+           otherStation_ || late_ || refusedRegister_ >= 0;
+}
+
+std::optional<quint8> FaultPlan::refusal(const QByteArray& pdu) const {
+    // Write multiple registers: function, start, quantity.
+    if (refusedRegister_ < 0 || pdu.size() < 5 || quint8(pdu[0]) != 0x10)
+        return std::nullopt;
+    const int start = quint8(pdu[1]) << 8 | quint8(pdu[2]);
+    const int count = quint8(pdu[3]) << 8 | quint8(pdu[4]);
+    if (refusedRegister_ < start || refusedRegister_ >= start + count)
+        return std::nullopt;
+    return refusedCode_;
 }
 
 FaultPlan::Decision FaultPlan::next(const QByteArray& request) {

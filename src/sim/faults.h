@@ -46,6 +46,14 @@ public:
         lateMs_ = extraMs;
         late_ = count;
     }
+    // A unit whose own checks refuse one register: every write that includes it is answered with
+    // the exception code, and nothing of that write is carried out. Stays until cleared.
+    void setRefusedRegister(int address, quint8 code = 0x03) {
+        refusedRegister_ = address;
+        refusedCode_ = code;
+    }
+    // The exception a request PDU draws from the refused register, if any.
+    std::optional<quint8> refusal(const QByteArray& pdu) const;
     void clear() { *this = FaultPlan(); }
     bool any() const;
 
@@ -79,6 +87,8 @@ private:
     quint8 otherAddress_ = 0;
     int late_ = 0;
     qint64 lateMs_ = 0;
+    int refusedRegister_ = -1;
+    quint8 refusedCode_ = 0;
 };
 
 } // namespace qtx52::sim

@@ -108,8 +108,18 @@ int main(int argc, char** argv) {
         QStringLiteral("Serve the unit over TCP instead, as a serial device server passes one "
                        "RS485 line: one client at a time, the bytes as on the line."),
         QStringLiteral("host:port"));
-    parser.addOptions(
-        {deviceOpt, listenOpt, modeOpt, addressOpt, baudOpt, parityOpt, echoOpt, quietOpt});
+    const QCommandLineOption responseOpt(
+        QStringLiteral("response-time"),
+        QStringLiteral("Min-Response-Time the unit starts with, 0..3000 ms (register 6; default "
+                       "the factory value)."),
+        QStringLiteral("ms"));
+    const QCommandLineOption refuseOpt(
+        QStringLiteral("refuse"),
+        QStringLiteral("Refuse every write that includes register REG with exception 03 (value "
+                       "refused), as a unit whose own checks reject the value."),
+        QStringLiteral("REG"));
+    parser.addOptions({deviceOpt, listenOpt, modeOpt, addressOpt, baudOpt, parityOpt, echoOpt,
+                       responseOpt, refuseOpt, quietOpt});
     parser.process(app);
 
     if (parser.isSet(deviceOpt) == parser.isSet(listenOpt))
@@ -133,9 +143,26 @@ int main(int argc, char** argv) {
     if (!link::LineSettings::parse(text, &line))
         return fail(QStringLiteral("--baud must be a positive number"));
 
+    int responseMs = -1;
+    if (parser.isSet(responseOpt)) {
+        responseMs = parser.value(responseOpt).toInt(&ok);
+        if (!ok || responseMs < 0 || responseMs > 3000)
+            return fail(QStringLiteral("--response-time must be 0..3000"));
+    }
+    int refused = -1;
+    if (parser.isSet(refuseOpt)) {
+        refused = parser.value(refuseOpt).toInt(&ok);
+        if (!ok || refused < 0 || refused > 0xFFFF)
+            return fail(QStringLiteral("--refuse takes a register address 0..65535"));
+    }
+
     forms::QtClock clock;
     sim::Station station(clock);
     station.setAddress(address);
+    if (responseMs >= 0)
+        station.unit().setReg(sim::reg::MinResponseTime, quint16(responseMs));
+    if (refused >= 0)
+        station.faults().setRefusedRegister(refused);
     station.setFraming(ascii ? sim::Framing::Ascii : sim::Framing::Rtu);
     station.setLineSettings(line);
 

@@ -50,8 +50,9 @@ std::optional<Station::Reply> Station::answer(const QByteArray& frame, QString* 
     if (fault.drop)
         return none("reply withheld");
 
+    const std::optional<quint8> code = fault.exception ? fault.exception : faults_.refusal(pdu);
     const QByteArray replyPdu =
-        fault.exception ? exceptionPdu(quint8(pdu[0]), *fault.exception) : serveRequest(unit_, pdu);
+        code ? exceptionPdu(quint8(pdu[0]), *code) : serveRequest(unit_, pdu);
     const quint8 from = fault.fromStation.value_or(address_);
     QByteArray bytes =
         framing_ == Framing::Rtu ? rtu::encode(from, replyPdu) : ascii::encode(from, replyPdu);

@@ -9,9 +9,7 @@
 #include "editor/register_map.h"
 #include "link/echo_port.h"
 #include "link/link_events.h"
-#include "sim/simcommport.h"
-#include "sim/station.h"
-#include "support/test_program.h"
+#include "support/unit_rig.h"
 
 #include <QTest>
 
@@ -21,8 +19,8 @@ using namespace qtx52;
 
 namespace {
 
-enum class Mode { Rtu, Ascii };
-const QStringList kBauds = {"9600", "19200", "38400", "57600"};
+using Mode = link::Framing;
+using testing::kBauds;
 const QString kReadResponseTime = QStringLiteral("010300060001");
 
 struct Watch : link::LinkObserver {
@@ -33,61 +31,25 @@ struct Watch : link::LinkObserver {
     }
 };
 
-struct Rig {
-    testing::TestProgram tp;
-    sim::Station station{tp.clock};
-    sim::SimCommPort line{tp.clock, station};
-    link::EchoPort echo;
-    std::unique_ptr<app::Program> p;
-    editor::frm_config* f = nullptr;
-    Mode mode;
+struct Rig : testing::UnitRig {
     Watch watch;
 
     // strip: the program's port checks and drops the echo (as the setting "Echo" makes it).
     Rig(Mode m, const QString& baud, quint16 responseTimeMs, bool strip = true)
-        : echo(line, [strip](int) { return strip; }), mode(m) {
-        station.unit().setLiveMotion(false);
-        station.unit().setReg(editor::kResponseTimeRegister, responseTimeMs);
-        station.setFraming(m == Mode::Rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
-        station.setLineSettings({baud.toInt(), 'E', m == Mode::Rtu ? 8 : 7, 1});
-        line.line().setEcho(true);
-        p = std::make_unique<app::Program>(
-            tp.clock, echo, tp.ui,
-            settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")});
-        p->linkEvents.add(&watch);
-        app::Main(*p);
-        f = &p->frm_config();
-        f->Combo_Port(1).setListIndex(int(kBauds.indexOf(baud)));
-        f->Combo_Port(5).setListIndex(m == Mode::Rtu ? 1 : 0);
-        f->Combo_Port(6).setListIndex(1);
+        : UnitRig(m, baud, responseTimeMs, strip) {
+        p.linkEvents.add(&watch);
     }
-    ~Rig() { p->linkEvents.remove(&watch); }
+    ~Rig() { p.linkEvents.remove(&watch); }
 
-    QStringList requests() const {
-        QStringList out;
-        for (const auto& s : line.sent()) {
-            const QByteArray& fr = s.frame;
-            out << (mode == Mode::Rtu ? QString::fromLatin1(fr.chopped(2).toHex().toUpper())
-                                      : QString::fromLatin1(fr.mid(1, fr.size() - 5)));
-        }
-        return out;
-    }
-    bool idle() const { return p->g.commState == 0 && !p->frmStateLoaded(); }
     bool notice() const { return f->lbl_desc(16).visible(); }
     // Clicks "Gerät auslesen" and runs until the read-out is over or the notice shows.
     bool readDevice(int requestCount) {
-        line.clearSent();
+        port.clearSent();
         f->cmd_read_device->userClick();
         return tp.clock.advanceUntil(
-            [&] { return notice() || (idle() && line.sent().size() >= requestCount); }, 60000);
+            [&] { return notice() || (idle() && port.sent().size() >= requestCount); }, 60000);
     }
-    double unitValue(int reg) {
-        const qint16 raw = qint16(station.unit().reg(reg));
-        return editor::configEncoding(reg) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
-    }
-    std::optional<double> shown(int i) const {
-        return editor::parseNumber(f->txt_data_cfg(i).text(), p->g.decimalSeparator);
-    }
+    std::optional<double> shown(int i) const { return UnitRig::shown(f->txt_data_cfg(i)); }
 };
 
 // Requests of a whole read-out: response time, the six register blocks and the three further
@@ -140,7 +102,7 @@ void TestEchoTransfers::readOut() {
     QCOMPARE(r.requests().first(), kReadResponseTime);
     for (int i : {7, 11}) {
         QCOMPARE(r.shown(i), r.unitValue(i));
-        QCOMPARE(r.p->g.refDataCfg[i], r.unitValue(i));
+        QCOMPARE(r.p.g.refDataCfg[i], r.unitValue(i));
     }
     QCOMPARE(r.f->chk_cfg(2).value(), 1);
     QCOMPARE(r.watch.wrongEchoes, 0);
@@ -160,15 +122,15 @@ void TestEchoTransfers::writeBack() {
     Rig r(mode, baud, 10);
     QVERIFY(r.readDevice(kReadOutRequests));
     const double setpoint = *r.shown(11) + 1.5;
-    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.p->g.decimalSeparator));
-    r.line.clearSent();
+    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.p.g.decimalSeparator));
+    r.port.clearSent();
     r.f->set_parameter->userClick();
     // The write-back, then the read-out after it.
-    QVERIFY(r.tp.clock.advanceUntil([&] { return r.notice() || r.p->g.commState == 1; }, 60000));
+    QVERIFY(r.tp.clock.advanceUntil([&] { return r.notice() || r.p.g.commState == 1; }, 60000));
     QVERIFY(r.tp.clock.advanceUntil([&] { return r.notice() || r.idle(); }, 60000));
     QVERIFY(!r.notice());
     QCOMPARE(r.unitValue(11), setpoint);
-    QCOMPARE(r.p->g.refDataCfg[11], setpoint);
+    QCOMPARE(r.p.g.refDataCfg[11], setpoint);
     QCOMPARE(r.f->txt_data_cfg(11).foreColor(), forms::ColorButtonText);
     QCOMPARE(r.watch.wrongEchoes, 0);
 }
@@ -193,7 +155,7 @@ void TestEchoTransfers::wrongEcho() {
     Rig r(mode, "19200", 10);
     setUnitValues(r.station);
     int echoes = 0;
-    r.line.line().setEcho(true, [&](const QByteArray& frame) {
+    r.port.line().setEcho(true, [&](const QByteArray& frame) {
         if (badEchoes >= 0 && echoes++ >= badEchoes)
             return frame;
         if (cutShort)
@@ -209,7 +171,7 @@ void TestEchoTransfers::wrongEcho() {
         QVERIFY(r.watch.wrongEchoes >= 2);
         const QStringList sent = r.requests();
         QCOMPARE(QSet<QString>(sent.begin(), sent.end()).size(), 1);
-        QCOMPARE(r.p->g.refDataCfg[11], 0.0);
+        QCOMPARE(r.p.g.refDataCfg[11], 0.0);
         return;
     }
     QVERIFY(!r.notice());

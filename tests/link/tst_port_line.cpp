@@ -10,9 +10,7 @@
 #include "link/port_texts.h"
 #include "link/qt_serial_port.h"
 #include "link/tcp_port.h"
-#include "sim/simcommport.h"
-#include "sim/station.h"
-#include "support/test_program.h"
+#include "support/unit_rig.h"
 
 #include <QFile>
 #include <QTcpServer>
@@ -29,7 +27,7 @@ using namespace qtx52;
 
 namespace {
 
-const QStringList kBauds = {"9600", "19200", "38400", "57600"};
+using testing::kBauds;
 
 struct Counting : link::LinkObserver {
     int closed = 0;
@@ -41,26 +39,11 @@ struct Counting : link::LinkObserver {
     }
 };
 
-struct Rig {
-    testing::TestProgram tp;
-    sim::Station station{tp.clock};
-    sim::SimCommPort port{tp.clock, station};
-    app::Program p{
-        tp.clock, port, tp.ui,
-        settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}};
-    editor::frm_config* f = nullptr;
+struct Rig : testing::UnitRig {
     Counting events;
 
-    Rig(bool rtu, const QString& baud) {
-        station.unit().setLiveMotion(false);
-        station.unit().setReg(editor::kResponseTimeRegister, 10);
-        station.setFraming(rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
-        station.setLineSettings({baud.toInt(), 'E', rtu ? 8 : 7, 1});
-        app::Main(p);
-        f = &p.frm_config();
-        f->Combo_Port(1).setListIndex(int(kBauds.indexOf(baud)));
-        f->Combo_Port(5).setListIndex(rtu ? 1 : 0);
-        f->Combo_Port(6).setListIndex(1);
+    Rig(bool rtu, const QString& baud)
+        : UnitRig(rtu ? link::Framing::Rtu : link::Framing::Ascii, baud) {
         p.linkEvents.add(&events);
     }
     ~Rig() { p.linkEvents.remove(&events); }

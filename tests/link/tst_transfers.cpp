@@ -8,9 +8,7 @@
 #include "editor/numbers.h"
 #include "editor/register_map.h"
 #include "sim/faults.h"
-#include "sim/simcommport.h"
-#include "sim/station.h"
-#include "support/test_program.h"
+#include "support/unit_rig.h"
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
@@ -25,48 +23,16 @@ using forms::ColorButtonText;
 
 namespace {
 
-enum class Mode { Rtu, Ascii };
-
-const QStringList kBauds = {"9600", "19200", "38400", "57600"};
+using Mode = link::Framing;
+using testing::kBauds;
 
 const QStringList kReadOut = {"01030000000A", "0103000A000A", "01030014000A",
                               "0103001E0008", "01030100000A", "0103010A0008",
                               "01010000000E", "010302000008", "010101000005"};
 
-struct Rig {
-    testing::TestProgram tp;
-    sim::Station station{tp.clock};
-    sim::SimCommPort port{tp.clock, station};
-    app::Program p{
-        tp.clock, port, tp.ui,
-        settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}};
-    app::Global& g = p.g;
-    frm_config* f = nullptr;
-    Mode mode;
+struct Rig : testing::UnitRig {
+    using UnitRig::UnitRig;
 
-    Rig(Mode m, const QString& baud, quint16 responseTimeMs = 10) : mode(m) {
-        station.unit().setLiveMotion(false);
-        station.unit().setReg(editor::kResponseTimeRegister, responseTimeMs);
-        station.setFraming(m == Mode::Rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
-        station.setLineSettings({baud.toInt(), 'E', m == Mode::Rtu ? 8 : 7, 1});
-        app::Main(p);
-        f = &p.frm_config();
-        f->Combo_Port(1).setListIndex(int(kBauds.indexOf(baud)));
-        f->Combo_Port(5).setListIndex(m == Mode::Rtu ? 1 : 0);
-        f->Combo_Port(6).setListIndex(1);
-    }
-
-    // The request texts sent so far, without framing.
-    QStringList requests() const {
-        QStringList out;
-        for (const auto& s : port.sent()) {
-            const QByteArray& fr = s.frame;
-            out << (mode == Mode::Rtu ? QString::fromLatin1(fr.chopped(2).toHex().toUpper())
-                                      : QString::fromLatin1(fr.mid(1, fr.size() - 5)));
-        }
-        return out;
-    }
-    bool idle() const { return g.commState == 0 && !p.frmStateLoaded(); }
     // Runs until the chain is over and the window closed, after at least `requests` requests.
     bool runToEnd(int requestCount, qint64 maxMs = 60000) {
         return tp.clock.advanceUntil([&] { return idle() && port.sent().size() >= requestCount; },
@@ -82,46 +48,9 @@ struct Rig {
         f->set_parameter->userClick();
         return runToEnd(requestCount);
     }
-
-    double unitValue(int reg) {
-        const qint16 raw = qint16(station.unit().reg(reg));
-        return editor::configEncoding(reg) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
-    }
-    double unitInput(int k) {
-        const qint16 raw = qint16(station.unit().reg(editor::kInputFirst + k));
-        return editor::inputEncoding(k) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
-    }
-    std::optional<double> shown(const forms::TextBox& box) const {
-        return editor::parseNumber(box.text(), g.decimalSeparator);
-    }
 };
 
-// Every field and reference holds the unit's value and nothing is marked.
-void verifyEditorMatchesUnit(Rig& r) {
-    for (int i = editor::kConfigFirst; i < editor::kConfigFirst + editor::kConfigCount; ++i) {
-        const QString where = QStringLiteral("txt_data_cfg(%1)").arg(i);
-        QVERIFY2(r.shown(r.f->txt_data_cfg(i)) == r.unitValue(i), qPrintable(where));
-        QVERIFY2(r.g.refDataCfg[std::size_t(i)] == r.unitValue(i), qPrintable(where));
-        QVERIFY2(r.f->txt_data_cfg(i).foreColor() == ColorButtonText, qPrintable(where));
-    }
-    for (int k = 0; k < editor::kInputCount; ++k) {
-        QCOMPARE(r.shown(r.f->txt_data_in(k)), r.unitInput(k));
-        QCOMPARE(r.g.refDataIn[std::size_t(k)], r.unitInput(k));
-        QCOMPARE(r.f->txt_data_in(k).foreColor(), ColorButtonText);
-    }
-    for (int i = 0; i < 14; ++i) {
-        QCOMPARE(r.f->chk_cfg(i).value(), r.station.unit().coil(i) ? 1 : 0);
-        QCOMPARE(r.g.refCfgBits[std::size_t(i)], qint16(r.station.unit().coil(i) ? 1 : 0));
-        QCOMPARE(r.f->chk_cfg(i).foreColor(), ColorButtonText);
-    }
-    QCOMPARE(r.f->chk_cfg(editor::kCoil13View).value(), r.f->chk_cfg(13).value());
-    QCOMPARE(r.f->chk_cfg(editor::kCoil13View).foreColor(), ColorButtonText);
-    for (int i = 0; i < 5; ++i) {
-        QCOMPARE(r.f->chk_inp_bit(i).value(),
-                 r.station.unit().coil(editor::kInputCoilFirst + i) ? 1 : 0);
-        QCOMPARE(r.f->chk_inp_bit(i).foreColor(), ColorButtonText);
-    }
-}
+using testing::verifyEditorMatchesUnit;
 
 struct Fault {
     const char* name;
@@ -149,6 +78,22 @@ QList<Fault> faults() {
 } // namespace
 
 Q_DECLARE_METATYPE(Mode)
+
+namespace {
+
+// Every fault at each of `steps` steps, in both framings.
+void addFaultRows(int steps) {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("step");
+    const QList<Fault> all = faults();
+    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+        for (int fi = 0; fi < all.size(); ++fi)
+            for (int step = 0; step < steps; ++step)
+                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+}
+
+} // namespace
 
 class TestTransfers : public QObject {
     Q_OBJECT
@@ -357,14 +302,7 @@ void TestTransfers::failureTiming() {
 }
 
 void TestTransfers::faultInReadOut_data() {
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<int>("step");
-    const QList<Fault> all = faults();
-    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
-        for (int fi = 0; fi < all.size(); ++fi)
-            for (int step = 0; step <= kReadOut.size(); ++step)
-                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+    addFaultRows(1 + int(kReadOut.size())); // the read device and the read-out
 }
 
 // The fault hits the reply to the step's request only. A reply dropped by the program makes the
@@ -395,14 +333,7 @@ void TestTransfers::faultInReadOut() {
 }
 
 void TestTransfers::faultInWriteBack_data() {
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<int>("step");
-    const QList<Fault> all = faults();
-    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
-        for (int fi = 0; fi < all.size(); ++fi)
-            for (int step = 0; step < 6; ++step)
-                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
+    addFaultRows(6); // four register blocks and two coil groups
 }
 
 // A write is taken as done only on the unit's own acknowledgement: a dropped one makes the block

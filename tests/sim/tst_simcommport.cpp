@@ -105,6 +105,8 @@ private slots:
     void faults_data();
     void faults();
     void firstAttemptIsPerRequest();
+    void refusedRegister_data();
+    void refusedRegister();
     void portGone();
 };
 
@@ -326,6 +328,40 @@ void TstSimCommPort::faults() {
     for (int i = 0; i < attempts.size(); ++i) {
         QCOMPARE(rig.exchange(frameOf(Framing(framing), 1, ReadReg6)), attempts[i]);
         QVERIFY(!rig.port.line().busy());
+    }
+}
+
+void TstSimCommPort::refusedRegister_data() {
+    QTest::addColumn<QByteArray>("request"); // PDU to station 1
+    QTest::addColumn<QByteArray>("reply");   // PDU back
+    QTest::addColumn<quint16>("held");       // register 11 afterwards (factory: 210)
+    // Register 11 refused: a write that includes it changes nothing; a write beside it and a read
+    // of it are served.
+    QTest::newRow("write of 11 alone") << hex("10000B00010200DC") << hex("9003") << quint16(210);
+    QTest::newRow("block 2..11") << hex("100002000A14") + QByteArray(20, '\x01') << hex("9003")
+                                 << quint16(210);
+    QTest::newRow("bypass time beside it")
+        << hex("100023000102005A") << hex("1000230001") << quint16(210);
+    QTest::newRow("read of 11") << hex("03000B0001") << hex("030200D2") << quint16(210);
+    QTest::newRow("coils") << hex("0F0000000E020000") << hex("0F0000000E") << quint16(210);
+}
+
+void TstSimCommPort::refusedRegister() {
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, reply);
+    QFETCH(quint16, held);
+    forms::ManualClock clock;
+    sim::Station station(clock);
+    QCOMPARE(station.unit().reg(11), quint16(210));
+    station.faults().setRefusedRegister(11);
+    for (int i = 0; i < 2; ++i) { // it stays
+        const std::optional<sim::Station::Reply> r = station.answer(sim::rtu::encode(1, request));
+        QVERIFY(r);
+        quint8 from = 0;
+        QByteArray pdu;
+        QVERIFY(sim::rtu::decode(r->bytes, &from, &pdu));
+        QCOMPARE(pdu, reply);
+        QCOMPARE(station.unit().reg(11), held);
     }
 }
 
