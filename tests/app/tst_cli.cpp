@@ -130,9 +130,9 @@ void TstCli::writesToTheStationOfTheCommandLine() {
     QVERIFY(r.station.setAddress(5));
     QCOMPARE(r.run({"--write", file, "--address", "5"}), 0);
     QCOMPARE(r.station.unit().reg(35), quint16(90));
-    QVERIFY2(r.err.join('\n').contains("saved from station 1; writing to station 5"),
+    QVERIFY2(r.err.join('\n').contains("von Station \"1\" gespeichert; geschrieben wird Station 5"),
              qPrintable(r.err.join('\n')));
-    QVERIFY(r.out.last().startsWith("verified"));
+    QVERIFY(r.out.last().startsWith(QStringLiteral("geprüft")));
 }
 
 QTEST_GUILESS_MAIN(TstCli)

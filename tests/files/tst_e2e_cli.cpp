@@ -145,14 +145,15 @@ void TstE2eCli::write_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said"); // on standard output
     QTest::addColumn<QString>("held"); // by the unit afterwards
-    QTest::newRow("base setpoint") << "rtu" << 15 + 11 << "22,5" << 0 << "verified"
+    QTest::newRow("base setpoint") << "rtu" << 15 + 11 << "22,5" << 0 << "geprüft"
                                    << "22,5";
-    QTest::newRow("humidity display coil") << "ascii" << 53 + 1 << " 1 " << 0 << "verified"
+    QTest::newRow("humidity display coil") << "ascii" << 53 + 1 << " 1 " << 0 << "geprüft"
                                            << "1";
-    QTest::newRow("unchanged") << "rtu" << 0 << QString() << 0 << "nothing to write" << QString();
+    QTest::newRow("unchanged") << "rtu" << 0 << QString() << 0 << "nichts zu schreiben"
+                               << QString();
     // The temperature offset holds tenths: 1,55 goes out as 16 and comes back as 1,6.
     QTest::newRow("more digits than the unit keeps")
-        << "rtu" << 15 + 7 << "1,55" << 4 << "register 7 ("
+        << "rtu" << 15 + 7 << "1,55" << 4 << "Register 8 (Temperatur-Offset [K]): Datei \"1,55\""
         << "1,6";
 }
 
