@@ -234,7 +234,8 @@ void frm_config::LoadParameterFile() {
                 break;
             const QStringList pieces = line(number).split(QLatin1Char(';'));
             if (pieces.size() > 2) {
-                txt_data_cfg(i).setText(pieces.at(2));
+                // Blanks around a value are a spreadsheet's, never part of the number.
+                txt_data_cfg(i).setText(pieces.at(2).trimmed());
                 ++registersTaken;
             }
         }
