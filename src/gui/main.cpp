@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
 #ifdef QTX52_HAVE_CLI
         return app::runCommand(cl);
 #else
-        print(stderr, QStringLiteral("Commands without a window are not available in this build."));
+        print(stderr, app::cliText(app::CliText::NoCliInBuild, app::Language::English));
         return 2;
 #endif
     case app::CommandLine::Command::Window:
@@ -76,9 +76,10 @@ int main(int argc, char** argv) {
     }
 
     if (!displayAvailable()) {
-        print(stderr,
-              QStringLiteral("qtx52-config: no display available for the window. Run it "
-                             "on a desktop, or use --help for the commands that need none."));
+        QCoreApplication core(argc, argv);
+        print(stderr, QStringLiteral("qtx52-config: ") +
+                          app::cliText(app::CliText::NoDisplay,
+                                       app::storeLanguage(settings::StorePaths::standard())));
         return 1;
     }
 
