@@ -226,9 +226,15 @@ void TstE2eCli::failures_data() {
                                << false << 3 << "COM-Port not available";
     QTest::newRow("silent unit") << QStringList{"--read-out", "x.txt", "--address", "7"} << true
                                  << 3 << "Kommunikationsprobleme, bitte Einstellungen überprüfen!";
-    QTest::newRow("bad usage") << QStringList{"--monitor", "0"} << false << 2 << "--monitor";
+    // The real main() speaks the interface's language (German without a machine store) in usage
+    // errors as well.
+    QTest::newRow("bad usage") << QStringList{"--monitor", "0"} << false << 2
+                               << "qtx52-config: --monitor braucht eine Anzahl Zyklen von 1 oder "
+                                  "mehr\nHilfe mit 'qtx52-config --help'.";
+    QTest::newRow("unknown option")
+        << QStringList{"--frobnicate"} << false << 2 << "unbekannte Option: --frobnicate";
     QTest::newRow("missing file") << QStringList{"--write", "missing.txt"} << true << 5
-                                  << "missing.txt";
+                                  << "missing.txt\" gibt es nicht";
     QTest::newRow("save into a missing folder")
         << QStringList{"--read-out", "no/such/folder/x.txt"} << true << 5 << "x.txt";
 }
