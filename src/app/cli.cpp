@@ -327,7 +327,10 @@ bool CommandRunner::openPort() {
     }
 
     const forms::ListBox& port = f.Combo_Port(kPortSelector);
-    const QString device = f.portDevice(port.listIndex());
+    QString device = f.portDevice(port.listIndex());
+    // The simulated unit's port names it in English; the line says it in the interface's words.
+    if (device == cliText(CliText::SimulatedUnit, Language::English))
+        device = text(CliText::SimulatedUnit);
     step(text(CliText::Opening,
               {port.text(), device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
                o.baud, parityEntry(o.parity), o.mode, QString::number(o.address)}));

@@ -93,7 +93,7 @@ const std::vector<CliTextEntry>& cliTextTable() {
             T::FileIncomplete,
             "\"%1\" ist keine vollständige Parameterdatei: %2 von %3 Registerzeilen und %4 von %5 "
             "Konfigurationsbitzeilen sind lesbar",
-            "%1 is not a whole parameter file: %2 of %3 register lines and %4 of %5 "
+            "\"%1\" is not a whole parameter file: %2 of %3 register lines and %4 of %5 "
             "configuration bit lines can be read"),
         entry(T::FileValuesRefused,
               "%1: nichts wurde gesendet; diese Werte können nicht geschrieben werden:",
@@ -103,6 +103,7 @@ const std::vector<CliTextEntry>& cliTextTable() {
               "the selectors do not offer these link settings"),
         entry(T::Opening, "öffne %1%2: %3 Baud, Parität %4, %5, Station %6",
               "opening %1%2: %3 baud, parity %4, %5, station %6"),
+        entry(T::SimulatedUnit, "simuliertes Gerät", "simulated unit"),
         entry(T::PortNotOpened, "die Schnittstelle konnte nicht geöffnet werden",
               "the port could not be opened"),
         entry(T::ReadingOut, "lese das Gerät aus", "reading the unit out"),

@@ -51,6 +51,7 @@ enum class CliText {
     // Link and steps.
     SelectorsRefuse,
     Opening,
+    SimulatedUnit,
     PortNotOpened,
     ReadingOut,
     ReadOutNotStarted,
