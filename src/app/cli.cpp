@@ -3,12 +3,15 @@
 #include "bus/bus_watch.h"
 #include "bus/cli_scan.h"
 
+#include "app/cli_texts.h"
 #include "app/command_ui.h"
 #include "app/program.h"
+#include "app/shown_value.h"
 #include "app/stop_signals.h"
 #include "editor/frm_config.h"
 #include "editor/numbers.h"
 #include "editor/register_map.h"
+#include "editor/write_check.h"
 #include "files/parameter_file.h"
 #include "forms/clock.h"
 #include "link/commport.h"
@@ -21,6 +24,7 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -62,6 +66,7 @@ constexpr int kFirstWrittenRegister = 2;
 constexpr int kRegisters = 38;
 constexpr int kFirstCoilLine = kFirstRegisterLine + kRegisters;
 constexpr int kCoils = 14;
+constexpr int kLangTextConfigBit = 8; // "Konfigurationsbit" / "configuration bit"
 
 void printLine(std::FILE* stream, const QString& line) {
     std::fputs(line.toLocal8Bit().constData(), stream);
@@ -83,18 +88,23 @@ bool choose(forms::ListBox& list, const QString& entry) {
     return position >= 0 && list.setListIndex(position);
 }
 
-// A caption as a name in running text: without the colon that ends it on the form.
-QString fieldName(const forms::Label& caption) {
-    QString name = caption.caption().trimmed();
-    while (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name.trimmed();
+// Why a file cannot be read, in words of the table.
+CliText unreadable(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return CliText::FileMissing;
+    if (info.isDir())
+        return CliText::FileIsFolder;
+    if (!info.isReadable())
+        return CliText::FileNoPermission;
+    return CliText::FileUnreadable;
 }
 
 } // namespace
 
 struct CommandRunner::FileValues {
     std::array<QString, kRegisters> registers; // 0 and 1 are not loaded
+    std::array<QString, kCoils> coilTexts;     // as the file has them
     std::array<int, kCoils> coils{};
     int registersRead = 0;
     int coilsRead = 0;
@@ -117,12 +127,25 @@ struct CommandRunner::FileValues {
         }
         for (int i = 0; i < kCoils; ++i) {
             bool ok = false;
-            const int state = piece(kFirstCoilLine + i).value_or(QString()).trimmed().toShort(&ok);
+            coilTexts[std::size_t(i)] = piece(kFirstCoilLine + i).value_or(QString());
+            const int state = coilTexts[std::size_t(i)].trimmed().toShort(&ok);
             if (ok && state >= 0 && state <= 2) {
                 coils[std::size_t(i)] = state;
                 ++coilsRead;
             }
         }
+    }
+
+    // Every value the write sends, with the line it stands on.
+    std::vector<editor::WriteValue> toWrite() const {
+        std::vector<editor::WriteValue> values;
+        for (int i = kFirstWrittenRegister; i < kRegisters; ++i)
+            values.push_back({editor::WriteKind::ConfigRegister, i, registers[std::size_t(i)],
+                              kFirstRegisterLine + i});
+        for (int i = 0; i < kCoils; ++i)
+            values.push_back(
+                {editor::WriteKind::ConfigCoil, i, coilTexts[std::size_t(i)], kFirstCoilLine + i});
+        return values;
     }
 };
 
@@ -169,6 +192,10 @@ qint64 CommandRunner::waitLimitMs() const {
     return phaseRequests_ * perRequest + kLimitSlackMs;
 }
 
+QString CommandRunner::text(CliText id, const QStringList& args) const {
+    return cliText(id, language_, args);
+}
+
 void CommandRunner::say(const QString& line) const {
     if (out_.progress)
         out_.progress(line);
@@ -186,14 +213,16 @@ void CommandRunner::result(const QString& line) const {
 
 void CommandRunner::start() {
     using Command = CommandLine::Command;
+    // The interface's language, before anything is said.
+    language_ = storeLanguage(stores_);
     if (!cl_.error.isEmpty()) {
-        say(cl_.error);
+        say(usageError(cl_, language_));
         finish(kExitUsage);
         return;
     }
     if (cl_.command != Command::ReadOut && cl_.command != Command::Write &&
         cl_.command != Command::Monitor) {
-        say(QStringLiteral("no command to run without a window"));
+        say(text(CliText::UsageNoCommand));
         finish(kExitUsage);
         return;
     }
@@ -204,19 +233,16 @@ void CommandRunner::start() {
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-            say(QStringLiteral("%1: %2").arg(cl_.file, file.errorString()));
+            say(text(unreadable(cl_.file), {cl_.file}));
             finish(kExitFile);
             return;
         }
         file_ = std::make_unique<FileValues>(bytes);
         if (!file_->complete()) {
-            say(QStringLiteral("%1 is not a whole parameter file: %2 of %3 register lines and %4 "
-                               "of %5 configuration bit lines can be read")
-                    .arg(cl_.file)
-                    .arg(file_->registersRead)
-                    .arg(kRegisters - kFirstWrittenRegister)
-                    .arg(file_->coilsRead)
-                    .arg(kCoils));
+            say(text(CliText::FileIncomplete,
+                     {cl_.file, QString::number(file_->registersRead),
+                      QString::number(kRegisters - kFirstWrittenRegister),
+                      QString::number(file_->coilsRead), QString::number(kCoils)}));
             finish(kExitFile);
             return;
         }
@@ -236,6 +262,21 @@ void CommandRunner::start() {
     program_->linkEvents.add(linkWatch_.get());
     Main(*program_);
     editor::frm_config& f = program_->frm_config();
+    language_ = languageOf(program_->g.languageId);
+    if (file_) {
+        // Every value of the file is checked before the port opens: nothing goes to the unit
+        // unless all of it can.
+        const std::vector<editor::WriteProblem> problems =
+            editor::checkWrite(file_->toWrite(), program_->g.decimalSeparator);
+        if (!problems.empty()) {
+            say(text(CliText::FileValuesRefused, {cl_.file}));
+            for (const QString& line : editor::problemLines(problems, program_->g.languageId,
+                                                            program_->g.decimalSeparator))
+                say(QStringLiteral("  ") + line);
+            finish(kExitFile);
+            return;
+        }
+    }
     connect(&f.lbl_desc(kNotice), &forms::Control::changed, this, [this, &f] {
         if (f.lbl_desc(kNotice).visible())
             noticeShown_ = true;
@@ -246,8 +287,6 @@ void CommandRunner::start() {
         windows::dlg_download& dialog = program_->dlg_download();
         if (&form != &dialog.form)
             return;
-        step(QStringLiteral("the unit already holds these parameters: \"%1\"")
-                 .arg(dialog.CancelButton.caption()));
         dialog.CancelButton.userClick();
         nothingToWrite_ = true;
     };
@@ -286,13 +325,13 @@ void CommandRunner::startMonitor() {
         return;
     }
     if (cl_.cycles > 0)
-        step(QStringLiteral("monitoring %1 cycles").arg(cl_.cycles));
+        step(text(CliText::Monitoring, {QString::number(cl_.cycles)}));
     else
-        step(QStringLiteral("monitoring until interrupted (Ctrl+C)"));
+        step(text(CliText::MonitoringUntilInterrupted));
     result(recorder_->header());
     f.chk_read_out->userClick();
     if (f.chk_read_out->value() != 1) {
-        say(QStringLiteral("the monitor cannot be switched on"));
+        say(text(CliText::MonitorNotStarted));
         finish(kExitLink);
         return;
     }
@@ -319,19 +358,21 @@ bool CommandRunner::openPort() {
               choose(f.Combo_Port(kModeSelector), o.mode);
     f.txt_Modbus_adress->setText(QString::number(o.address));
     if (!offered) {
-        say(QStringLiteral("the selectors do not offer these link settings"));
+        say(text(CliText::SelectorsRefuse));
         return false;
     }
 
     const forms::ListBox& port = f.Combo_Port(kPortSelector);
-    const QString device = f.portDevice(port.listIndex());
-    step(QStringLiteral("opening %1%2: %3 baud, parity %4, %5, station %6")
-             .arg(port.text(), device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
-                  o.baud, parityEntry(o.parity), o.mode)
-             .arg(o.address));
+    QString device = f.portDevice(port.listIndex());
+    // The simulated unit's port names it in English; the line says it in the interface's words.
+    if (device == cliText(CliText::SimulatedUnit, Language::English))
+        device = text(CliText::SimulatedUnit);
+    step(text(CliText::Opening,
+              {port.text(), device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
+               o.baud, parityEntry(o.parity), o.mode, QString::number(o.address)}));
     choose(f.Combo_Port(kStateSelector), QStringLiteral("open"));
     if (!program_->g.portOpen || !port_.portOpen()) {
-        say(QStringLiteral("the port could not be opened"));
+        say(text(CliText::PortNotOpened));
         return false;
     }
     return true;
@@ -339,10 +380,10 @@ bool CommandRunner::openPort() {
 
 void CommandRunner::startReadOut() {
     editor::frm_config& f = program_->frm_config();
-    step(QStringLiteral("reading the unit out"));
+    step(text(CliText::ReadingOut));
     f.cmd_read_device->userClick();
     if (program_->g.commState != 6) {
-        say(QStringLiteral("the read-out cannot be started"));
+        say(text(CliText::ReadOutNotStarted));
         finish(kExitLink);
         return;
     }
@@ -360,7 +401,7 @@ void CommandRunner::readOutDone() {
 }
 
 void CommandRunner::saveFile() {
-    step(QStringLiteral("saving %1").arg(cl_.file));
+    step(text(CliText::Saving, {cl_.file}));
     const int messages = ui_->messageCount();
     ui_->answerSave(cl_.file);
     program_->frm_config().ParMenüMain_Click(kMenuSave);
@@ -368,15 +409,13 @@ void CommandRunner::saveFile() {
         finish(kExitFile);
         return;
     }
-    result(QStringLiteral("saved the parameters of station %1 to %2")
-               .arg(cl_.link.address)
-               .arg(cl_.file));
+    result(text(CliText::Saved, {QString::number(cl_.link.address), cl_.file}));
     finish(kExitOk);
 }
 
 void CommandRunner::writeFile() {
     editor::frm_config& f = program_->frm_config();
-    step(QStringLiteral("loading %1").arg(cl_.file));
+    step(text(CliText::Loading, {cl_.file}));
     const int messages = ui_->messageCount();
     ui_->answerOpen(cl_.file);
     f.ParMenüMain_Click(kMenuLoad);
@@ -388,21 +427,28 @@ void CommandRunner::writeFile() {
     // line names, so that one file can commission any number of units.
     const QString station = QString::number(cl_.link.address);
     if (f.txt_Modbus_adress->text() != station) {
-        step(QStringLiteral("the file was saved from station %1; writing to station %2")
-                 .arg(f.txt_Modbus_adress->text(), station));
+        step(text(CliText::OtherStation, {shownValue(f.txt_Modbus_adress->text()), station}));
         f.txt_Modbus_adress->setText(station);
     }
 
-    step(QStringLiteral("writing the parameters"));
+    step(text(CliText::Writing));
     f.set_parameter->userClick();
     if (nothingToWrite_) {
-        result(QStringLiteral("nothing to write: the unit already holds the parameters of %1")
-                   .arg(cl_.file));
-        verify();
+        // The editor found nothing changed; that is only said when the unit holds the file.
+        const QStringList differences = differencesFromFile();
+        if (differences.isEmpty()) {
+            result(text(CliText::NothingToWrite, {cl_.file}));
+            finish(kExitOk);
+            return;
+        }
+        for (const QString& d : differences)
+            result(d);
+        say(text(CliText::FieldsDifferUnwritten, {QString::number(differences.size()), cl_.file}));
+        finish(kExitMismatch);
         return;
     }
     if (program_->g.commState != 2) {
-        say(QStringLiteral("the parameters cannot be written"));
+        say(text(CliText::WriteNotStarted));
         finish(kExitLink);
         return;
     }
@@ -410,43 +456,45 @@ void CommandRunner::writeFile() {
     startWaiting(kWriteBackRequests);
 }
 
-void CommandRunner::verify() {
+QStringList CommandRunner::differencesFromFile() const {
     // What the unit holds is what the last read-out gave the editor: its reference values.
     const Global& g = program_->g;
-    editor::frm_config& f = program_->frm_config();
+    using editor::WriteKind;
     QStringList differences;
     for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
         const QString& wanted = file_->registers[std::size_t(i)];
         const double held = g.refDataCfg[std::size_t(i)];
-        const std::optional<double> value = editor::parseNumber(wanted, g.decimalSeparator);
+        const std::optional<double> value = editor::writeNumber(wanted, g.decimalSeparator);
         if (!value || *value != held)
-            differences << QStringLiteral("register %1 (%2): file \"%3\", unit \"%4\"")
-                               .arg(i)
-                               .arg(fieldName(f.lbl_cfg(i)), wanted,
-                                    editor::formatNumber(held, g.decimalSeparator));
+            differences << text(CliText::Difference,
+                                {editor::fileFieldName(WriteKind::ConfigRegister, i, g.languageId),
+                                 shownValue(wanted),
+                                 editor::formatNumber(held, g.decimalSeparator)});
     }
     for (int i = 0; i < kCoils; ++i) {
         const int wanted = file_->coils[std::size_t(i)];
         const int held = g.refCfgBits[std::size_t(i)];
         if (wanted != held)
-            differences << QStringLiteral("coil %1 (%2): file %3, unit %4")
-                               .arg(i)
-                               .arg(fieldName(f.lbl_read_cfg_bit(i)))
-                               .arg(wanted)
-                               .arg(held);
+            differences << text(CliText::CoilDifference,
+                                {editor::fileFieldName(WriteKind::ConfigCoil, i, g.languageId),
+                                 QString::number(wanted), QString::number(held)});
     }
+    return differences;
+}
+
+void CommandRunner::verify() {
+    const QStringList differences = differencesFromFile();
     if (differences.isEmpty()) {
-        result(QStringLiteral("verified: the unit holds registers %1 to %2 and coils 0 to %3 of %4")
-                   .arg(kFirstWrittenRegister)
-                   .arg(kRegisters - 1)
-                   .arg(kCoils - 1)
-                   .arg(cl_.file));
+        result(text(CliText::Verified,
+                    {cl_.file, QString::number(kFirstWrittenRegister + 1),
+                     QString::number(kRegisters), program_->g.langTexts[kLangTextConfigBit],
+                     QString::number(1), QString::number(kCoils)}));
         finish(kExitOk);
         return;
     }
     for (const QString& d : std::as_const(differences))
         result(d);
-    say(QStringLiteral("%1 fields differ from %2").arg(differences.size()).arg(cl_.file));
+    say(text(CliText::FieldsDiffer, {QString::number(differences.size()), cl_.file}));
     finish(kExitMismatch);
 }
 
@@ -494,15 +542,14 @@ void CommandRunner::poll() {
         deadlineMs_ = phaseStartMs_ + waitLimitMs();
         if (clock_.nowMs() - lastProgressMs_ >= kProgressEveryMs) {
             lastProgressMs_ = clock_.nowMs();
-            step(
-                QStringLiteral("still waiting for the unit: %1 requests sent, %2 s of at most %3 s")
-                    .arg(linkWatch_->sent)
-                    .arg((clock_.nowMs() - phaseStartMs_) / 1000)
-                    .arg((deadlineMs_ - phaseStartMs_ + 999) / 1000));
+            step(text(CliText::StillWaiting,
+                      {QString::number(linkWatch_->sent),
+                       QString::number((clock_.nowMs() - phaseStartMs_) / 1000),
+                       QString::number((deadlineMs_ - phaseStartMs_ + 999) / 1000)}));
         }
     }
     if (clock_.nowMs() > deadlineMs_) {
-        say(QStringLiteral("the unit did not finish answering in time"));
+        say(text(CliText::NotInTime));
         finish(kExitLink);
         return;
     }
@@ -514,7 +561,7 @@ void CommandRunner::poll() {
             const Closing c = closings_.front();
             closings_.pop_front();
             if (phase_ == Phase::WritingBack && c.state == kConfigWriteLastState) {
-                step(QStringLiteral("reading the unit back"));
+                step(text(CliText::ReadingBack));
                 continue;
             }
             if (c.state == kReadOutLastState && c.answered) {
@@ -524,7 +571,7 @@ void CommandRunner::poll() {
                     verify();
                 return;
             }
-            say(QStringLiteral("the transfer ended before the unit had answered every request"));
+            say(text(CliText::EndedEarly));
             finish(kExitLink);
             return;
         }

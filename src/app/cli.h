@@ -8,6 +8,7 @@
 // Results go to standard output, progress to standard error (one line per step, none with
 // --quiet). Message boxes of the logic become lines on standard error and never block.
 
+#include "app/cli_texts.h"
 #include "app/command_line.h"
 #include "settings/store_paths.h"
 
@@ -88,15 +89,19 @@ private:
     void saveFile();
     void writeFile();
     void verify();
+    // The fields whose value in the file differs from what the unit holds, one line each.
+    QStringList differencesFromFile() const;
     void afterReceive();
     void watchStatusWindow();
     void poll();
     void finish(int code);
+    QString text(CliText id, const QStringList& args = {}) const;
     void say(const QString& line) const;  // always shown
     void step(const QString& line) const; // progress, not with --quiet
     void result(const QString& line) const;
 
     CommandLine cl_;
+    Language language_ = Language::German;
     forms::Clock& clock_;
     link::CommPort& port_;
     settings::StorePaths stores_;

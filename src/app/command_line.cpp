@@ -4,6 +4,49 @@
 
 namespace qtx52::app {
 
+namespace {
+
+void usage(CommandLine& cl, CliText text, const QStringList& args = {}) {
+    cl.errorText = text;
+    cl.errorArgs = args;
+    cl.error = cliText(text, Language::English, args);
+}
+
+// The parser's own complaint, in words of the table where it is one of the usual ones.
+void parserError(CommandLine& cl, const QCommandLineParser& p) {
+    cl.error = p.errorText();
+    const QStringList unknown = p.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString name = unknown.first();
+        usage(cl, CliText::UsageUnknownOption,
+              {(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name});
+        return;
+    }
+    // "Missing value after '--write'." and "Unexpected value after '--quiet'.": the option is
+    // the quoted word.
+    const QString text = p.errorText();
+    const qsizetype open = text.indexOf(QLatin1Char('\''));
+    const qsizetype close = text.lastIndexOf(QLatin1Char('\''));
+    if (open < 0 || close <= open)
+        return;
+    QString option = text.mid(open + 1, close - open - 1);
+    const qsizetype equals = option.indexOf(QLatin1Char('='));
+    if (equals >= 0)
+        option.truncate(equals);
+    if (text.startsWith(QLatin1String("Missing value")))
+        usage(cl, CliText::UsageMissingValue, {option});
+    else if (text.startsWith(QLatin1String("Unexpected value")))
+        usage(cl, CliText::UsageUnexpectedValue, {option});
+}
+
+} // namespace
+
+QString usageError(const CommandLine& cl, Language language) {
+    if (cl.errorText)
+        return cliText(*cl.errorText, language, cl.errorArgs);
+    return cl.error;
+}
+
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
     QCommandLineParser p;
@@ -116,11 +159,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                         QStringLiteral("Usage: qtx52-config [options]"));
 
     if (!p.parse(arguments)) {
-        cl.error = p.errorText();
+        parserError(cl, p);
         return cl;
     }
     if (!p.positionalArguments().isEmpty()) {
-        cl.error = QStringLiteral("unexpected argument: %1").arg(p.positionalArguments().first());
+        usage(cl, CliText::UsageUnexpectedArgument, {p.positionalArguments().first()});
         return cl;
     }
     if (p.isSet(help)) {
@@ -135,7 +178,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const int commands =
         int(p.isSet(readOut)) + int(p.isSet(write)) + int(p.isSet(monitor)) + int(p.isSet(scan));
     if (commands > 1) {
-        cl.error = QStringLiteral("give only one of --read-out, --write, --monitor and --scan");
+        usage(cl, CliText::UsageOneCommand);
         return cl;
     }
     if (p.isSet(readOut)) {
@@ -149,7 +192,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         bool ok = false;
         cl.cycles = p.value(monitor).toInt(&ok);
         if (!ok || cl.cycles < 0) {
-            cl.error = QStringLiteral("--monitor needs a number of cycles, 0 for no end");
+            usage(cl, CliText::UsageMonitorCycles);
             return cl;
         }
     } else if (p.isSet(scan)) {
@@ -158,13 +201,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (p.isSet(log)) {
         cl.log = p.value(log);
         if (cl.command != CommandLine::Command::Monitor || cl.log.isEmpty()) {
-            cl.error = QStringLiteral("--log takes a file name and goes with --monitor");
+            usage(cl, CliText::UsageLog);
             return cl;
         }
     }
     if ((p.isSet(scanStations) || p.isSet(scanAll) || p.isSet(probeTimeout)) &&
         cl.command != CommandLine::Command::Scan) {
-        cl.error = QStringLiteral("--scan-stations, --scan-all and --probe-timeout go with --scan");
+        usage(cl, CliText::UsageScanOptions);
         return cl;
     }
     if (p.isSet(scanStations)) {
@@ -175,7 +218,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (ends.size() == 1)
             okLast = okFirst;
         if (ends.size() > 2 || !okFirst || !okLast || first < 1 || last > 63 || first > last) {
-            cl.error = QStringLiteral("--scan-stations takes A-B with 1 <= A <= B <= 63");
+            usage(cl, CliText::UsageScanStations);
             return cl;
         }
         cl.scan.firstStation = first;
@@ -186,21 +229,21 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         bool ok = false;
         cl.scan.probeTimeoutMs = p.value(probeTimeout).toInt(&ok);
         if (!ok || cl.scan.probeTimeoutMs < 0 || cl.scan.probeTimeoutMs > 10000) {
-            cl.error = QStringLiteral("--probe-timeout takes 0 to 10000 ms");
+            usage(cl, CliText::UsageProbeTimeout);
             return cl;
         }
     }
     if ((cl.command == CommandLine::Command::ReadOut ||
          cl.command == CommandLine::Command::Write) &&
         cl.file.isEmpty()) {
-        cl.error = QStringLiteral("the command needs a file name");
+        usage(cl, CliText::UsageNeedsFile);
         return cl;
     }
 
     LinkOptions& link = cl.link;
     const int targets = int(p.isSet(device)) + int(p.isSet(port)) + int(p.isSet(simulate));
     if (targets > 1) {
-        cl.error = QStringLiteral("give only one of --device, --port and --simulate");
+        usage(cl, CliText::UsageOneTarget);
         return cl;
     }
     link.device = p.value(device);
@@ -209,30 +252,30 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         bool ok = false;
         link.port = p.value(port).toInt(&ok);
         if (!ok || link.port < 1 || link.port > 8) {
-            cl.error = QStringLiteral("--port takes a number from 1 to 8");
+            usage(cl, CliText::UsagePort);
             return cl;
         }
     }
     link.baud = p.value(baud);
     if (!QStringList{"9600", "19200", "38400", "57600"}.contains(link.baud)) {
-        cl.error = QStringLiteral("--baud takes 9600, 19200, 38400 or 57600");
+        usage(cl, CliText::UsageBaud);
         return cl;
     }
     const QString par = p.value(parity).toUpper();
     if (par != QLatin1String("N") && par != QLatin1String("E") && par != QLatin1String("O")) {
-        cl.error = QStringLiteral("--parity takes N, E or O");
+        usage(cl, CliText::UsageParity);
         return cl;
     }
     link.parity = par.at(0);
     link.mode = p.value(mode).toUpper();
     if (link.mode != QLatin1String("RTU") && link.mode != QLatin1String("ASCII")) {
-        cl.error = QStringLiteral("--mode takes RTU or ASCII");
+        usage(cl, CliText::UsageMode);
         return cl;
     }
     bool ok = false;
     link.address = p.value(address).toInt(&ok);
     if (!ok || link.address < 1 || link.address > 63) {
-        cl.error = QStringLiteral("--address takes a number from 1 to 63");
+        usage(cl, CliText::UsageAddress);
         return cl;
     }
     if (cl.command == CommandLine::Command::Scan) {
@@ -246,35 +289,34 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if ((p.isSet(simStation) || p.isSet(simMode) || p.isSet(simBaud) || p.isSet(simParity)) &&
         !link.simulate) {
-        cl.error = QStringLiteral("--sim-station, --sim-mode, --sim-baud and --sim-parity go with "
-                                  "--simulate");
+        usage(cl, CliText::UsageSimOptions);
         return cl;
     }
     if (p.isSet(simStation)) {
         link.simStation = p.value(simStation).toInt(&ok);
         if (!ok || link.simStation < 1 || link.simStation > 63) {
-            cl.error = QStringLiteral("--sim-station takes a number from 1 to 63");
+            usage(cl, CliText::UsageSimStation);
             return cl;
         }
     }
     if (p.isSet(simMode)) {
         link.simMode = p.value(simMode).toUpper();
         if (link.simMode != QLatin1String("RTU") && link.simMode != QLatin1String("ASCII")) {
-            cl.error = QStringLiteral("--sim-mode takes RTU or ASCII");
+            usage(cl, CliText::UsageSimMode);
             return cl;
         }
     }
     if (p.isSet(simBaud)) {
         link.simBaud = p.value(simBaud);
         if (!QStringList{"9600", "19200", "38400", "57600"}.contains(link.simBaud)) {
-            cl.error = QStringLiteral("--sim-baud takes 9600, 19200, 38400 or 57600");
+            usage(cl, CliText::UsageSimBaud);
             return cl;
         }
     }
     if (p.isSet(simParity)) {
         const QString sp = p.value(simParity).toUpper();
         if (sp != QLatin1String("N") && sp != QLatin1String("E") && sp != QLatin1String("O")) {
-            cl.error = QStringLiteral("--sim-parity takes N, E or O");
+            usage(cl, CliText::UsageSimParity);
             return cl;
         }
         link.simParity = sp.at(0);

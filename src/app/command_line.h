@@ -3,9 +3,13 @@
 // The program's command line: how to reach the unit, and an optional command that runs without
 // a window.
 
-#include <QString>
+#include "app/cli_texts.h"
+
 #include <QList>
+#include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace qtx52::app {
 
@@ -32,11 +36,11 @@ struct LinkOptions {
 struct ScanOptions {
     int firstStation = 1;
     int lastStation = 63;
-    bool all = false;          // --scan-all: go on after the first unit found
-    int probeTimeoutMs = 150;  // --probe-timeout MS
-    QList<bool> ascii;         // from --mode when given
-    QList<qint32> bauds;       // from --baud when given
-    QList<char> parities;      // from --parity when given
+    bool all = false;         // --scan-all: go on after the first unit found
+    int probeTimeoutMs = 150; // --probe-timeout MS
+    QList<bool> ascii;        // from --mode when given
+    QList<qint32> bauds;      // from --baud when given
+    QList<char> parities;     // from --parity when given
 };
 
 struct CommandLine {
@@ -46,14 +50,20 @@ struct CommandLine {
     int cycles = 0; // --monitor N (0: until interrupted)
     QString log;    // --log FILE: the monitor's lines also go to this CSV file
     bool quiet = false;
-    QString trace; // --trace FILE: one line per frame on the line ("-": standard error)
+    QString trace;      // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end
     LinkOptions link;
     ScanOptions scan;
-    QString error; // not empty: the words were off (exit code 2)
+    QString error; // not empty: the words were off (exit code 2); in English
+    // The same as a text of the command line's table, for the interface's language.
+    std::optional<CliText> errorText;
+    QStringList errorArgs;
     QString helpText;
 };
 
 CommandLine parseCommandLine(const QStringList& arguments);
+
+// The usage error of a parsed command line in the language.
+QString usageError(const CommandLine& commandLine, Language language);
 
 } // namespace qtx52::app

@@ -7,6 +7,7 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
+#include "editor/field_rules.h"
 #include "editor/frm_config.h"
 #include "editor/numbers.h"
 #include "editor/register_map.h"
@@ -115,7 +116,6 @@ constexpr int kDeviceTypeElement = 2;
 constexpr int kButtonElement = 4;
 constexpr int kButtonToggleAutoOff = 48; // 0x30: the button toggles the controller on and off
 constexpr int kLocalLockMonitor = 10;
-constexpr int kMinResponseTime = 5;
 constexpr int kUnitCoil = 6;
 constexpr int kPotentiometerCoil = 13;
 // Device types with a setpoint display of their own (0x10, 0x11) instead of a potentiometer.
@@ -176,9 +176,9 @@ void frm_config::txt_data_cfg_Change(int index) {
     if (index == kResponseTimeRegister) {
         responseTimeChanged = true;
         const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
-        if (v && *v < kMinResponseTime) {
-            box.setText(QString::number(kMinResponseTime));
-            g.minResponseTime = kMinResponseTime;
+        if (v && *v < kMinResponseTimeMs) {
+            box.setText(QString::number(kMinResponseTimeMs));
+            g.minResponseTime = kMinResponseTimeMs;
         }
     }
 

@@ -8,6 +8,8 @@
 #include "app/ui.h"
 #include "editor/frm_config.h"
 #include "editor/help_texts.h"
+#include "editor/register_map.h"
+#include "editor/write_check.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 #include "windows/frmState.h"
@@ -39,6 +41,38 @@ QString helpTarget(const QString& installPath, const QString& helpDocument) {
     return target;
 }
 
+// Every value a write of the group will send, as the boxes hold it.
+std::vector<WriteValue> configGroupValues(frm_config& f) {
+    std::vector<WriteValue> values;
+    for (int i = kConfigWriteFirst; i < kConfigFirst + kConfigCount; ++i)
+        values.push_back({WriteKind::ConfigRegister, i, f.txt_data_cfg(i).text(), 0,
+                          f.g.refDataCfg[std::size_t(i)]});
+    for (int i = 0; i < kConfigCoilCount; ++i)
+        values.push_back({WriteKind::ConfigCoil, i, QString::number(f.chk_cfg(i).value())});
+    return values;
+}
+
+std::vector<WriteValue> inputGroupValues(frm_config& f) {
+    std::vector<WriteValue> values;
+    for (int i = 0; i < kInputCount; ++i)
+        values.push_back({WriteKind::InputRegister, i, f.txt_data_in(i).text(), 0,
+                          f.g.refDataIn[std::size_t(i)]});
+    for (int i = 0; i < kInputCoilCount; ++i)
+        values.push_back({WriteKind::InputCoil, i, QString::number(f.chk_inp_bit(i).value())});
+    return values;
+}
+
+// Nothing of a group goes out unless all of it can: otherwise the message names every field
+// that cannot be sent, and the editor stays as it is for the technician to correct.
+bool groupCanBeSent(frm_config& f, const std::vector<WriteValue>& values) {
+    const std::vector<WriteProblem> problems = checkWrite(values, f.g.decimalSeparator);
+    if (problems.empty())
+        return true;
+    f.program.ui.messageBox(windowProblemMessage(problems, f.g.languageId, f.g.decimalSeparator),
+                            app::kAppTitle);
+    return false;
+}
+
 } // namespace
 
 void frm_config::read_out_parameter_Click() {
@@ -62,6 +96,8 @@ void frm_config::set_parameter_Click() {
     // Only one group is written per Apply. With both changed, the configuration goes first and the
     // read-out that follows it brings the input fields back to the unit's values.
     if (configChanged) {
+        if (!groupCanBeSent(*this, configGroupValues(*this)))
+            return;
         g.linkReady = true;
         g.commState = 2;
         g.startAddress = 2; // registers 0 and 1 are not written
@@ -81,8 +117,11 @@ void frm_config::set_parameter_Click() {
         countWriteRegister = 0;
         ShowMsgWindow();
     };
-    if (!configChanged && inputsChanged)
+    if (!configChanged && inputsChanged) {
+        if (!groupCanBeSent(*this, inputGroupValues(*this)))
+            return;
         startInputWrite();
+    }
 
     g.downloadConfirmed = false;
     if (!configChanged && !inputsChanged) {
@@ -91,6 +130,8 @@ void frm_config::set_parameter_Click() {
         program.ui.showModal(dialog.form);
         if (g.downloadConfirmed) {
             // Writing unchanged values: the input group, taken from the controls as they are.
+            if (!groupCanBeSent(*this, inputGroupValues(*this)))
+                return;
             g.linkReady = true;
             startInputWrite();
         }

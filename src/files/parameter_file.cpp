@@ -16,6 +16,7 @@
 #include "settings/registry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -145,6 +146,27 @@ bool english(const app::Global& g) {
     return g.languageId == app::kLanguageEnglish;
 }
 
+// Why a file could not be read or written, in the interface's language; the system's own words
+// (always English) only when none of the usual reasons is it.
+QString reasonFor(const QString& path, bool writing, const QString& systemReason, bool en) {
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    if (info.isDir())
+        return en ? QStringLiteral("it is a folder") : QStringLiteral("es ist ein Ordner");
+    if (!writing && !info.exists())
+        return en ? QStringLiteral("the file does not exist")
+                  : QStringLiteral("die Datei gibt es nicht");
+    if (writing && !folder.isDir())
+        return en ? QStringLiteral("the folder does not exist")
+                  : QStringLiteral("den Ordner gibt es nicht");
+    const bool allowed =
+        writing ? folder.isWritable() && (!info.exists() || info.isWritable()) : info.isReadable();
+    if (!allowed)
+        return en ? QStringLiteral("no permission") : QStringLiteral("keine Berechtigung");
+    return (en ? QStringLiteral("the system reports: %1") : QStringLiteral("das System meldet: %1"))
+        .arg(systemReason);
+}
+
 } // namespace
 
 void frm_config::SaveParameterFile() {
@@ -188,7 +210,7 @@ void frm_config::SaveParameterFile() {
     // The old file stays as it was unless the new one is written whole.
     QSaveFile file(*name);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
+        const QString reason = reasonFor(*name, true, file.errorString(), english(g));
         file.cancelWriting();
         program.ui.messageBox(
             (english(g) ? QStringLiteral("The file \"%1\" could not be written: %2")
@@ -210,7 +232,8 @@ void frm_config::LoadParameterFile() {
         bytes = file.readAll();
         readable = file.error() == QFileDevice::NoError;
     }
-    const QString failure = readable ? QString() : file.errorString();
+    const QString failure =
+        readable ? QString() : reasonFor(*name, false, file.errorString(), english(g));
     file.close();
 
     int registersTaken = 0;
@@ -234,7 +257,8 @@ void frm_config::LoadParameterFile() {
                 break;
             const QStringList pieces = line(number).split(QLatin1Char(';'));
             if (pieces.size() > 2) {
-                txt_data_cfg(i).setText(pieces.at(2));
+                // Blanks around a value are a spreadsheet's, never part of the number.
+                txt_data_cfg(i).setText(pieces.at(2).trimmed());
                 ++registersTaken;
             }
         }

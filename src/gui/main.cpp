@@ -1,6 +1,7 @@
 // The desktop program: the configuration window on a real clock and a real (or simulated) port,
 // or, with a command on the command line, a run without a window.
 
+#include "app/cli_texts.h"
 #include "app/command_line.h"
 #include "app/program.h"
 #include "forms/clock.h"
@@ -16,6 +17,7 @@
 #endif
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -44,8 +46,12 @@ int main(int argc, char** argv) {
     const app::CommandLine cl = app::parseCommandLine(arguments);
 
     if (!cl.error.isEmpty()) {
-        print(stderr, QStringLiteral("qtx52-config: ") + cl.error);
-        print(stderr, QStringLiteral("Try 'qtx52-config --help'."));
+        // In the interface's language; the machine store may lie beside the executable, which
+        // only the application object knows.
+        QCoreApplication core(argc, argv);
+        const app::Language language = app::storeLanguage(settings::StorePaths::standard());
+        print(stderr, QStringLiteral("qtx52-config: ") + app::usageError(cl, language));
+        print(stderr, app::cliText(app::CliText::UsageTryHelp, language));
         return 2;
     }
     switch (cl.command) {
@@ -62,7 +68,7 @@ int main(int argc, char** argv) {
 #ifdef QTX52_HAVE_CLI
         return app::runCommand(cl);
 #else
-        print(stderr, QStringLiteral("Commands without a window are not available in this build."));
+        print(stderr, app::cliText(app::CliText::NoCliInBuild, app::Language::English));
         return 2;
 #endif
     case app::CommandLine::Command::Window:
@@ -70,9 +76,10 @@ int main(int argc, char** argv) {
     }
 
     if (!displayAvailable()) {
-        print(stderr,
-              QStringLiteral("qtx52-config: no display available for the window. Run it "
-                             "on a desktop, or use --help for the commands that need none."));
+        QCoreApplication core(argc, argv);
+        print(stderr, QStringLiteral("qtx52-config: ") +
+                          app::cliText(app::CliText::NoDisplay,
+                                       app::storeLanguage(settings::StorePaths::standard())));
         return 1;
     }
 

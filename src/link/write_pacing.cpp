@@ -4,10 +4,12 @@
 #include "app/global.h"
 #include "app/language.h"
 #include "app/program.h"
+#include "app/shown_value.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
 #include "editor/numbers.h"
 #include "editor/register_map.h"
+#include "editor/write_check.h"
 #include "link/checksum.h"
 #include "link/exchange.h"
 
@@ -50,7 +52,7 @@ QString fieldName(const Label* caption) {
 
 QString unsendableMessage(const app::Global& g, const WriteField& field) {
     const QString name = fieldName(field.caption);
-    const QString value = field.box ? field.box->text() : QString();
+    const QString value = app::shownValue(field.box ? field.box->text() : QString());
     if (g.languageId == app::kLanguageEnglish)
         return QStringLiteral("The value \"%1\" in the field \"%2\" cannot be sent to the unit.")
             .arg(value, name);
@@ -95,7 +97,7 @@ void frm_config::Timer1_Timer() {
         const WriteField field = fieldOf(*this, r);
         std::optional<QString> word;
         if (field.box) {
-            if (const std::optional<double> v = parseNumber(field.box->text(), g.decimalSeparator))
+            if (const std::optional<double> v = writeNumber(field.box->text(), g.decimalSeparator))
                 word = link::valueWord(field.tenths ? *v * 10 : *v);
         }
         if (!word) {

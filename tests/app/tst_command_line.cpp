@@ -11,6 +11,8 @@ private slots:
     void parse();
     void linkOptions();
     void helpNamesTheProgram();
+    void usageErrorsInBothLanguages_data();
+    void usageErrorsInBothLanguages();
 };
 
 void TestCommandLine::parse_data() {
@@ -83,6 +85,33 @@ void TestCommandLine::helpNamesTheProgram() {
     const CommandLine cl = parseCommandLine({QStringLiteral("some/other-name"), "--help"});
     QVERIFY2(cl.helpText.startsWith(QStringLiteral("Usage: qtx52-config [options]\n")),
              qPrintable(cl.helpText.left(60)));
+}
+
+void TestCommandLine::usageErrorsInBothLanguages_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("de");
+    QTest::addColumn<QString>("en");
+    QTest::newRow("unknown option")
+        << QStringList{"--frobnicate"} << "unbekannte Option: --frobnicate"
+        << "unknown option: --frobnicate";
+    QTest::newRow("missing value") << QStringList{"--write"} << "--write braucht einen Wert"
+                                   << "--write needs a value";
+    QTest::newRow("value to a switch") << QStringList{"--quiet=yes"} << "--quiet nimmt keinen Wert"
+                                       << "--quiet takes no value";
+    QTest::newRow("stray word") << QStringList{"a%1b"} << "unerwartetes Argument: a%1b"
+                                << "unexpected argument: a%1b";
+    QTest::newRow("baud") << QStringList{"--baud", "4800"}
+                          << "--baud nimmt 9600, 19200, 38400 oder 57600"
+                          << "--baud takes 9600, 19200, 38400 or 57600";
+}
+
+void TestCommandLine::usageErrorsInBothLanguages() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, de);
+    QFETCH(QString, en);
+    const CommandLine cl = parseCommandLine(QStringList{"qtx52-config"} + args);
+    QCOMPARE(usageError(cl, Language::German), de);
+    QCOMPARE(usageError(cl, Language::English), en);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

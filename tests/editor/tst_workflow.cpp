@@ -27,7 +27,16 @@ struct Rig {
     explicit Rig(const testing::StoreValues& v = {}) : tp(v), f(start(tp.program())) {}
     static frm_config& start(app::Program& p) {
         app::Main(p);
-        return p.frm_config();
+        frm_config& f = p.frm_config();
+        // Values a write can send in every box (0 is in every value list); the unit's response
+        // time is at least 5 ms.
+        for (int i = 2; i <= 37; ++i)
+            f.txt_data_cfg(i).setText(QStringLiteral("0"));
+        p.g.refDataCfg[6] = 10; // as if read, so that nothing is marked
+        f.txt_data_cfg(6).setText(QStringLiteral("10"));
+        for (int i = 0; i <= 7; ++i)
+            f.txt_data_in(i).setText(QStringLiteral("0"));
+        return f;
     }
     void mark(const QString& name) { testing::findControl(f, name)->setForeColor(255); }
     bool statusShown() const { return p.frmStateLoaded() && p.frmState().form.visible(); }

@@ -147,16 +147,17 @@ void TstE2eCli::write_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said"); // on standard output or standard error
     QTest::addColumn<QString>("held"); // by the unit afterwards (none: what it held before)
-    QTest::newRow("base setpoint") << "rtu" << QStringList() << 15 + 11 << "22,5" << 0 << "verified"
+    QTest::newRow("base setpoint") << "rtu" << QStringList() << 15 + 11 << "22,5" << 0 << "geprüft"
                                    << "22,5";
     QTest::newRow("humidity display coil")
-        << "ascii" << QStringList() << 53 + 1 << " 1 " << 0 << "verified"
+        << "ascii" << QStringList() << 53 + 1 << " 1 " << 0 << "geprüft"
         << "1";
     QTest::newRow("unchanged") << "rtu" << QStringList() << 0 << QString() << 0
-                               << "nothing to write" << QString();
+                               << "nichts zu schreiben" << QString();
     // The temperature offset holds tenths: 1,55 goes out as 16 and comes back as 1,6.
     QTest::newRow("more digits than the unit keeps")
-        << "rtu" << QStringList() << 15 + 7 << "1,55" << 4 << "register 7 ("
+        << "rtu" << QStringList() << 15 + 7 << "1,55" << 4
+        << "Register 8 (Temperatur-Offset [K]): Datei \"1,55\""
         << "1,6";
     // A unit whose own checks refuse a value the program finds good: exit 6 with the code in
     // words, the refused block, and what the unit had taken before.
@@ -249,9 +250,15 @@ void TstE2eCli::failures_data() {
                                << false << 3 << "COM-Port not available";
     QTest::newRow("silent unit") << QStringList{"--read-out", "x.txt", "--address", "7"} << true
                                  << 3 << "Kommunikationsprobleme, bitte Einstellungen überprüfen!";
-    QTest::newRow("bad usage") << QStringList{"--monitor", "-1"} << false << 2 << "--monitor";
+    // The real main() speaks the interface's language (German without a machine store) in usage
+    // errors as well.
+    QTest::newRow("bad usage") << QStringList{"--monitor", "-1"} << false << 2
+                               << "qtx52-config: --monitor braucht eine Anzahl Zyklen, 0 für kein "
+                                  "Ende\nHilfe mit 'qtx52-config --help'.";
+    QTest::newRow("unknown option")
+        << QStringList{"--frobnicate"} << false << 2 << "unbekannte Option: --frobnicate";
     QTest::newRow("missing file") << QStringList{"--write", "missing.txt"} << true << 5
-                                  << "missing.txt";
+                                  << "missing.txt\" gibt es nicht";
     QTest::newRow("save into a missing folder")
         << QStringList{"--read-out", "no/such/folder/x.txt"} << true << 5 << "x.txt";
 }

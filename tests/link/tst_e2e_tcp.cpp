@@ -116,7 +116,8 @@ void TstE2eTcp::readOutAndWrite() {
     f.write(lines.join(QStringLiteral("\r\n")).toLatin1());
     f.close();
     r = run(QStringList{"--write", file} + link);
-    QVERIFY2(r.exitCode == 0 && r.out.contains("verified"), qPrintable(r.out + r.err));
+    QVERIFY2(r.exitCode == 0 && r.out.contains(QStringLiteral("geprüft")),
+             qPrintable(r.out + r.err));
 
     const QString after = path(QStringLiteral("after.txt"));
     r = run(QStringList{"--read-out", after} + link);

@@ -226,7 +226,8 @@ void TestTransfers::applyInputs() {
     double value = r.unitInput(0);
     bool coil = r.station.unit().coil(editor::kInputCoilFirst + 2);
     if (edited) {
-        value += 2.5;
+        // A value the editor takes, other than the unit's.
+        value = value == 21.5 ? 22.5 : 21.5;
         coil = !coil;
         r.f->txt_data_in(0).setText(editor::formatNumber(value, r.g.decimalSeparator));
         r.f->chk_inp_bit(2).setValue(coil ? 1 : 0);
