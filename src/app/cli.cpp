@@ -297,14 +297,19 @@ void CommandRunner::start() {
     }
     poll_ = clock_.createTimer([this] { poll(); });
     poll_->start(kPollMs);
-    // The monitor, too, starts with a read-out: it brings the unit's response time, which paces
-    // the cycles, and its units (°C or °F, K or %rH), which the header names.
-    startReadOut();
+    // The monitor starts at once: a read-out first would cost a slow unit minutes (its pacing
+    // grows with the response time). Without one the unit's units are unknown, and the header
+    // names its columns without them.
+    if (cl_.command == CommandLine::Command::Monitor)
+        startMonitor();
+    else
+        startReadOut();
 }
 
 void CommandRunner::startMonitor() {
     editor::frm_config& f = program_->frm_config();
     recorder_ = std::make_unique<monitor::MonitorRecorder>(*program_);
+    recorder_->unitsKnown = false;
     recorder_->report = [this](const QString& line) { say(line); };
     // Told from inside the reply path: the command ends at its next look, not in the middle.
     connect(recorder_.get(), &monitor::MonitorRecorder::failed, this,

@@ -86,7 +86,7 @@ QString MonitorRecorder::header() const {
         const QString name = columnName(k, english);
         const forms::Label* unit = unitLabel(w_, k);
         fields << csvField(
-            unit && !unit->caption().isEmpty()
+            unitsKnown && unit && !unit->caption().isEmpty()
                 ? recordText(RecordText::UnitColumn, english).arg(name, unit->caption().trimmed())
                 : name);
     }

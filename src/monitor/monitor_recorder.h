@@ -49,6 +49,10 @@ public:
     // cycle failed to be written has been dealt with (never from inside the reply path).
     std::function<void(const QString&)> report;
 
+    // Whether the unit labels beside the values are the unit's own (a read-out has set them).
+    // When they are not, the header names the columns without units rather than with wrong ones.
+    bool unitsKnown = true;
+
     // The header and the line of the values shown now.
     QString header() const;
     QString line() const;

@@ -198,11 +198,12 @@ void TstE2eMain::windowlessRunsEnd_data() {
     QTest::newRow("--help") << QStringList{"--help"} << 0 << "--read-out";
     QTest::newRow("--read-out") << QStringList{"--simulate", "--read-out", file} << 0 << file;
     QTest::newRow("--write of what the unit holds")
-        << QStringList{"--simulate", "--write", file} << 0 << "nothing to write";
+        << QStringList{"--simulate", "--write", file} << 0 << "nichts zu schreiben";
     QTest::newRow("--monitor 2") << QStringList{"--simulate", "--monitor", "2", "--quiet"} << 0
                                  << ";";
     QTest::newRow("bad usage") << QStringList{"--monitor", "x"} << 2 << "--monitor";
-    QTest::newRow("window without a display") << QStringList{"--simulate"} << 1 << "no display";
+    QTest::newRow("window without a display")
+        << QStringList{"--simulate"} << 1 << "kein Bildschirm";
 }
 
 // Every run without a window ends by itself with its exit code, well inside its bound.

@@ -494,10 +494,11 @@ void TestSlowUnits::workflows() {
             r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.g.decimalSeparator));
             // Only the configuration goes out; the read-out after it shows the inputs as the
             // unit holds them.
-            r.f->txt_data_in(0).setText(editor::formatNumber(input + 2.5, r.g.decimalSeparator));
+            r.f->txt_data_in(0).setText(
+                editor::formatNumber(input == 21.5 ? 22.5 : 21.5, r.g.decimalSeparator));
         }
         if (workflow == Workflow::InputWrite) {
-            input += 2.5;
+            input = input == 21.5 ? 22.5 : 21.5; // a value the editor takes, other than the unit's
             inputCoil = !inputCoil;
             r.f->txt_data_in(0).setText(editor::formatNumber(input, r.g.decimalSeparator));
             r.f->chk_inp_bit(2).setValue(inputCoil ? 1 : 0);
