@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 namespace qtx52::link {
 
@@ -92,7 +93,8 @@ std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingReques
 }
 
 int Transaction::begin(const QString& requestHex) {
-    request_ = pendingRequest(requestHex);
+    previous_ = std::exchange(request_, pendingRequest(requestHex));
+    answered_ = false;
     busy_ = false;
     attempt_ = 1;
     return attempt_;
