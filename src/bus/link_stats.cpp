@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace qtx52::bus {
 
 void LinkStats::reset() {
@@ -22,7 +24,7 @@ void LinkStats::frameSent(const link::SentFrame& f) {
         ++requests;
     else
         ++repeats;
-    lastSentMs_ = clock_->nowMs();
+    lastByteMs_ = f.lastByteMs >= 0 ? f.lastByteMs : clock_->nowMs();
 }
 
 void LinkStats::frameReceived(const link::ReceivedFrame& f) {
@@ -30,8 +32,10 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
     switch (f.verdict) {
     case Verdict::Taken:
         ++taken;
-        if (lastSentMs_ >= 0) {
-            const qint64 ms = clock_->nowMs() - lastSentMs_;
+        if (lastByteMs_ >= 0) {
+            const qint64 first = f.firstByteMs >= 0 ? f.firstByteMs : clock_->nowMs();
+            // A slow answer to an earlier try can begin before the repeat has left the line.
+            const qint64 ms = std::max<qint64>(0, first - lastByteMs_);
             responseMin = responseMin ? std::min(*responseMin, ms) : ms;
             responseMax = responseMax ? std::max(*responseMax, ms) : ms;
             responseSum += ms;

@@ -307,7 +307,7 @@ void frm_config::receive_reply() {
     const QByteArray input = MSComm1.input();
     const std::optional<PendingRequest> request = link::pendingRequest(g.requestHex);
     replyVerdicts.setContext(
-        {rtu ? link::Framing::Rtu : link::Framing::Ascii, request, transaction.previous()});
+        {rtu ? link::Framing::Rtu : link::Framing::Ascii, request, transaction.earlier()});
 
     // The bytes came back to back, the last of them at the latest now: each began to arrive at
     // the latest the line time of itself and those after it before now.

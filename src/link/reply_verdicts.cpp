@@ -171,14 +171,14 @@ bool ReplyVerdicts::judgeAsciiAt(qsizetype& i, bool closing) {
     const qsizetype length = j + 1 - at;
     i = j + 1;
     bool wellFormed =
-        length <= kAsciiLineMax && length >= 5 && run_[j - 1] == '\r' && (length - 4) % 2 == 0;
+        length <= kAsciiLineMax && length >= 5 && run_[j - 1] == '\r' && (length - 3) % 2 == 0;
     for (qsizetype k = at + 1; k < j - 1 && wellFormed; ++k)
         wellFormed = isHexDigit(run_[k]);
     if (!wellFormed) {
         noise(at, length);
         return true;
     }
-    const QByteArray bytes = QByteArray::fromHex(run_.mid(at + 1, length - 4));
+    const QByteArray bytes = QByteArray::fromHex(run_.mid(at + 1, length - 3));
     if (bytes.size() < 3) {
         noise(at, length);
         return true;
@@ -202,9 +202,9 @@ Verdict ReplyVerdicts::wholeFrame(const QByteArray& pdu) const {
     // An answer to the request in flight that the assembly let go: it came after the one taken.
     if (answersRequest(pdu, now) || exceptionCode(pdu, now))
         return Verdict::Stale;
-    if (context_.previous &&
-        (answersRequest(pdu, *context_.previous) || exceptionCode(pdu, *context_.previous)))
-        return Verdict::Stale;
+    for (const PendingRequest& before : context_.earlier)
+        if (answersRequest(pdu, before) || exceptionCode(pdu, before))
+            return Verdict::Stale;
     return Verdict::NotTheAnswer;
 }
 

@@ -31,8 +31,8 @@ struct ByteSeen {
 // The requests the dropped bytes are judged against.
 struct VerdictContext {
     Framing framing = Framing::Rtu;
-    std::optional<PendingRequest> request;  // the one in flight (the last one sent)
-    std::optional<PendingRequest> previous; // the one sent before it
+    std::optional<PendingRequest> request; // the one in flight (the last one sent)
+    std::vector<PendingRequest> earlier;   // the ones sent before it, the latest first
 };
 
 class ReplyVerdicts {

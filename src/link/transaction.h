@@ -79,8 +79,9 @@ public:
     int repeat();
     int attempt() const { return attempt_; }
     const std::optional<PendingRequest>& request() const { return request_; }
-    // The request sent before this one: a late answer to it is stale.
-    const std::optional<PendingRequest>& previous() const { return previous_; }
+    // The requests sent before this one, the latest first (a few): a late answer to one of them
+    // is stale.
+    const std::vector<PendingRequest>& earlier() const { return earlier_; }
 
     // The request has had its answer (a reply taken, or a refusal acted on): bytes that come
     // after it no longer belong to one of its tries.
@@ -99,7 +100,7 @@ public:
 
 private:
     std::optional<PendingRequest> request_;
-    std::optional<PendingRequest> previous_;
+    std::vector<PendingRequest> earlier_;
     bool answered_ = false;
     int attempt_ = 0;
     bool busy_ = false;

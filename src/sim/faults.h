@@ -42,6 +42,12 @@ public:
         otherAddress_ = address;
         otherStation_ = count;
     }
+    // Only the first `keepBytes` bytes of the reply go on the line (counting any garbage in
+    // front); the rest never comes, as when the unit is reset in the middle of its answer.
+    void setTruncatedReply(int keepBytes, int count = 1) {
+        truncateTo_ = keepBytes < 0 ? 0 : keepBytes;
+        truncated_ = count;
+    }
     void setLateReply(qint64 extraMs, int count = 1) {
         lateMs_ = extraMs;
         late_ = count;
@@ -58,6 +64,7 @@ public:
         QByteArray garbage;
         QList<int> splits;
         qint64 extraDelayMs = 0;
+        int truncateTo = -1; // bytes kept; -1 for all
     };
     // Decides and counts down; `request` is the frame as received, to recognise a repeat.
     Decision next(const QByteArray& request);
@@ -79,6 +86,8 @@ private:
     quint8 otherAddress_ = 0;
     int late_ = 0;
     qint64 lateMs_ = 0;
+    int truncated_ = 0;
+    int truncateTo_ = 0;
 };
 
 } // namespace qtx52::sim
