@@ -263,7 +263,7 @@ void TestReplyVerdicts::framesHandedOver_data() {
         << R << read << QList<QByteArray>{QByteArray::fromHex("FF00") + reply.left(3) + reply}
         << QStringList{"noise ff00", "incomplete " + hex(reply.left(3)), "taken " + hex(reply)}
         << QStringList();
-    QTest::newRow("RTU two answers in one poll: both taken, the last decoded")
+    QTest::newRow("RTU the same answer twice in one poll")
         << R << read << QList<QByteArray>{reply + reply}
         << QStringList{"taken " + hex(reply), "taken " + hex(reply)} << QStringList();
     QTest::newRow("RTU nothing asked") << R << QString() << QList<QByteArray>{reply}
