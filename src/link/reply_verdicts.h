@@ -53,9 +53,6 @@ public:
     // Nothing more can join the bytes let go (the exchange ended): everything is judged.
     void close();
 
-    // Bytes let go and not reported yet.
-    qsizetype pending() const { return run_.size() + noise_.size(); }
-
     // Where and when each byte of the frame the RTU assembly holds arrived, kept beside the
     // assembly's own buffer; and the same for the ":" of the ASCII line under way.
     std::vector<ByteSeen> rtuHeld;
