@@ -16,6 +16,7 @@
 #include "sim/station.h"
 #include "support/test_program.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <functional>
@@ -123,6 +124,8 @@ private slots:
     void faultAtFirstRequest();
     void framesHandedOver_data();
     void framesHandedOver();
+    void everyByteToldOnce_data();
+    void everyByteToldOnce();
     void responseTime_data();
     void responseTime();
     void logStaysBoundedUnderFlood();
@@ -324,6 +327,77 @@ void TestReplyVerdicts::framesHandedOver() {
     QCOMPARE(heard(), told);
     f.Combo_Port(6).setListIndex(0); // the port closes
     QCOMPARE(heard(), told + atClose);
+}
+
+void TestReplyVerdicts::everyByteToldOnce_data() {
+    QTest::addColumn<Framing>("framing");
+    QTest::newRow("RTU") << Framing::Rtu;
+    QTest::newRow("ASCII") << Framing::Ascii;
+}
+
+// Noise, damaged and whole replies, other stations' frames and new requests in random order and
+// random pieces: every byte received is in the log once, in the order it came, whatever became
+// of it.
+void TestReplyVerdicts::everyByteToldOnce() {
+    QFETCH(Framing, framing);
+    testing::TestProgram tp;
+    app::Program& p = tp.program();
+    app::Main(p);
+    frm_config& f = p.frm_config();
+    f.Combo_Port(5).setListIndex(framing == Framing::Rtu ? 1 : 0);
+    f.Combo_Port(6).setListIndex(1);
+    f.Timer4.setEnabled(false);
+    bus::BusWatch watch(p);
+    const auto frameOf = [&](const QString& hex) {
+        return framing == Framing::Rtu ? link::frameRtu(hex) : link::frameAscii(hex);
+    };
+    const QStringList requests = {"010300060001", "01030000000A", "01010000000E",
+                                  "0110000200020400010002"};
+    const QStringList replies = {"010302000A", "010314" + QString(40, QLatin1Char('0')),
+                                 "0101020520", "011000020002",
+                                 "070302000A", "018302",
+                                 "01030200"};
+    QRandomGenerator rng(framing == Framing::Rtu ? 11u : 12u);
+    QByteArray fed;
+    for (int round = 0; round < 600; ++round) {
+        if (round % 7 == 0) {
+            p.g.commState = 0;
+            p.g.requestHex = requests[rng.bounded(int(requests.size()))];
+            f.send();
+            p.g.linkReady = false;
+        }
+        QByteArray bytes;
+        switch (rng.bounded(4)) {
+        case 0:
+            bytes.resize(rng.bounded(1, 40));
+            for (auto& b : bytes)
+                b = char(rng.bounded(256));
+            break;
+        case 1:
+            bytes = frameOf(replies[rng.bounded(int(replies.size()))]);
+            bytes[rng.bounded(int(bytes.size()))] ^= char(1 << rng.bounded(8));
+            break;
+        default:
+            bytes = frameOf(replies[rng.bounded(int(replies.size()))]);
+            bytes.truncate(rng.bounded(1, int(bytes.size()) + 1));
+            break;
+        }
+        while (!bytes.isEmpty()) {
+            const int n = rng.bounded(1, int(bytes.size()) + 1);
+            tp.port.receive(bytes.left(n));
+            fed += bytes.left(n);
+            f.receive_reply();
+            bytes.remove(0, n);
+        }
+    }
+    f.Combo_Port(6).setListIndex(0);
+    QByteArray told;
+    for (const bus::TrafficEntry& e : watch.log.entries())
+        if (e.direction == bus::Direction::In)
+            told += e.bytes;
+    QCOMPARE(watch.log.droppedCount(), 0);
+    QCOMPARE(told.size(), fed.size());
+    QCOMPARE(told, fed);
 }
 
 void TestReplyVerdicts::responseTime_data() {
