@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace qtx52::bus {
 
 void LinkStats::reset() {
@@ -22,7 +24,10 @@ void LinkStats::frameSent(const link::SentFrame& f) {
         ++requests;
     else
         ++repeats;
-    lastSentMs_ = clock_->nowMs();
+    lastByteMs_ = f.lastByteMs >= 0 ? f.lastByteMs : clock_->nowMs();
+    // Once a request has gone out again, a reply may answer any of its tries: the time from the
+    // last one is no measure of the unit, so only replies to a single try are timed.
+    timeable_ = f.attempt <= 1;
 }
 
 void LinkStats::frameReceived(const link::ReceivedFrame& f) {
@@ -30,8 +35,10 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
     switch (f.verdict) {
     case Verdict::Taken:
         ++taken;
-        if (lastSentMs_ >= 0) {
-            const qint64 ms = clock_->nowMs() - lastSentMs_;
+        if (timeable_ && lastByteMs_ >= 0) {
+            timeable_ = false; // a second answer to the same try is no new measure
+            const qint64 first = f.firstByteMs >= 0 ? f.firstByteMs : clock_->nowMs();
+            const qint64 ms = std::max<qint64>(0, first - lastByteMs_);
             responseMin = responseMin ? std::min(*responseMin, ms) : ms;
             responseMax = responseMax ? std::max(*responseMax, ms) : ms;
             responseSum += ms;

@@ -29,7 +29,8 @@ public:
     qint64 incomplete = 0;                // incomplete frames and noise
     std::array<qint64, 256> exceptions{}; // by code
     qint64 failures = 0;
-    // From the request handed to the port to its reply taken, in ms.
+    // From the last byte of the request on the line to the first byte of its reply taken, in ms;
+    // requests that had to be repeated are not timed.
     std::optional<qint64> responseMin, responseMax;
     qint64 responseSum = 0;
     qint64 responseCount = 0;
@@ -46,7 +47,8 @@ public:
 
 private:
     forms::Clock* clock_;
-    qint64 lastSentMs_ = -1;
+    qint64 lastByteMs_ = -1; // of the last frame sent
+    bool timeable_ = false;  // the last frame sent was a first try, and no reply was timed yet
 };
 
 } // namespace qtx52::bus

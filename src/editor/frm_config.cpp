@@ -12,7 +12,8 @@ frm_config::frm_config(app::Program& p)
       Timer4(p.clock, QStringLiteral("Timer4"), 50, this),
       Timer5(p.clock, QStringLiteral("Timer5"), 1000, this),
       Timer6(p.clock, QStringLiteral("Timer6"), 200, this),
-      Timer(p.clock, QStringLiteral("Timer"), 200, this), MSComm1(p.port) {
+      Timer(p.clock, QStringLiteral("Timer"), 200, this), MSComm1(p.port),
+      replyVerdicts(p.linkEvents) {
     createControls();
     connectHandlers();
 }

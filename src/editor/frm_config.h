@@ -20,6 +20,7 @@
 
 #include "forms/controls.h"
 #include "forms/timer.h"
+#include "link/reply_verdicts.h"
 #include "link/transaction.h"
 
 #include <QByteArray>
@@ -150,6 +151,8 @@ public:
     QByteArray rxLine;
     // The request in flight: its tries, its timing and what the unit acknowledged of the chain.
     link::Transaction transaction;
+    // What became of the received bytes the reply assembly did not take, for the link's watchers.
+    link::ReplyVerdicts replyVerdicts;
     // Set by Timer5_Timer around its send: the same request goes out again, and a reply to it that
     // has begun to arrive is kept.
     bool repeating = false;
@@ -181,6 +184,8 @@ public:
     void Combo_Port_DropDown();
     // The port's device went away while open: closed through the port-state selector, once.
     void MSComm1_Lost(const link::CommError& why);
+    // Tells the link's watchers the port closed, after what was being received.
+    void reportPortClosed();
 
     // link/send.cpp
     // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
@@ -190,6 +195,13 @@ public:
     link::LinkTiming linkTiming() const;
     // The repeat and failure intervals for that timing.
     void applyLinkTiming();
+    // Time one character takes on the line with the chosen settings, in ms; 0 when unknown.
+    double characterMs() const;
+    // The reply being assembled is given up (a new request, the port closes): its bytes go to
+    // the verdicts as let go, and the exchange's verdicts are settled.
+    void dropHeldReply();
+    // Only the RTU frame held so far is given up (a reply that could not be taken over).
+    void dropHeldRtuFrame();
 
     // link/requests.cpp
     void cmd_read_device_Click();

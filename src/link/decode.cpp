@@ -450,10 +450,8 @@ private:
 // port, the monitor is switched off, and the user is told.
 void decodingFailed(frm_config& f) {
     app::Global& g = f.g;
-    g.rtuRxBuffer[0] = 0;
-    g.rtuRxBuffer[1] = 0;
-    g.rtuRxBuffer[2] = 0;
-    g.rtuRxCount = 0;
+    f.dropHeldRtuFrame();
+    f.replyVerdicts.close();
     f.Timer1.setEnabled(false);
     f.Timer6.setEnabled(false);
     f.alreadyRead = 0;

@@ -36,6 +36,9 @@ enum class Failure {
 struct SentFrame {
     QByteArray bytes; // the frame as written to the port (RTU bytes with CRC, or the ASCII line)
     int attempt = 1;  // 1 for the first try of a request, 2 and on for its repeats
+    // When its last byte is on the line: the time it was handed to the port plus its time on the
+    // wire at the line's baud rate, on the program's clock; -1 when not known.
+    qint64 lastByteMs = -1;
 };
 
 struct ReceivedFrame {
@@ -43,6 +46,9 @@ struct ReceivedFrame {
     Verdict verdict = Verdict::Noise;
     quint8 exceptionCode = 0; // with Verdict::Exception
     int attempt = 0;          // the try of the request in flight it answered; 0 for none
+    // When its first byte began to arrive, on the program's clock, as near as the reply path can
+    // tell from the time it took the bytes from the port; -1 when not known.
+    qint64 firstByteMs = -1;
 };
 
 class LinkObserver {

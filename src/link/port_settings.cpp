@@ -120,7 +120,7 @@ void frm_config::Combo_Port_Click(int /*index*/) {
                                   QLatin1Char('\n') + link::openFailureText(err, englishTexts()),
                               app::kAppTitle);
         if (wasOpen && !MSComm1.portOpen())
-            program.linkEvents.portClosed();
+            reportPortClosed();
         // Selecting "close" runs this handler again and leaves everything in the closed state.
         Combo_Port(kStateSelector).setListIndex(0);
         g.portOpen = false;
@@ -131,7 +131,7 @@ void frm_config::Combo_Port_Click(int /*index*/) {
         restoreNotice();
         program.linkEvents.portOpened();
     } else if (wasOpen && !MSComm1.portOpen()) {
-        program.linkEvents.portClosed();
+        reportPortClosed();
     }
 
     if (MSComm1.portOpen()) {
@@ -205,6 +205,13 @@ void frm_config::restoreNotice() {
     lbl_desc(kNotice).setVisible(false);
 }
 
+void frm_config::reportPortClosed() {
+    // Whatever had begun to arrive cannot complete any more; the watchers learn what it was
+    // before they learn that the port closed.
+    dropHeldReply();
+    program.linkEvents.portClosed();
+}
+
 void frm_config::Combo_Port_DropDown() {
     MSComm1.rescanDevices();
     showPortDevice();
@@ -224,7 +231,7 @@ void frm_config::MSComm1_Lost(const link::CommError& why) {
         MSComm1.setPortOpen(false);
     // The port closed itself before telling, so the selector's path saw nothing to close.
     if (closedByPort)
-        program.linkEvents.portClosed();
+        reportPortClosed();
     // A transfer under way cannot go on; its status window gives the main window back.
     if (program.frmStateLoaded()) {
         program.frmState().Timer1SW.setEnabled(false);

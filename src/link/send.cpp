@@ -9,7 +9,10 @@
 #include "link/framing.h"
 #include "windows/frmState.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
+#include <vector>
 
 namespace qtx52::editor {
 
@@ -28,18 +31,45 @@ void frm_config::applyLinkTiming() {
     Timer3.setInterval(link::failureIntervalMs(t));
 }
 
+double frm_config::characterMs() const {
+    const qint64 baud = leadingDigitsValue(g.baudRate);
+    if (baud <= 0)
+        return 0;
+    // Start bit, data bits, the parity bit unless there is none, stop bits.
+    const qint64 bits = 1 + std::max<qint64>(7, leadingDigitsValue(g.dataBits)) +
+                        (g.parity == QLatin1String("N") ? 0 : 1) +
+                        std::max<qint64>(1, leadingDigitsValue(g.stopBits));
+    return double(bits) * 1000.0 / double(baud);
+}
+
+void frm_config::dropHeldReply() {
+    dropHeldRtuFrame();
+    rtuExpectedLength = 0;
+    for (const char c : std::exchange(rxLine, QByteArray()))
+        replyVerdicts.dropped(c, replyVerdicts.asciiLine);
+    replyVerdicts.close();
+}
+
+void frm_config::dropHeldRtuFrame() {
+    std::vector<link::ByteSeen>& seen = replyVerdicts.rtuHeld;
+    for (int i = 0; i < g.rtuRxCount && i < int(g.rtuRxBuffer.size()); ++i)
+        replyVerdicts.dropped(char(g.rtuRxBuffer[std::size_t(i)]), std::size_t(i) < seen.size()
+                                                                       ? seen[std::size_t(i)]
+                                                                       : link::ByteSeen{});
+    seen.clear();
+    g.rtuRxBuffer[0] = 0;
+    g.rtuRxBuffer[1] = 0;
+    g.rtuRxBuffer[2] = 0;
+    g.rtuRxCount = 0;
+}
+
 bool frm_config::send() {
     const bool repeat = std::exchange(repeating, false);
     if (!repeat) {
         // A new request: whatever was being assembled belongs to an earlier exchange, and only a
         // whole reply to this one may be taken. A repeat keeps a reply that has begun to arrive:
         // a slow unit's answer to the first try is as good as one to the second.
-        g.rtuRxBuffer[0] = 0;
-        g.rtuRxBuffer[1] = 0;
-        g.rtuRxBuffer[2] = 0;
-        g.rtuRxCount = 0;
-        rtuExpectedLength = 0;
-        rxLine.clear();
+        dropHeldReply();
     }
 
     Timer5.setEnabled(false);
@@ -66,7 +96,11 @@ bool frm_config::send() {
         failTransaction(link::Failure::WriteFailed);
         return false;
     }
-    program.linkEvents.frameSent({frame, attempt});
+    link::SentFrame sent;
+    sent.bytes = frame;
+    sent.attempt = attempt;
+    sent.lastByteMs = program.clock.nowMs() + qint64(std::llround(characterMs() * frame.size()));
+    program.linkEvents.frameSent(sent);
     // Every request sent shows the chain is moving: the status window's time limit counts anew.
     windows::restartTimeLimit(program);
     Timer5.setEnabled(true);

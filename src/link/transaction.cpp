@@ -10,6 +10,8 @@ namespace {
 
 constexpr qint32 kReplyMarginMs = 100;
 constexpr int kLongestBlock = 10; // registers in one block
+// Earlier requests a late answer is recognised for: more than a unit answers late in one chain.
+constexpr std::size_t kEarlierKept = 8;
 
 bool english(const QString& languageId) {
     return languageId == QLatin1String("1033");
@@ -92,7 +94,13 @@ std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingReques
 }
 
 int Transaction::begin(const QString& requestHex) {
+    if (request_ && (earlier_.empty() || earlier_.front() != *request_)) {
+        earlier_.insert(earlier_.begin(), *request_);
+        if (earlier_.size() > kEarlierKept)
+            earlier_.pop_back();
+    }
     request_ = pendingRequest(requestHex);
+    answered_ = false;
     busy_ = false;
     attempt_ = 1;
     return attempt_;

@@ -79,6 +79,14 @@ public:
     int repeat();
     int attempt() const { return attempt_; }
     const std::optional<PendingRequest>& request() const { return request_; }
+    // The requests sent before this one, the latest first (a few): a late answer to one of them
+    // is stale.
+    const std::vector<PendingRequest>& earlier() const { return earlier_; }
+
+    // The request has had its answer (a reply taken, or a refusal acted on): bytes that come
+    // after it no longer belong to one of its tries.
+    void noteAnswered() { answered_ = true; }
+    bool answered() const { return answered_; }
 
     // The unit answered the request busy; the failure notice then says so.
     void noteBusy() { busy_ = true; }
@@ -92,6 +100,8 @@ public:
 
 private:
     std::optional<PendingRequest> request_;
+    std::vector<PendingRequest> earlier_;
+    bool answered_ = false;
     int attempt_ = 0;
     bool busy_ = false;
     std::vector<PendingRequest> acknowledged_;

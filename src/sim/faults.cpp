@@ -12,7 +12,7 @@ bool FaultPlan::take(int& count) {
 
 bool FaultPlan::any() const {
     return noReply_ || firstAttempt_ || badChecksum_ || exception_ || split_ || garbage_ ||
-           otherStation_ || late_ || refusedRegister_ >= 0;
+           otherStation_ || late_ || truncated_ || refusedRegister_ >= 0;
 }
 
 std::optional<quint8> FaultPlan::refusal(const QByteArray& pdu) const {
@@ -53,6 +53,8 @@ FaultPlan::Decision FaultPlan::next(const QByteArray& request) {
         d.splits = splitOffsets_;
     if (take(late_))
         d.extraDelayMs = lateMs_;
+    if (take(truncated_))
+        d.truncateTo = truncateTo_;
     return d;
 }
 

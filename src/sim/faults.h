@@ -42,6 +42,12 @@ public:
         otherAddress_ = address;
         otherStation_ = count;
     }
+    // Only the first `keepBytes` bytes of the reply go on the line (counting any garbage in
+    // front); the rest never comes, as when the unit is reset in the middle of its answer.
+    void setTruncatedReply(int keepBytes, int count = 1) {
+        truncateTo_ = keepBytes < 0 ? 0 : keepBytes;
+        truncated_ = count;
+    }
     void setLateReply(qint64 extraMs, int count = 1) {
         lateMs_ = extraMs;
         late_ = count;
@@ -66,6 +72,7 @@ public:
         QByteArray garbage;
         QList<int> splits;
         qint64 extraDelayMs = 0;
+        int truncateTo = -1; // bytes kept; -1 for all
     };
     // Decides and counts down; `request` is the frame as received, to recognise a repeat.
     Decision next(const QByteArray& request);
@@ -89,6 +96,8 @@ private:
     qint64 lateMs_ = 0;
     int refusedRegister_ = -1;
     quint8 refusedCode_ = 0;
+    int truncated_ = 0;
+    int truncateTo_ = 0;
 };
 
 } // namespace qtx52::sim

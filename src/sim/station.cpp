@@ -66,6 +66,8 @@ std::optional<Station::Reply> Station::answer(const QByteArray& frame, QString* 
     }
     Reply reply;
     reply.bytes = fault.garbage + bytes;
+    if (fault.truncateTo >= 0)
+        reply.bytes.truncate(fault.truncateTo);
     reply.splits = fault.splits;
     reply.delayMs = responseTimeMs() + std::max<qint64>(0, fault.extraDelayMs);
     return reply;

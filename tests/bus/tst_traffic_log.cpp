@@ -156,10 +156,11 @@ void TestTrafficLog::countersFollowVerdicts() {
     QCOMPARE(s.exceptions[6], 2);
     QCOMPARE(s.exceptionTotal(), 3);
     QCOMPARE(s.failures, 1);
+    // The reply after the repeat may answer either try, so only the last request is timed.
     QCOMPARE(*s.responseMin, 10);
-    QCOMPARE(*s.responseMax, 60);
+    QCOMPARE(*s.responseMax, 10);
     QVERIFY2(s.summary().contains("exceptions 03x1 06x2"), qPrintable(s.summary()));
-    QVERIFY(s.summary().contains("response ms min 10 / mean 35 / max 60"));
+    QVERIFY(s.summary().contains("response ms min 10 / mean 10 / max 10"));
     s.portOpened();
     QCOMPARE(s.requests, 0);
     QCOMPARE(s.exceptionTotal(), 0);
