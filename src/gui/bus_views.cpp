@@ -72,7 +72,7 @@ BusWindowView::BusWindowView(forms::Form& form, QWidget* owner)
 
 void BusWindowView::present() {
     if (!isVisible()) {
-        adjustSize();
+        resize(sizeHint());
         if (QScreen* screen = this->screen())
             move(screen->availableGeometry().center() - rect().center());
     }
@@ -135,7 +135,6 @@ BusMonitorView::BusMonitorView(bus::BusMonitorForm& form, QWidget* owner)
     counters->setWordWrap(true);
     counters->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(counters);
-    resize(1100, 520);
 }
 
 // ---- unit finder --------------------------------------------------------------------------------
@@ -194,6 +193,8 @@ FinderView::FinderView(bus::FinderForm& form, QWidget* owner)
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     results_->verticalHeader()->hide();
+    results_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    results_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     results_->horizontalHeader()->setStretchLastSection(true);
     results_->setMinimumHeight(120);
     layout->addWidget(results_, 1);
@@ -211,7 +212,6 @@ FinderView::FinderView(bus::FinderForm& form, QWidget* owner)
         finder_->select(items.isEmpty() ? -1 : items.first()->row());
     });
     showResults();
-    resize(640, 560);
 }
 
 void FinderView::showResults() {

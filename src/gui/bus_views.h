@@ -56,6 +56,7 @@ class BusMonitorView final : public BusWindowView {
 public:
     BusMonitorView(bus::BusMonitorForm& form, QWidget* owner);
     QTableView* table() const { return table_; }
+    QSize sizeHint() const override { return {1100, 520}; }
 
 private:
     QTableView* table_ = nullptr;
@@ -66,6 +67,7 @@ class FinderView final : public BusWindowView {
 public:
     FinderView(bus::FinderForm& form, QWidget* owner);
     QTableWidget* results() const { return results_; }
+    QSize sizeHint() const override { return {720, 600}; }
 
 private:
     void showResults();
