@@ -110,6 +110,7 @@ bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& langu
     if (gui::StatusWindowView* status = view.statusView())
         shooter.shoot(*status, QStringLiteral("status") + suffix);
     clock.advanceUntil([&] { return !program.frmStateLoaded(); }, 120000);
+    clock.advance(bus::StatusLine::kRefreshMs); // the status line shows the last counts
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     view.followStatusWindow();
 
