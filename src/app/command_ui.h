@@ -25,7 +25,7 @@ public:
     std::optional<QString> saveFileName(const QString& filter) override;
     void showModal(forms::Form& form) override;
     // Nothing is opened without a screen.
-    void openExternal(const QString&) override {}
+    bool openExternal(const QString&) override { return false; }
 
     void answerOpen(const QString& fileName) { open_ = fileName; }
     void answerSave(const QString& fileName) { save_ = fileName; }

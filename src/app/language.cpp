@@ -76,10 +76,12 @@ const std::vector<ControlText>& mainWindowTexts() {
         text("lbl_desc", 11, "Konfigurationsregister", "Configuration register"),
         text("lbl_desc", 12, "Eingaberegister", "Holding register"),
         text("lbl_desc", 13, "Konfigurationscoils", "Configuration coils"),
+        text("lbl_desc", 14, "Eingaberegister", "Holding register"),
         text("lbl_desc", 15, "Ausgaberegister", "Input register"),
         text("lbl_desc", 16, "Kommunikationsprobleme, bitte Einstellungen überprüfen!",
              "Communication error! Check settings!"),
         text("lbl_desc", 17, "Ausgaberegister lesen:", "Read input register :"),
+        text("lbl_desc", 18, "Konfigurationsregister", "Configuration register"),
         // English menus have no access keys.
         text("MenüMain", 1, "&Datei", "File"),
         text("MenüMain", 2, "&Über", "About"),

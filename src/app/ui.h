@@ -29,9 +29,10 @@ public:
     // Shows a window modally and returns once it is hidden or unloaded again.
     virtual void showModal(forms::Form& form) = 0;
 
-    // Hands a file or an address (mailto:, http:) to the system's default handler. Failures are
-    // the handler's business and are not reported.
-    virtual void openExternal(const QString& target) = 0;
+    // Hands a file or an address (mailto:, http:) to the system's default handler. Returns false
+    // when nothing could take it (no handler for its type, the handler failed); what to tell the
+    // person is the caller's business.
+    virtual bool openExternal(const QString& target) = 0;
 };
 
 } // namespace qtx52::app

@@ -35,7 +35,8 @@ double stepOf(int i) {
     return fine ? kFineStep : kCoarseStep;
 }
 
-// The key filter shared by both families of value boxes.
+// The key filter shared by both families of value boxes. `text` is the box's text without its
+// selection, which the key replaces: a separator typed over the selected "2,5" goes in.
 void filterNumberKey(KeyEvent* e, const QString& text, bool signedField, const QString& separator) {
     const int key = e->keyAscii;
     if (key >= '0' && key <= '9')
@@ -116,11 +117,13 @@ double stepValue(double v, double min, double max, double step, bool up) {
 } // namespace
 
 void frm_config::txt_data_cfg_KeyPress(int index, KeyEvent* e) {
-    filterNumberKey(e, txt_data_cfg(index).text(), isSignedConfigField(index), g.decimalSeparator);
+    filterNumberKey(e, txt_data_cfg(index).textBesideSelection(), isSignedConfigField(index),
+                    g.decimalSeparator);
 }
 
 void frm_config::txt_data_in_KeyPress(int index, KeyEvent* e) {
-    filterNumberKey(e, txt_data_in(index).text(), isSignedInputField(index), g.decimalSeparator);
+    filterNumberKey(e, txt_data_in(index).textBesideSelection(), isSignedInputField(index),
+                    g.decimalSeparator);
 }
 
 void frm_config::txt_data_cfg_LostFocus(int index) {

@@ -20,6 +20,11 @@ constexpr int kInputTextLimitShort = 5; // txt_data_in 2..5
 constexpr int kInputTextLimitLong = 6;  // txt_data_in 0, 1, 6, 7: external values and outputs
 constexpr int kStationTextLimit = 3;
 
+// Headings in the spare slots of lbl_desc: the input registers of the outputs tab and the
+// configuration registers of the setpoint tab.
+constexpr int kHeadingOutputInputs = 14;
+constexpr int kHeadingSetpointConfig = 18;
+
 // Monitored values shown as words in lbl_in_val instead of their number.
 bool monitorShownAsText(int element) {
     return element == 6 || element == 7 || element == 10 || element == 17;
@@ -260,6 +265,8 @@ void frm_config::createControls() {
     b.heading(6, frm_outp);
     b.coilRow(10, frm_outp);
     b.coilRow(11, frm_outp);
+    // The manual output values are input registers, not coils: they get their own heading.
+    b.heading(kHeadingOutputInputs, frm_outp);
     b.inputRow(6, frm_outp);
     b.inputRow(7, frm_outp);
 
@@ -292,6 +299,8 @@ void frm_config::createControls() {
     b.heading(12, f);
     b.inputRow(3, f);
     b.inputRow(2, f);
+    // The setpoint limits below are configuration registers, not input registers.
+    b.heading(kHeadingSetpointConfig, f);
     for (int i : {11, 10, 9, 12})
         b.configRow(i, f);
     b.heading(13, f);

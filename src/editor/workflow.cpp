@@ -7,9 +7,13 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
+#include "editor/help_texts.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 #include "windows/frmState.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace qtx52::editor {
 
@@ -114,10 +118,18 @@ void frm_config::MenüMain_Click(int index) {
         program.ui.showModal(about.form);
         break;
     }
-    case kMenuHelp:
-        // A missing document is the system handler's business; nothing is reported.
-        program.ui.openExternal(helpTarget(g.installPath, g.helpDocument));
+    case kMenuHelp: {
+        // Many desktops have no PDF viewer; the technician is told where the document is, so it
+        // can be opened elsewhere.
+        const QString target = helpTarget(g.installPath, g.helpDocument);
+        if (!program.ui.openExternal(target)) {
+            const QString path = QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath());
+            program.ui.messageBox(QFileInfo::exists(target) ? helpNoViewerText(path, englishTexts())
+                                                            : helpMissingText(path, englishTexts()),
+                                  app::kAppTitle);
+        }
         break;
+    }
     default:
         break;
     }

@@ -48,8 +48,32 @@ void TextBox::setText(const QString& text) {
     if (text_ == text)
         return;
     text_ = text;
+    selStart_ = int(text_.size());
+    selLength_ = 0;
     notify();
     emit change();
+}
+
+void TextBox::setSelection(int start, int length) {
+    const int size = int(text_.size());
+    selStart_ = qBound(0, start, size);
+    selLength_ = qBound(0, length, size - selStart_);
+}
+
+QString TextBox::textBesideSelection() const {
+    return text_.left(selStart_) + text_.mid(selStart_ + selLength_);
+}
+
+void TextBox::replaceSelection(const QString& replacement) {
+    const int cursor = selStart_ + int(replacement.size());
+    const QString next = text_.left(selStart_) + replacement + text_.mid(selStart_ + selLength_);
+    // The change handlers see the cursor where the person left it; a handler that rewrites the
+    // text moves it to the end again.
+    const bool same = next == text_;
+    if (!same)
+        setText(next);
+    if (same || text_ == next)
+        setSelection(cursor, 0);
 }
 
 void TextBox::setMaxLength(int n) {
@@ -72,28 +96,52 @@ int TextBox::pressKey(int keyAscii) {
     KeyEvent e{keyAscii};
     emit keyPress(&e);
     const bool printable = e.keyAscii >= 32 && e.keyAscii != KeyDelete;
-    if (printable && maxLength_ > 0 && text_.size() >= maxLength_)
+    // A selection makes room: the key goes in where the selected characters come out.
+    if (printable && maxLength_ > 0 && text_.size() - selLength_ >= maxLength_)
         return 0;
     return e.keyAscii;
 }
 
 void TextBox::typeKey(int keyAscii) {
     const int key = pressKey(keyAscii);
-    if (key == 0 || key == KeyDelete || key == KeyEnter)
-        return; // Delete removes what follows the cursor, and the cursor is at the end
-    if (key == KeyBackspace) {
-        if (!text_.isEmpty())
-            setText(text_.left(text_.size() - 1));
+    if (key == 0 || key == KeyEnter)
+        return;
+    if (key == KeyBackspace || key == KeyDelete) {
+        if (selLength_ == 0) {
+            // Nothing selected: the character before (Backspace) or after (Delete) the cursor.
+            if (key == KeyBackspace && selStart_ > 0)
+                setSelection(selStart_ - 1, 1);
+            else if (key == KeyDelete)
+                setSelection(selStart_, 1);
+        }
+        if (selLength_ > 0)
+            replaceSelection(QString());
         return;
     }
     if (key < 32)
         return;
-    setText(text_ + QChar(key));
+    replaceSelection(QString(QChar(key)));
 }
 
 void TextBox::typeText(const QString& keys) {
     for (QChar ch : keys)
         typeKey(ch.unicode());
+}
+
+void TextBox::pasteText(const QString& text) {
+    if (locked_)
+        return;
+    for (QChar ch : text) {
+        const int c = ch.unicode();
+        if (c < 32 || c == KeyDelete)
+            continue; // a line break or tab in the clipboard is not a key that was typed
+        // Once the box is full and nothing is selected, the rest cannot go in.
+        if (maxLength_ > 0 && selLength_ == 0 && text_.size() >= maxLength_)
+            break;
+        const int key = pressKey(c);
+        if (key >= 32 && key != KeyDelete)
+            replaceSelection(QString(QChar(key)));
+    }
 }
 
 void TextBox::leaveFocus() {

@@ -88,12 +88,27 @@ public:
     int maxLength() const { return maxLength_; }
     void setMaxLength(int n);
 
+    // The selection as the view shows it: where it starts (the cursor when nothing is selected)
+    // and how many characters it covers. A typed key replaces it, so the length limit and the
+    // key handlers count the text without it. Setting it raises no event; a text assigned by the
+    // program puts the cursor at its end.
+    int selStart() const { return selStart_; }
+    int selLength() const { return selLength_; }
+    void setSelection(int start, int length);
+    // The text as it would be once the selection is typed over: what the key handlers look at.
+    QString textBesideSelection() const;
+
     // Runs a typed key through the keyPress handlers and the length limit; returns the key that
     // may go into the text, or 0 when it is swallowed.
     int pressKey(int keyAscii);
-    // Types one key at the end of the text, as a user with the cursor at the end would.
+    // Types one key at the cursor, over the selection: a printable key replaces it, Backspace and
+    // Delete remove it (or the character before or after the cursor when nothing is selected).
     void typeKey(int keyAscii);
     void typeText(const QString& keys);
+    // Pasted or dropped text, taken as if typed character by character at the cursor: what the
+    // key handlers swallow is left out, the length limit cuts the rest, and every character that
+    // goes in raises its change as a typed one would. Control characters are dropped.
+    void pasteText(const QString& text);
     // The box loses the keyboard focus.
     void leaveFocus();
     // A locked box shows values the person reads and copies but does not edit: typed keys are
@@ -107,9 +122,14 @@ signals:
     void lostFocus();
 
 private:
+    // Writes `replacement` over the selection and leaves the cursor after it.
+    void replaceSelection(const QString& replacement);
+
     QString text_;
     int maxLength_ = 0;
     bool locked_ = false;
+    int selStart_ = 0;
+    int selLength_ = 0;
 };
 
 class Label : public Control {

@@ -1,7 +1,13 @@
 #include "gui/binders.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -55,7 +61,10 @@ ValueLineEdit::ValueLineEdit(forms::TextBox& model, QWidget* parent)
         if (model_ && !model_->locked())
             model_->setText(text);
         sync(); // a handler may have rewritten the text
+        reportSelection();
     });
+    connect(this, &QLineEdit::selectionChanged, this, [this] { reportSelection(); });
+    connect(this, &QLineEdit::cursorPositionChanged, this, [this] { reportSelection(); });
     follow(&model, this, [this] { sync(); });
 }
 
@@ -71,10 +80,98 @@ void ValueLineEdit::sync() {
         setPalette(p);
     }
     if (text() != model_->text()) {
-        const int cursor = cursorPosition();
         setText(model_->text());
-        setCursorPosition(qMin(cursor, int(model_->text().size())));
+        if (model_->selLength() > 0)
+            setSelection(model_->selStart(), model_->selLength());
+        else
+            setCursorPosition(model_->selStart());
     }
+}
+
+void ValueLineEdit::reportSelection() {
+    if (!model_ || text() != model_->text())
+        return; // mid-edit: the text event that follows reports it
+    if (hasSelectedText())
+        model_->setSelection(selectionStart(), selectionLength());
+    else
+        model_->setSelection(cursorPosition(), 0);
+}
+
+void ValueLineEdit::pasteThroughModel(const QString& text) {
+    if (!takesText())
+        return;
+    reportSelection();
+    QPointer<ValueLineEdit> self(this);
+    model_->pasteText(text);
+    if (self)
+        sync();
+}
+
+QMenu* ValueLineEdit::createContextMenu() {
+    QMenu* menu = createStandardContextMenu();
+    // The line edit's own Paste entry is the one wired to its paste(); it keeps its place, its
+    // text and its enabled state, and pastes through the model instead.
+    for (QAction* action : menu->actions()) {
+        // Connected by member pointer or by name, depending on the Qt version.
+        const bool pointer = disconnect(action, &QAction::triggered, this, &QLineEdit::paste);
+        const bool named = disconnect(action, SIGNAL(triggered()), this, SLOT(paste()));
+        if (!pointer && !named)
+            continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        connect(action, &QAction::triggered, this, [this] {
+            pasteThroughModel(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+        });
+    }
+    return menu;
+}
+
+void ValueLineEdit::contextMenuEvent(QContextMenuEvent* event) {
+    QPointer<QMenu> menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
+void ValueLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+    // The middle button pastes the selection of the X11 desktop.
+    if (event->button() == Qt::MiddleButton && takesText() &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        deselect();
+        pasteThroughModel(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void ValueLineEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (!model_ || model_->locked()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dragEnterEvent(event);
+}
+
+void ValueLineEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (!model_ || model_->locked()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dragMoveEvent(event); // shows where the text will go
+}
+
+void ValueLineEdit::dropEvent(QDropEvent* event) {
+    if (!takesText() || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    // The text goes in where it was dropped, as a copy: a box takes what the rules let through,
+    // so the source keeps its text.
+    deselect();
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    pasteThroughModel(event->mimeData()->text());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void ValueLineEdit::keyPressEvent(QKeyEvent* event) {
@@ -82,6 +179,13 @@ void ValueLineEdit::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
         return;
     }
+    // The keys the line edit would paste with on this desktop (Ctrl+V, Shift+Insert, ...).
+    if (event->matches(QKeySequence::Paste)) {
+        pasteThroughModel(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+        event->accept();
+        return;
+    }
+    reportSelection();
     int key = 0;
     switch (event->key()) {
     case Qt::Key_Backspace:
@@ -95,10 +199,20 @@ void ValueLineEdit::keyPressEvent(QKeyEvent* event) {
         key = forms::KeyEnter;
         break;
     default: {
+        // What the line edit would insert as typed text: printable text without Ctrl (with Alt or
+        // AltGr it still types).
         const QString t = event->text();
-        const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        if (!shortcut && t.size() == 1 && t.at(0).unicode() >= 32 && t.at(0).unicode() != 127)
+        const Qt::KeyboardModifiers m = event->modifiers();
+        const bool shortcut =
+            m == Qt::ControlModifier || m == (Qt::ControlModifier | Qt::ShiftModifier);
+        if (!shortcut && !t.isEmpty() && t.at(0).unicode() >= 32 && t.at(0).unicode() != 127) {
+            if (t.size() > 1) { // a composed sequence: several characters at once
+                pasteThroughModel(t);
+                event->accept();
+                return;
+            }
             key = t.at(0).unicode();
+        }
     }
     }
     if (key == 0) { // cursor keys, Tab, shortcuts: not typed text
@@ -119,6 +233,14 @@ void ValueLineEdit::keyPressEvent(QKeyEvent* event) {
     if (model_)
         model_->setText(text());
     sync();
+    reportSelection();
+}
+
+void ValueLineEdit::inputMethodEvent(QInputMethodEvent* event) {
+    // What an input method commits goes in as pasted text; nothing is composed in place.
+    if (!event->commitString().isEmpty())
+        pasteThroughModel(event->commitString());
+    event->accept();
 }
 
 void ValueLineEdit::focusOutEvent(QFocusEvent* event) {

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -29,19 +30,33 @@ void showCommonState(QWidget* widget, const forms::Control& model);
 
 // A value box: every typed key goes through the model's key handling first; a swallowed key never
 // reaches the text. The length limit lives in the model, so texts set by the program are shown
-// whole.
+// whole. Text that arrives any other way — Ctrl+V or Shift+Insert, the context menu's Paste, the
+// middle mouse button, a drop, an input method — is handed to the model as pasted text, which takes
+// it key by key through the same rules; the line edit never inserts it itself. The model always
+// knows the selection shown here.
 class ValueLineEdit : public QLineEdit {
     Q_OBJECT
 public:
     ValueLineEdit(forms::TextBox& model, QWidget* parent);
     forms::TextBox* model() const { return model_; }
     void sync();
+    // The standard context menu with its Paste going through the model.
+    QMenu* createContextMenu();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
+    void reportSelection();
+    void pasteThroughModel(const QString& text);
+    bool takesText() const { return model_ && !model_->locked() && !isReadOnly(); }
     QPointer<forms::TextBox> model_;
 };
 

@@ -4,10 +4,12 @@
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QUrl>
 
 namespace qtx52::gui {
@@ -88,8 +90,43 @@ void GuiInteraction::showModal(forms::Form& form) {
         view->hide();
 }
 
-void GuiInteraction::openExternal(const QString& target) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(target));
+namespace {
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// How long the opener may take to say whether it found a program. Desktop openers hand over and
+// return at once; the generic one runs the viewer itself and only returns when it closes.
+constexpr int kOpenerAnswerMs = 1500;
+
+// Runs the desktop's opener; nullopt when there is none to run.
+std::optional<bool> openWithDesktopOpener(const QString& target) {
+    auto* opener = new QProcess(qApp);
+    opener->setProgram(QStringLiteral("xdg-open"));
+    opener->setArguments({target});
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            opener->deleteLater();
+    });
+    opener->start();
+    if (!opener->waitForStarted())
+        return std::nullopt;
+    if (!opener->waitForFinished(kOpenerAnswerMs))
+        return true; // a viewer runs under it; the process object goes when it ends
+    return opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+}
+#endif
+
+} // namespace
+
+bool GuiInteraction::openExternal(const QString& target) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (const std::optional<bool> opened = openWithDesktopOpener(target))
+        return *opened;
+#endif
+    return QDesktopServices::openUrl(QUrl::fromUserInput(target));
 }
 
 } // namespace qtx52::gui

@@ -27,7 +27,10 @@ public:
     std::optional<QString> openFileName(const QString& filter) override;
     std::optional<QString> saveFileName(const QString& filter) override;
     void showModal(forms::Form& form) override;
-    void openExternal(const QString& target) override;
+    // On a Linux desktop the opener's exit code tells whether a program took the target: 3 (no
+    // program for its type), 4 (the program failed) and 2 (no such file) are failures. An opener
+    // still running after a short wait has started a viewer in the foreground: success.
+    bool openExternal(const QString& target) override;
 
     // "Textfile (*.txt)|*.txt" as a file dialog takes it: "Textfile (*.txt)".
     static QString qtFilter(const QString& filter);

@@ -78,8 +78,8 @@ void TestMainWindow::arrays_data() {
     QTest::newRow("cmb_bit_cfg") << "cmb_bit_cfg" << Elements{4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 99};
     QTest::newRow("lbl_in_val") << "lbl_in_val" << Elements{6, 7, 10, 17};
     QTest::newRow("lbl_kelvin") << "lbl_kelvin" << Elements{0, 1, 3, 4};
-    QTest::newRow("lbl_desc") << "lbl_desc"
-                              << Elements{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17};
+    QTest::newRow("lbl_desc") << "lbl_desc" << Elements{0,  1,  2,  3,  4,  5,  6,  7,  8, 9,
+                                                        10, 11, 12, 13, 14, 15, 16, 17, 18};
     QTest::newRow("Combo_Port") << "Combo_Port" << Elements{0, 1, 2, 5, 6};
     QTest::newRow("lbl_parameter") << "lbl_parameter" << Elements{0, 1, 2, 3, 5, 6};
     QTest::newRow("ParMenüMain") << "ParMenüMain" << Elements{1, 2, 3, 4};

@@ -4,6 +4,9 @@
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -82,6 +85,8 @@ private slots:
     void readAgain();
     void menus_data();
     void menus();
+    void helpWithoutViewer_data();
+    void helpWithoutViewer();
     void monitor_data();
     void monitor();
 };
@@ -187,6 +192,46 @@ void TestWorkflow::menus() {
     r.f.MenüMain(item).userClick();
     QCOMPARE(r.tp.ui.modalForms() + r.tp.ui.externals(), shown);
     QVERIFY(r.tp.ui.messages().isEmpty());
+}
+
+void TestWorkflow::helpWithoutViewer_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<bool>("installed"); // the document is where the installation keeps it
+    QTest::addColumn<QString>("says");
+    QTest::newRow("German, no viewer") << "1031" << true << "kein Programm";
+    QTest::newRow("English, no viewer") << "1033" << true << "no viewer";
+    QTest::newRow("German, document missing") << "1031" << false << "Das Dokument fehlt";
+    QTest::newRow("English, document missing") << "1033" << false << "document is missing";
+}
+
+// When nothing opens the help document, a message says why and names the document's path.
+void TestWorkflow::helpWithoutViewer() {
+    QFETCH(QString, language);
+    QFETCH(bool, installed);
+    QFETCH(QString, says);
+    QTemporaryDir install;
+    QVERIFY(install.isValid());
+    const QString document =
+        install.path() + (language == QLatin1String("1033")
+                              ? QStringLiteral("/Doc/QTX52 RS485 Modbus, Register MS_1_eng.pdf")
+                              : QStringLiteral("/Doc/QTX52 RS485 Modbus, Register MS_1.pdf"));
+    if (installed) {
+        QVERIFY(QDir().mkpath(install.path() + QStringLiteral("/Doc")));
+        QFile f(document);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    testing::StoreValues v;
+    v.installPath = install.path();
+    v.language = language;
+    Rig r(v);
+    r.tp.ui.setExternalsOpen(false);
+    r.f.MenüMain(3).userClick();
+    QCOMPARE(r.tp.ui.externals(), QStringList{document});
+    QCOMPARE(r.tp.ui.messages().size(), 1);
+    const QString text = r.tp.ui.messages().constFirst().text;
+    QVERIFY2(text.contains(document), qPrintable(text));
+    QVERIFY2(text.contains(says), qPrintable(text));
+    QCOMPARE(r.tp.ui.messages().constFirst().title, app::kAppTitle);
 }
 
 void TestWorkflow::monitor_data() {

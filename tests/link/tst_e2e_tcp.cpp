@@ -4,8 +4,10 @@
 
 #include "support/config_process.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -31,6 +33,7 @@ private slots:
     void cleanup();
     void readOutAndWrite_data();
     void readOutAndWrite();
+    void portNumberMappedToServer();
     void serverGoneMidTransfer();
     void nobodyListening();
 
@@ -122,6 +125,24 @@ void TstE2eTcp::readOutAndWrite() {
     QVERIFY(a.open(QIODevice::ReadOnly));
     const QStringList got = QString::fromLatin1(a.readAll()).split(QStringLiteral("\r\n"));
     QCOMPARE(got.value(53).section(QLatin1Char(';'), 2, 2).trimmed(), QStringLiteral("1"));
+}
+
+// The port mapping of the user store sends a port number to the device server, as it does for
+// the window's port selector: no --device anywhere.
+void TstE2eTcp::portNumberMappedToServer() {
+    QVERIFY(startSim(QStringLiteral("ascii")));
+    const QString configHome = path(QStringLiteral("config"));
+    QVERIFY(QDir().mkpath(configHome + QStringLiteral("/qtx52-config")));
+    QFile store(configHome + QStringLiteral("/qtx52-config/user.ini"));
+    QVERIFY(store.open(QIODevice::WriteOnly));
+    store.write("[SOFTWARE\\Korvatek\\QTX52-RS485-MODBUS\\Ports]\n\"COM5\"=\"" +
+                device().toLatin1() + "\"\n");
+    store.close();
+    const QString file = path(QStringLiteral("m.txt"));
+    const Run r = qtx52::testing::runConfig({"--read-out", file, "--port", "5", "--mode", "ASCII"},
+                                            configHome, 20000);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+    QVERIFY(QFileInfo(file).size() > 0);
 }
 
 // The server goes away while the read-out runs: the command ends as a failure within a few

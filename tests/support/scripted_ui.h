@@ -33,13 +33,19 @@ public:
     std::optional<QString> openFileName(const QString& filter) override;
     std::optional<QString> saveFileName(const QString& filter) override;
     void showModal(forms::Form& form) override;
-    void openExternal(const QString& target) override { externals_.append(target); }
+    // Recorded; the answer is what setExternalsOpen last chose (true: a program took it).
+    bool openExternal(const QString& target) override {
+        externals_.append(target);
+        return externalsOpen_;
+    }
 
     // Answers for the next file dialogs; an empty optional is a cancel.
     void queueOpenFileName(std::optional<QString> answer) { openAnswers_.push_back(answer); }
     void queueSaveFileName(std::optional<QString> answer) { saveAnswers_.push_back(answer); }
     // What the next modal window does; with none queued it is shown and hidden again at once.
     void queueModal(ModalAction action) { modalActions_.push_back(std::move(action)); }
+    // Whether the next external opens find a program (as on a desktop without a PDF viewer).
+    void setExternalsOpen(bool open) { externalsOpen_ = open; }
     // Called with every message box as it is shown, for tests that act while it is open.
     std::function<void(const Message&)> onMessage;
 
@@ -65,6 +71,7 @@ private:
     std::deque<std::optional<QString>> saveAnswers_;
     std::deque<ModalAction> modalActions_;
     int unanswered_ = 0;
+    bool externalsOpen_ = true;
 };
 
 } // namespace qtx52::testing

@@ -43,7 +43,7 @@ public:
     std::optional<QString> openFileName(const QString&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const QString&) override { return std::nullopt; }
     void showModal(forms::Form&) override {}
-    void openExternal(const QString&) override {}
+    bool openExternal(const QString&) override { return true; }
 };
 
 bool writeFile(const QString& name, const QByteArray& content) {
