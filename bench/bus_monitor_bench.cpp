@@ -30,7 +30,7 @@ public:
     std::optional<QString> openFileName(const QString&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const QString&) override { return std::nullopt; }
     void showModal(forms::Form& form) override { form.setVisible(false); }
-    void openExternal(const QString&) override {}
+    bool openExternal(const QString&) override { return true; }
 };
 
 } // namespace
