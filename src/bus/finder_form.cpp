@@ -284,7 +284,9 @@ void FinderForm::cmd_start_Click() {
     }
     const UnitFinder::Refusal refusal = finder_.start(options);
     if (refusal != UnitFinder::Refusal::None) {
+        finishedByRefusal_ = true;
         finished();
+        finishedByRefusal_ = false;
         refuse(refusal == UnitFinder::Refusal::PortOpen ? BusText::PortInUse
                                                         : BusText::NothingToProbe);
     }
@@ -307,10 +309,14 @@ void FinderForm::finished() {
     }
     showRunning(false);
     const bool en = english();
-    if (!finder_.running() && finder_.found().isEmpty() && !finder_.cancelled() &&
-        finder_.portError()) {
-        lbl_state.setCaption(busText(BusText::PortFailed, en) +
-                             link::openFailureText(finder_.portError(), en));
+    if (finder_.found().isEmpty() && !finder_.cancelled() && finder_.portError()) {
+        // The search could not go on: the person is told as when the main window cannot open.
+        const link::CommError& e = finder_.portError();
+        const QString why = link::openFailureText(e, en);
+        lbl_state.setCaption(busText(BusText::PortFailed, en) + why);
+        if (!finishedByRefusal_)
+            program_.ui.messageBox(busText(BusText::PortFailed, en) + QLatin1Char('\n') + why,
+                                   app::kAppTitle);
     } else if (finder_.cancelled()) {
         lbl_state.setCaption(busText(BusText::Cancelled, en));
     } else if (finder_.found().isEmpty()) {

@@ -81,6 +81,7 @@ private:
     UnitFinder finder_;
     int selected_ = -1;
     bool disabledMainWindow_ = false;
+    bool finishedByRefusal_ = false;
 };
 
 // "1:05" for 65 s; seconds rounded up, so that the last second shows as 0:01.

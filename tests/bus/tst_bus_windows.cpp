@@ -116,6 +116,7 @@ private slots:
     void finderCancelClosesPort();
     void finderRefuses_data();
     void finderRefuses();
+    void finderPortCannotOpen();
     void remainingTime_data();
     void remainingTime();
 };
@@ -499,6 +500,26 @@ void TestBusWindows::finderRefuses() {
     f.txt_timeout.setText("");
     f.txt_timeout.typeText("1x5-0");
     QCOMPARE(f.txt_timeout.text(), QStringLiteral("150"));
+}
+
+void TestBusWindows::finderPortCannotOpen() {
+    Rig r;
+    r.port.setPortGone(true);
+    bus::FinderForm& f = r.finder();
+    f.cmd_start.userClick();
+    QVERIFY(!f.running());
+    QVERIFY(r.w().form.enabled());
+    const QStringList messages = r.tp.ui.messageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().startsWith(bus::busText(BusText::PortFailed, false) + "\n"),
+             qPrintable(messages.first()));
+    QVERIFY(f.lbl_state.caption().startsWith(bus::busText(BusText::PortFailed, false)));
+    QVERIFY(f.cmd_start.enabled());
+    // Plugged back in, the next search runs.
+    r.port.setPortGone(false);
+    f.cmd_start.userClick();
+    QVERIFY(f.running());
+    f.cmd_cancel.userClick();
 }
 
 void TestBusWindows::remainingTime_data() {
