@@ -120,7 +120,7 @@ BusMonitorView::BusMonitorView(bus::BusMonitorForm& form, QWidget* owner)
     QHeaderView* header = table_->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);
-    const QList<int> widths{70, 80, 80, 300, 200, 300, 210, 100};
+    const QList<int> widths{70, 85, 95, 360, 150, 320, 200, 90};
     for (int c = 0; c < widths.size(); ++c)
         header->resizeSection(c, widths[c]);
     QPointer<bus::BusMonitorForm> m(&form);

@@ -56,7 +56,7 @@ class BusMonitorView final : public BusWindowView {
 public:
     BusMonitorView(bus::BusMonitorForm& form, QWidget* owner);
     QTableView* table() const { return table_; }
-    QSize sizeHint() const override { return {1100, 520}; }
+    QSize sizeHint() const override { return {1200, 560}; }
 
 private:
     QTableView* table_ = nullptr;
