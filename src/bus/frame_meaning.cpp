@@ -12,18 +12,20 @@ int word(const QByteArray& b, qsizetype at) {
     return quint8(b[at]) << 8 | quint8(b[at + 1]);
 }
 
-QString functionName(int function) {
+QString functionName(int function, bool german) {
     switch (function) {
     case link::kReadCoils:
-        return QStringLiteral("read coils");
+        return german ? QStringLiteral("Coils lesen") : QStringLiteral("read coils");
     case link::kReadHoldingRegisters:
-        return QStringLiteral("read holding registers");
+        return german ? QStringLiteral("Halteregister lesen")
+                      : QStringLiteral("read holding registers");
     case link::kWriteMultipleCoils:
-        return QStringLiteral("write coils");
+        return german ? QStringLiteral("Coils schreiben") : QStringLiteral("write coils");
     case link::kWriteMultipleRegisters:
-        return QStringLiteral("write registers");
+        return german ? QStringLiteral("Register schreiben") : QStringLiteral("write registers");
     default:
-        return QStringLiteral("function %1").arg(function, 2, 16, QLatin1Char('0')).toUpper();
+        return (german ? QStringLiteral("Funktion %1") : QStringLiteral("function %1"))
+            .arg(QStringLiteral("%1").arg(function, 2, 16, QLatin1Char('0')).toUpper());
     }
 }
 
@@ -89,11 +91,11 @@ QString exceptionWords(int code, bool german) {
     }
 }
 
-FrameMeaning describeFrame(const QByteArray& bytes, Direction direction) {
+FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, bool german) {
     FrameMeaning m;
     const QByteArray pdu = content(bytes, m);
     if (pdu.size() < 2) {
-        m.text = QStringLiteral("no frame");
+        m.text = german ? QStringLiteral("kein Telegramm") : QStringLiteral("no frame");
         return m;
     }
     m.station = quint8(pdu[0]);
@@ -101,31 +103,33 @@ FrameMeaning describeFrame(const QByteArray& bytes, Direction direction) {
     const int f = m.function & 0x7F;
     if ((m.function & 0x80) && pdu.size() >= 3) {
         m.exceptionCode = quint8(pdu[2]);
-        m.text = QStringLiteral("%1: exception %2 (%3)")
-                     .arg(functionName(f))
+        m.text = (german ? QStringLiteral("%1: Ausnahme %2 (%3)")
+                         : QStringLiteral("%1: exception %2 (%3)"))
+                     .arg(functionName(f, german))
                      .arg(m.exceptionCode, 2, 10, QLatin1Char('0'))
-                     .arg(exceptionWords(m.exceptionCode, false));
+                     .arg(exceptionWords(m.exceptionCode, german));
         return m;
     }
     const bool read = f == link::kReadCoils || f == link::kReadHoldingRegisters;
     const bool write = f == link::kWriteMultipleCoils || f == link::kWriteMultipleRegisters;
     if (direction == Direction::Out && (read || write) && pdu.size() >= 6) {
-        m.text = QStringLiteral("%1 %2").arg(functionName(f), range(word(pdu, 2), word(pdu, 4)));
+        m.text =
+            QStringLiteral("%1 %2").arg(functionName(f, german), range(word(pdu, 2), word(pdu, 4)));
         if (write && pdu.size() > 7)
             m.text += QStringLiteral(": ") + values(pdu, 7,
                                                     f == link::kWriteMultipleRegisters
                                                         ? link::kReadHoldingRegisters
                                                         : link::kReadCoils);
     } else if (direction == Direction::In && read && pdu.size() >= 3) {
-        m.text = QStringLiteral("%1, %2 bytes: %3")
-                     .arg(functionName(f))
+        m.text = (german ? QStringLiteral("%1, %2 Bytes: %3") : QStringLiteral("%1, %2 bytes: %3"))
+                     .arg(functionName(f, german))
                      .arg(quint8(pdu[2]))
                      .arg(values(pdu, 3, f));
     } else if (direction == Direction::In && write && pdu.size() >= 6) {
-        m.text =
-            QStringLiteral("%1 %2 done").arg(functionName(f), range(word(pdu, 2), word(pdu, 4)));
+        m.text = (german ? QStringLiteral("%1 %2 erledigt") : QStringLiteral("%1 %2 done"))
+                     .arg(functionName(f, german), range(word(pdu, 2), word(pdu, 4)));
     } else {
-        m.text = functionName(f);
+        m.text = functionName(f, german);
     }
     return m;
 }

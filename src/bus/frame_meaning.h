@@ -21,8 +21,9 @@ struct FrameMeaning {
     QString text;          // "read holding registers 0..9", "10 values: 1, 2, ...", ...
 };
 
-// Frames we send are requests; frames we receive are replies to them.
-FrameMeaning describeFrame(const QByteArray& bytes, Direction direction);
+// Frames we send are requests; frames we receive are replies to them. The text is English unless
+// `german` asks for the German words (the bus monitor under the German interface).
+FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, bool german = false);
 
 // The exception code in words, English and German ("value refused" / "Wert abgelehnt").
 QString exceptionWords(int code, bool german);

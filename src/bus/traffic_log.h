@@ -35,6 +35,7 @@ public:
 
     const std::deque<TrafficEntry>& entries() const { return entries_; }
     qint64 droppedCount() const { return dropped_; }
+    int capacity() const { return capacity_; }
     void clear();
 
     // Called for every entry as it is added (the trace of a windowless command, a live view).

@@ -1,8 +1,12 @@
 #include "gui/main_window_view.h"
 
 #include "app/program.h"
+#include "bus/bus_desk.h"
+#include "bus/bus_monitor_form.h"
+#include "bus/finder_form.h"
 #include "editor/frm_config.h"
 #include "gui/binders.h"
+#include "gui/bus_views.h"
 #include "gui/status_window_view.h"
 #include "monitor/record_control.h"
 #include "windows/frmState.h"
@@ -14,6 +18,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -93,6 +98,7 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
     setObjectName(QStringLiteral("frm_config"));
     bindFormTitle(w_.form, this);
     buildMenus();
+    buildBusTools();
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -165,6 +171,34 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
 
 MainWindowView::~MainWindowView() {
     delete statusView_;
+    delete busMonitorView_;
+    delete finderView_;
+}
+
+void MainWindowView::buildBusTools() {
+    busDesk_ = std::make_unique<bus::BusDesk>(program_);
+    // The bus windows' entries stand between the file menu and the About entry.
+    const QList<QAction*> top = menuBar()->actions();
+    QAction* before = top.size() > 1 ? top.at(1) : nullptr;
+    for (forms::MenuItem* item : {&busDesk_->mnuBusMonitor, &busDesk_->mnuFindUnit})
+        menuBar()->insertAction(before, bindMenuItem(*item, menuBar()));
+
+    auto* line = new ClickableLabel(busDesk_->statusLine.lbl_link_status, this);
+    line->setObjectName(QStringLiteral("lbl_link_status"));
+    statusBar()->addWidget(line, 1);
+    statusBar()->setSizeGripEnabled(false);
+
+    connect(busDesk_.get(), &bus::BusDesk::windowShown, this, [this](forms::Form* form) {
+        if (busDesk_->monitorLoaded() && form == &busDesk_->monitor().form) {
+            if (!busMonitorView_)
+                busMonitorView_ = new BusMonitorView(busDesk_->monitor(), this);
+            busMonitorView_->present();
+        } else if (busDesk_->finderLoaded() && form == &busDesk_->finder().form) {
+            if (!finderView_)
+                finderView_ = new FinderView(busDesk_->finder(), this);
+            finderView_->present();
+        }
+    });
 }
 
 QWidget* MainWindowView::widgetFor(const forms::Control* model) const {

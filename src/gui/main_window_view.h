@@ -5,6 +5,7 @@
 // control models in the order the models list them. It also follows the status window, which
 // the program loads and unloads during transfers.
 
+#include "gui/bus_views.h"
 #include "gui/status_window_view.h"
 
 #include <QMainWindow>
@@ -28,6 +29,9 @@ class frm_config;
 }
 namespace qtx52::monitor {
 class RecordControl;
+}
+namespace qtx52::bus {
+class BusDesk;
 }
 
 namespace qtx52::gui {
@@ -59,6 +63,10 @@ public:
     // Brings the status window's view in line with the program: created when the window is
     // loaded, gone when it is unloaded. Runs on its own after every change of the main window.
     void followStatusWindow();
+    // The bus monitor, the unit finder and the link's status line, and their windows once opened.
+    bus::BusDesk& busDesk() const { return *busDesk_; }
+    BusMonitorView* busMonitorView() const { return busMonitorView_; }
+    FinderView* finderView() const { return finderView_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +85,10 @@ private:
     std::map<const forms::Control*, QWidget*> widgets_;
     QPointer<StatusWindowView> statusView_;
     QObject* portList_ = nullptr;
+    void buildBusTools();
+    std::unique_ptr<bus::BusDesk> busDesk_;
+    QPointer<BusMonitorView> busMonitorView_;
+    QPointer<FinderView> finderView_;
 };
 
 } // namespace qtx52::gui

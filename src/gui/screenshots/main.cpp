@@ -1,14 +1,18 @@
 // Pictures of every window in both languages, for the documentation and for a look at the layout
 // without a desktop: the main window's tabs after a read-out of the simulated unit, the status
-// window during that read-out, the identical-parameters question and the About window.
+// window during that read-out, the identical-parameters question and the About window, the bus
+// monitor after the read-out and the unit finder during and after a search.
 //
 //   qtx52-screenshots [OUTPUT-FOLDER]
 
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/ui.h"
+#include "bus/bus_desk.h"
+#include "bus/finder_form.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
+#include "gui/bus_views.h"
 #include "gui/dialog_views.h"
 #include "gui/main_window_view.h"
 #include "gui/status_window_view.h"
@@ -106,6 +110,7 @@ bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& langu
     if (gui::StatusWindowView* status = view.statusView())
         shooter.shoot(*status, QStringLiteral("status") + suffix);
     clock.advanceUntil([&] { return !program.frmStateLoaded(); }, 120000);
+    clock.advance(bus::StatusLine::kRefreshMs); // the status line shows the last counts
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     view.followStatusWindow();
 
@@ -113,6 +118,23 @@ bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& langu
     for (int tab = 0; tab < editor::frm_config::kTabCount; ++tab) {
         view.tabs()->setCurrentIndex(tab);
         shooter.shoot(view, QStringLiteral("main-tab%1%2").arg(tab).arg(suffix));
+    }
+
+    view.busDesk().mnuBusMonitor.userClick();
+    if (gui::BusMonitorView* monitor = view.busMonitorView())
+        shooter.shoot(*monitor, QStringLiteral("bus-monitor") + suffix);
+    // The finder needs the port closed; the simulated unit answers at the first setting.
+    w.Combo_Port(6).setListIndex(0);
+    view.busDesk().mnuFindUnit.userClick();
+    bus::FinderForm& finder = view.busDesk().finder();
+    finder.txt_last.setText(QStringLiteral("3"));
+    finder.chk_all.setValue(1);
+    finder.cmd_start.userClick();
+    clock.advance(400);
+    if (gui::FinderView* finderView = view.finderView()) {
+        shooter.shoot(*finderView, QStringLiteral("finder-running") + suffix);
+        clock.advanceUntil([&] { return !finder.running(); }, 3'600'000);
+        shooter.shoot(*finderView, QStringLiteral("finder-found") + suffix);
     }
 
     windows::dlg_download& question = program.dlg_download();
