@@ -1,5 +1,6 @@
 #include "windows/fAbout.h"
 
+#include "app/global.h"
 #include "app/language.h"
 #include "app/program.h"
 #include "app/ui.h"
@@ -61,13 +62,26 @@ void fAbout::Form_Load() {
     }
 }
 
-// A missing mail program or browser is the handler's business; the window reports nothing.
+// Without a mail program or browser the click would do nothing at all; the address is then
+// shown, so the technician can copy it into whatever program there is.
+void fAbout::openOrShow(const QString& target, const QString& address, bool mail) {
+    if (program.ui.openExternal(target))
+        return;
+    const bool english = program.g.languageId == app::kLanguageEnglish;
+    const QString text =
+        mail ? (english ? QStringLiteral("No e-mail program opened. Write to: %1")
+                        : QStringLiteral("Kein E-Mail-Programm geöffnet. Schreiben Sie an: %1"))
+             : (english ? QStringLiteral("No web browser opened. The address: %1")
+                        : QStringLiteral("Kein Webbrowser geöffnet. Die Adresse: %1"));
+    program.ui.messageBox(text.arg(address), app::kAppTitle);
+}
+
 void fAbout::lblemail_Click() {
-    program.ui.openExternal(QStringLiteral("mailto:") + kSupportEmail);
+    openOrShow(QStringLiteral("mailto:") + kSupportEmail, kSupportEmail, true);
 }
 
 void fAbout::lblHyperlink_Click() {
-    program.ui.openExternal(kWebSite);
+    openOrShow(kWebSite, kWebSite, false);
 }
 
 } // namespace qtx52::windows

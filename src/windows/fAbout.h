@@ -46,6 +46,9 @@ public:
     void Form_Load();
     void lblemail_Click();
     void lblHyperlink_Click();
+
+private:
+    void openOrShow(const QString& target, const QString& address, bool mail);
 };
 
 } // namespace qtx52::windows

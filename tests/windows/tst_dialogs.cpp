@@ -84,6 +84,18 @@ void TestDialogs::about() {
     a.lblHyperlink.userClick();
     QCOMPARE(tp.ui.externals(), QStringList({QStringLiteral("mailto:support@korvatek.example"),
                                              QStringLiteral("https://www.korvatek.example")}));
+    QVERIFY(tp.ui.messages().isEmpty());
+
+    // Nothing on this computer opens them: the window shows the address instead, in its language.
+    tp.ui.setExternalsOpen(false);
+    a.lblemail.userClick();
+    a.lblHyperlink.userClick();
+    QCOMPARE(tp.ui.messages().size(), 2);
+    const bool english = language == QLatin1String("1033");
+    QVERIFY(tp.ui.messages()[0].text.contains("support@korvatek.example"));
+    QVERIFY(tp.ui.messages()[0].text.startsWith(english ? "No e-mail" : "Kein E-Mail"));
+    QVERIFY(tp.ui.messages()[1].text.contains("https://www.korvatek.example"));
+    QVERIFY(tp.ui.messages()[1].text.startsWith(english ? "No web" : "Kein Web"));
     a.form.userClose();
     QVERIFY(!tp.program().fAboutLoaded());
 }
