@@ -15,6 +15,7 @@
 #include "link/framing.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
+#include "support/sim_program.h"
 #include "support/test_program.h"
 
 #include <QFile>
@@ -29,27 +30,11 @@ Q_DECLARE_METATYPE(bus::LineChoice)
 namespace {
 
 // A started program on the simulated unit, with the bus windows beside its main window.
-struct Rig {
-    testing::TestProgram tp;
-    sim::Station station{tp.clock};
-    sim::SimCommPort port{tp.clock, station};
-    app::Program p;
+struct Rig : testing::SimProgram {
     std::unique_ptr<bus::BusDesk> desk;
 
     explicit Rig(const QString& language = QStringLiteral("1031"))
-        : tp(stores(language)),
-          p(tp.clock, port, tp.ui,
-            settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}) {
-        station.unit().setLiveMotion(false);
-        app::Main(p);
-        desk = std::make_unique<bus::BusDesk>(p);
-    }
-    static testing::StoreValues stores(const QString& language) {
-        testing::StoreValues v;
-        v.language = language;
-        return v;
-    }
-    editor::frm_config& w() { return p.frm_config(); }
+        : SimProgram(language), desk(std::make_unique<bus::BusDesk>(p)) {}
     bus::FinderForm& finder() { return desk->finder(); }
 
     void unitAt(const LineChoice& line, int address) {

@@ -12,6 +12,7 @@
 #include "gui/main_window_view.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
+#include "support/sim_program.h"
 #include "support/test_program.h"
 
 #include <QAction>
@@ -32,28 +33,13 @@ using namespace qtx52;
 
 namespace {
 
-struct Shown {
-    testing::TestProgram tp;
-    sim::Station station{tp.clock};
-    sim::SimCommPort port{tp.clock, station};
-    app::Program p;
+struct Shown : testing::SimProgram {
     std::unique_ptr<gui::MainWindowView> view;
 
     explicit Shown(const QString& language = QStringLiteral("1031"))
-        : tp(stores(language)),
-          p(tp.clock, port, tp.ui,
-            settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}) {
-        station.unit().setLiveMotion(false);
-        app::Main(p);
-        view = std::make_unique<gui::MainWindowView>(p);
+        : SimProgram(language), view(std::make_unique<gui::MainWindowView>(p)) {
         view->show();
     }
-    static testing::StoreValues stores(const QString& language) {
-        testing::StoreValues v;
-        v.language = language;
-        return v;
-    }
-    editor::frm_config& w() { return p.frm_config(); }
     QAction* menuEntry(const QString& name) {
         for (QAction* a : view->menuBar()->actions())
             if (a->objectName() == name)

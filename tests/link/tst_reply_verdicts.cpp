@@ -92,6 +92,17 @@ struct Counts {
 
 using Arm = std::function<void(sim::FaultPlan&, Framing)>;
 
+// The window loaded and the port opened in the framing, with the receive polling stopped: the
+// test hands the reply path its bytes itself.
+frm_config& openedByHand(app::Program& p, Framing framing) {
+    app::Main(p);
+    frm_config& f = p.frm_config();
+    f.Combo_Port(5).setListIndex(framing == Framing::Rtu ? 1 : 0);
+    f.Combo_Port(6).setListIndex(1);
+    f.Timer4.setEnabled(false);
+    return f;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Framing)
@@ -274,11 +285,7 @@ void TestReplyVerdicts::framesHandedOver() {
 
     testing::TestProgram tp;
     app::Program& p = tp.program();
-    app::Main(p);
-    frm_config& f = p.frm_config();
-    f.Combo_Port(5).setListIndex(framing == Framing::Rtu ? 1 : 0);
-    f.Combo_Port(6).setListIndex(1);
-    f.Timer4.setEnabled(false);
+    frm_config& f = openedByHand(p, framing);
     bus::BusWatch watch(p);
     const auto heard = [&] {
         QStringList out;
@@ -313,11 +320,7 @@ void TestReplyVerdicts::everyByteToldOnce() {
     QFETCH(Framing, framing);
     testing::TestProgram tp;
     app::Program& p = tp.program();
-    app::Main(p);
-    frm_config& f = p.frm_config();
-    f.Combo_Port(5).setListIndex(framing == Framing::Rtu ? 1 : 0);
-    f.Combo_Port(6).setListIndex(1);
-    f.Timer4.setEnabled(false);
+    frm_config& f = openedByHand(p, framing);
     bus::BusWatch watch(p);
     const auto frameOf = [&](const QString& hex) {
         return framing == Framing::Rtu ? link::frameRtu(hex) : link::frameAscii(hex);
