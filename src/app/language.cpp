@@ -2,7 +2,7 @@
 
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "settings/registry.h"
 #include "windows/frmState_texts.h"
 
@@ -160,7 +160,7 @@ void applyMainWindowTexts(editor::frm_config& w, Language language) {
     for (const ControlText& t : tabTitles())
         w.SSTab1->setTabCaption(t.index, pick(language, t.de, t.en));
 
-    using namespace editor;
+    using namespace params;
     for (const RegisterInfo& r : configRegisters()) {
         setLabel(w.lbl_cfg.at(r.element), pick(language, r.labelDe, r.labelEn));
         if (const ValueList* l = valueList(r.list))

@@ -4,9 +4,11 @@
 
 #include "app/language.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

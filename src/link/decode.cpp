@@ -11,8 +11,8 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "link/exchange.h"
 #include "windows/frmState.h"
 
@@ -22,6 +22,8 @@
 #include <optional>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

@@ -6,10 +6,12 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "link/transaction.h"
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

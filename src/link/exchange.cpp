@@ -1,6 +1,6 @@
 #include "link/exchange.h"
 
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "link/checksum.h"
 
 #include <cmath>
@@ -107,18 +107,18 @@ bool lrcMatches(const QByteArray& frameWithLrc) {
 }
 
 std::optional<qint32> pacingIntervalMs(const QString& baudRate, qint16 minResponseTime) {
-    const qint64 baud = editor::leadingDigitsValue(baudRate);
+    const qint64 baud = params::leadingDigitsValue(baudRate);
     if (baud <= 0)
         return std::nullopt;
     const qint32 responseMs = minResponseTime < 0 ? 0 : minResponseTime;
     const double ms = 550.0 * 1000.0 / double(baud) + 15.0 * responseMs;
-    return qint32(editor::roundHalfEven(ms));
+    return qint32(params::roundHalfEven(ms));
 }
 
 std::optional<QString> valueWord(double value) {
     if (!std::isfinite(value))
         return std::nullopt;
-    const double rounded = editor::roundHalfEven(value);
+    const double rounded = params::roundHalfEven(value);
     if (rounded < -32768 || rounded > 65535)
         return std::nullopt;
     return LongToHexStr(qint32(rounded) & 0xFFFF, 2);

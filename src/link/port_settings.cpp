@@ -6,8 +6,8 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "link/commport.h"
 #include "link/link_events.h"
 #include "link/port_texts.h"
@@ -17,6 +17,8 @@
 #include <array>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

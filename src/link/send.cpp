@@ -4,7 +4,7 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "link/commport.h"
 #include "link/framing.h"
 #include "windows/frmState.h"
@@ -15,6 +15,8 @@
 #include <vector>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 link::LinkTiming frm_config::linkTiming() const {
     link::LinkTiming t;

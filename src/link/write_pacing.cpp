@@ -7,9 +7,9 @@
 #include "app/shown_value.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
-#include "editor/write_check.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 #include "link/checksum.h"
 #include "link/exchange.h"
 
@@ -17,6 +17,8 @@
 #include <optional>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

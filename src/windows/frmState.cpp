@@ -3,7 +3,7 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "windows/frmState_texts.h"
 
 #include <QRegularExpression>
@@ -33,7 +33,7 @@ double leadingNumber(const QString& text) {
 std::optional<qint32> intervalOf(double ms) {
     if (!std::isfinite(ms))
         return std::nullopt;
-    const double r = editor::roundHalfEven(ms);
+    const double r = params::roundHalfEven(ms);
     if (r < double(std::numeric_limits<qint32>::min()) ||
         r > double(std::numeric_limits<qint32>::max()))
         return std::nullopt;

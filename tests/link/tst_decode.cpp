@@ -4,7 +4,7 @@
 
 #include "app/global.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "link/checksum.h"
 #include "link/framing.h"
 #include "support/test_program.h"
@@ -61,7 +61,7 @@ struct Rig {
         f.receive_reply();
     }
     std::optional<double> number(const forms::TextBox& box) const {
-        return editor::parseNumber(box.text(), g.decimalSeparator);
+        return params::parseNumber(box.text(), g.decimalSeparator);
     }
     // Starts the configuration write at the block that holds register r.
     void startConfigWrite(int firstRegister) {

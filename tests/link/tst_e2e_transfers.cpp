@@ -4,7 +4,7 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "support/serial_rig.h"
 #include <QTest>
 
@@ -41,12 +41,12 @@ void TestE2eTransfers::readOutAndWriteBack() {
     QVERIFY2(QTest::qWaitFor(idle, 20000), qPrintable(pty.simLog()));
     QVERIFY(ui.messages().isEmpty());
     QVERIFY(!w.lbl_desc(16).visible());
-    const auto read = editor::parseNumber(w.txt_data_cfg(11).text(), g.decimalSeparator);
+    const auto read = params::parseNumber(w.txt_data_cfg(11).text(), g.decimalSeparator);
     QVERIFY(read.has_value());
     QCOMPARE(g.refDataCfg[11], *read);
 
     const double edited = *read + 0.5;
-    w.txt_data_cfg(11).setText(editor::formatNumber(edited, g.decimalSeparator));
+    w.txt_data_cfg(11).setText(params::formatNumber(edited, g.decimalSeparator));
     QCOMPARE(w.txt_data_cfg(11).foreColor(), forms::ColorChanged);
     w.set_parameter->userClick();
     QVERIFY(program.frmStateLoaded());
@@ -54,7 +54,7 @@ void TestE2eTransfers::readOutAndWriteBack() {
     QVERIFY2(QTest::qWaitFor([&] { return g.commState == 1; }, 20000), qPrintable(pty.simLog()));
     QVERIFY2(QTest::qWaitFor(idle, 20000), qPrintable(pty.simLog()));
     // What the field shows now came back from the unit.
-    QCOMPARE(editor::parseNumber(w.txt_data_cfg(11).text(), g.decimalSeparator), edited);
+    QCOMPARE(params::parseNumber(w.txt_data_cfg(11).text(), g.decimalSeparator), edited);
     QCOMPARE(g.refDataCfg[11], edited);
     QCOMPARE(w.txt_data_cfg(11).foreColor(), forms::ColorButtonText);
     QVERIFY(ui.messages().isEmpty());

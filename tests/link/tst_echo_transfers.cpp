@@ -5,8 +5,8 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "link/echo_port.h"
 #include "link/link_events.h"
 #include "support/unit_rig.h"
@@ -122,7 +122,7 @@ void TestEchoTransfers::writeBack() {
     Rig r(mode, baud, 10);
     QVERIFY(r.readDevice(kReadOutRequests));
     const double setpoint = *r.shown(11) + 1.5;
-    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.p.g.decimalSeparator));
+    r.f->txt_data_cfg(11).setText(params::formatNumber(setpoint, r.p.g.decimalSeparator));
     r.port.clearSent();
     r.f->set_parameter->userClick();
     // The write-back, then the read-out after it.

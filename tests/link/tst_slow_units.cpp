@@ -8,8 +8,8 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "link/link_events.h"
 #include "link/transaction.h"
 #include "sim/faults.h"
@@ -162,7 +162,7 @@ struct Rig : testing::UnitRig {
 // No field is shown as the unit's value while it differs: each either equals the unit, is marked
 // as changed, still holds an older read-out's value, or is empty (never read).
 void verifyNothingShownWrongly(Rig& r) {
-    for (int i = editor::kConfigFirst; i < editor::kConfigFirst + editor::kConfigCount; ++i) {
+    for (int i = params::kConfigFirst; i < params::kConfigFirst + params::kConfigCount; ++i) {
         if (r.f->txt_data_cfg(i).foreColor() == ColorButtonText &&
             !r.f->txt_data_cfg(i).text().isEmpty())
             QVERIFY2(r.shown(r.f->txt_data_cfg(i)) == r.unitValue(i) ||
@@ -173,7 +173,7 @@ void verifyNothingShownWrongly(Rig& r) {
                                     .arg(r.g.refDataCfg[std::size_t(i)])
                                     .arg(r.unitValue(i))));
     }
-    for (int k = 0; k < editor::kInputCount; ++k) {
+    for (int k = 0; k < params::kInputCount; ++k) {
         if (r.f->txt_data_in(k).foreColor() == ColorButtonText &&
             !r.f->txt_data_in(k).text().isEmpty())
             QVERIFY2(r.shown(r.f->txt_data_in(k)) == r.unitInput(k) ||
@@ -254,12 +254,12 @@ End runToEnd(Rig& r, Fault fault, int responseMs, QString* message) {
 // The monitor boxes hold the unit's live registers 256..273 as the decoder shows them.
 void verifyMonitorMatchesUnit(Rig& r) {
     for (int k = 0; k < 18; ++k) {
-        const int reg = editor::kMonitorFirst + k;
+        const int reg = params::kMonitorFirst + k;
         const quint16 raw = r.station.unit().reg(reg);
-        const editor::Encoding e =
-            k < 10 ? editor::monitorEncoding(reg) : editor::Encoding::Unsigned;
-        const double v = e == editor::Encoding::SignedTenths ? qint16(raw) / 10.0
-                         : e == editor::Encoding::Signed     ? double(qint16(raw))
+        const params::Encoding e =
+            k < 10 ? params::monitorEncoding(reg) : params::Encoding::Unsigned;
+        const double v = e == params::Encoding::SignedTenths ? qint16(raw) / 10.0
+                         : e == params::Encoding::Signed     ? double(qint16(raw))
                                                              : double(raw);
         QVERIFY2(r.shown(r.f->txt_data_out(k)) == v,
                  qPrintable(QStringLiteral("txt_data_out(%1): %2, unit %3")
@@ -414,7 +414,7 @@ void TestSlowUnits::configurationWrite() {
     QVERIFY(r.settle());
     QVERIFY(r.tp.ui.messages().isEmpty());
     const double setpoint = r.unitValue(11) + 1.5;
-    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.g.decimalSeparator));
+    r.f->txt_data_cfg(11).setText(params::formatNumber(setpoint, r.g.decimalSeparator));
     r.port.clearSent();
     r.f->set_parameter->userClick();
     // Steps 0..5 of a configuration write: four register blocks and two coil groups.
@@ -488,24 +488,24 @@ void TestSlowUnits::workflows() {
         QVERIFY(r.readDevice());
         setpoint = r.unitValue(11);
         input = r.unitInput(0);
-        inputCoil = unit.coil(editor::kInputCoilFirst + 2);
+        inputCoil = unit.coil(params::kInputCoilFirst + 2);
         if (workflow == Workflow::BothGroups) {
             setpoint += 1.5;
-            r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.g.decimalSeparator));
+            r.f->txt_data_cfg(11).setText(params::formatNumber(setpoint, r.g.decimalSeparator));
             // Only the configuration goes out; the read-out after it shows the inputs as the
             // unit holds them.
             r.f->txt_data_in(0).setText(
-                editor::formatNumber(input == 21.5 ? 22.5 : 21.5, r.g.decimalSeparator));
+                params::formatNumber(input == 21.5 ? 22.5 : 21.5, r.g.decimalSeparator));
         }
         if (workflow == Workflow::InputWrite) {
             input = input == 21.5 ? 22.5 : 21.5; // a value the editor takes, other than the unit's
             inputCoil = !inputCoil;
-            r.f->txt_data_in(0).setText(editor::formatNumber(input, r.g.decimalSeparator));
+            r.f->txt_data_in(0).setText(params::formatNumber(input, r.g.decimalSeparator));
             r.f->chk_inp_bit(2).setValue(inputCoil ? 1 : 0);
         }
         // Live values the monitor must bring in.
-        r.station.unit().setReg(editor::kMonitorFirst + 2, quint16(qint16(-35)));
-        r.station.unit().setReg(editor::kMonitorFirst + 12, 4321);
+        r.station.unit().setReg(params::kMonitorFirst + 2, quint16(qint16(-35)));
+        r.station.unit().setReg(params::kMonitorFirst + 12, 4321);
         r.port.clearSent();
         if (workflow == Workflow::Monitor)
             r.f->chk_read_out->setValue(1);
@@ -541,7 +541,7 @@ void TestSlowUnits::workflows() {
     }
     case Workflow::InputWrite:
         QCOMPARE(r.unitInput(0), input);
-        QCOMPARE(unit.coil(editor::kInputCoilFirst + 2), inputCoil);
+        QCOMPARE(unit.coil(params::kInputCoilFirst + 2), inputCoil);
         break;
     case Workflow::BothGroups:
         QCOMPARE(r.unitValue(11), setpoint);

@@ -5,8 +5,8 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "sim/faults.h"
 #include "support/unit_rig.h"
 #include "windows/dlg_download.h"
@@ -130,10 +130,10 @@ void TestTransfers::readOut() {
     // Values away from the factory ones, negative tenths among them.
     r.station.unit().setReg(7, quint16(qint16(-15)));
     r.station.unit().setReg(11, 215);
-    r.station.unit().setReg(editor::kInputFirst + 1, quint16(qint16(-50)));
+    r.station.unit().setReg(params::kInputFirst + 1, quint16(qint16(-50)));
     r.station.unit().setCoil(2, true);
     r.station.unit().setCoil(13, true);
-    r.station.unit().setCoil(editor::kInputCoilFirst + 3, true);
+    r.station.unit().setCoil(params::kInputCoilFirst + 3, true);
 
     QVERIFY(r.readDevice());
     QCOMPARE(r.requests(), QStringList{"010300060001"} + kReadOut);
@@ -182,7 +182,7 @@ void TestTransfers::applyConfiguration() {
     const quint16 reg0 = r.station.unit().reg(0);
     const quint16 reg1 = r.station.unit().reg(1);
     const double setpoint = r.unitValue(11) + 1.5;
-    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.g.decimalSeparator));
+    r.f->txt_data_cfg(11).setText(params::formatNumber(setpoint, r.g.decimalSeparator));
     r.f->chk_cfg(3).setValue(r.f->chk_cfg(3).value() == 1 ? 0 : 1);
     const bool coil3 = r.f->chk_cfg(3).value() == 1;
     QCOMPARE(r.f->txt_data_cfg(11).foreColor(), forms::ColorChanged);
@@ -224,12 +224,12 @@ void TestTransfers::applyInputs() {
     Rig r(mode, baud);
     QVERIFY(r.readDevice());
     double value = r.unitInput(0);
-    bool coil = r.station.unit().coil(editor::kInputCoilFirst + 2);
+    bool coil = r.station.unit().coil(params::kInputCoilFirst + 2);
     if (edited) {
         // A value the editor takes, other than the unit's.
         value = value == 21.5 ? 22.5 : 21.5;
         coil = !coil;
-        r.f->txt_data_in(0).setText(editor::formatNumber(value, r.g.decimalSeparator));
+        r.f->txt_data_in(0).setText(params::formatNumber(value, r.g.decimalSeparator));
         r.f->chk_inp_bit(2).setValue(coil ? 1 : 0);
     } else {
         r.f->set_parameter->setEnabled(true); // nothing marked: the dialog asks first
@@ -242,7 +242,7 @@ void TestTransfers::applyInputs() {
     QVERIFY(sent[1].startsWith("010F0100000501"));
     QCOMPARE(sent.mid(2), kReadOut);
     QCOMPARE(r.unitInput(0), value);
-    QCOMPARE(r.station.unit().coil(editor::kInputCoilFirst + 2), coil);
+    QCOMPARE(r.station.unit().coil(params::kInputCoilFirst + 2), coil);
     verifyEditorMatchesUnit(r);
     QVERIFY(r.tp.ui.messages().isEmpty());
 }
@@ -347,7 +347,7 @@ void TestTransfers::faultInWriteBack() {
     Rig r(mode, "9600");
     QVERIFY(r.readDevice());
     const double offset = r.unitValue(7) + 0.5;
-    r.f->txt_data_cfg(7).setText(editor::formatNumber(offset, r.g.decimalSeparator));
+    r.f->txt_data_cfg(7).setText(params::formatNumber(offset, r.g.decimalSeparator));
     r.f->chk_cfg(10).setValue(r.f->chk_cfg(10).value() == 1 ? 0 : 1);
     const bool coil = r.f->chk_cfg(10).value() == 1;
 

@@ -1,10 +1,10 @@
-#include "editor/numbers.h"
+#include "params/numbers.h"
 
 #include <QTest>
 
 #include <optional>
 
-using namespace qtx52::editor;
+using namespace qtx52::params;
 
 class TestNumbers : public QObject {
     Q_OBJECT
@@ -110,7 +110,7 @@ void TestNumbers::roundHalfEven_data() {
 void TestNumbers::roundHalfEven() {
     QFETCH(double, value);
     QFETCH(double, rounded);
-    QCOMPARE(qtx52::editor::roundHalfEven(value), rounded);
+    QCOMPARE(qtx52::params::roundHalfEven(value), rounded);
 }
 
 void TestNumbers::leadingDigits_data() {

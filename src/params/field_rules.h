@@ -3,7 +3,7 @@
 // The editor's rules for what a value box holds, shared by the field editing (typing, leaving,
 // stepping) and the check before a write, so that both always agree.
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 // Boxes that take a minus sign.
 bool isSignedConfigField(int element);
@@ -22,4 +22,4 @@ Range inputRange(int element);
 // The minimum response time a unit is given: a smaller value in its box is replaced at once.
 inline constexpr int kMinResponseTimeMs = 5;
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

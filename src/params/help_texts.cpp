@@ -1,6 +1,6 @@
-#include "editor/help_texts.h"
+#include "params/help_texts.h"
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 namespace {
 
@@ -26,4 +26,4 @@ QString helpMissingText(const QString& path, bool english) {
     return kMissing.in(english).arg(path);
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

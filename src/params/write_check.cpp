@@ -1,15 +1,15 @@
-#include "editor/write_check.h"
+#include "params/write_check.h"
 
 #include "app/language.h"
 #include "app/shown_value.h"
-#include "editor/field_rules.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/field_rules.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 namespace {
 
@@ -257,4 +257,4 @@ QString windowProblemMessage(const std::vector<WriteProblem>& problems, const QS
         .join(QLatin1Char('\n'));
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

@@ -1,8 +1,8 @@
-#include "editor/register_map.h"
+#include "params/register_map.h"
 
 #include <algorithm>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 namespace {
 
@@ -322,4 +322,45 @@ Encoding inputEncoding(int element) {
     return encodingIn(inputRegisters(), element, Encoding::Signed);
 }
 
-} // namespace qtx52::editor
+namespace {
+
+// Monitored values shown as words: value and its entry of the language texts.
+struct Word {
+    int value;
+    int text;
+};
+struct MonitorWords {
+    int element;
+    std::vector<Word> words;
+};
+const std::vector<MonitorWords> kMonitorWords{
+    {6, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {65280, 4}}},   // fan stage, 0xFF00 = automatic
+    {7, {{0, 5}, {1, 6}}},                               // occupancy
+    {10, {{0, 24}, {1, 23}}},                            // local controller lock
+    {17, {{0, 25}, {1, 26}, {2, 27}, {3, 28}, {4, 29}}}, // controller mode
+};
+
+} // namespace
+
+const std::vector<int>& monitorWordElements() {
+    static const std::vector<int> elements = [] {
+        std::vector<int> out;
+        for (const MonitorWords& m : kMonitorWords)
+            out.push_back(m.element);
+        return out;
+    }();
+    return elements;
+}
+
+std::optional<int> monitorWordIndex(int element, double value) {
+    for (const MonitorWords& m : kMonitorWords) {
+        if (m.element != element)
+            continue;
+        for (const Word& w : m.words)
+            if (value == w.value)
+                return w.text;
+    }
+    return std::nullopt;
+}
+
+} // namespace qtx52::params

@@ -3,8 +3,8 @@
 
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
-#include "editor/write_check.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
 #include "support/test_program.h"
@@ -12,8 +12,8 @@
 #include <QTest>
 
 using namespace qtx52;
-using editor::WriteFault;
-using editor::WriteKind;
+using params::WriteFault;
+using params::WriteKind;
 
 Q_DECLARE_METATYPE(WriteKind)
 
@@ -129,15 +129,15 @@ void TestWriteCheck::check() {
     QFETCH(QString, text);
     QFETCH(QString, separator);
     QFETCH(QString, line);
-    const std::vector<editor::WriteProblem> problems =
-        editor::checkWrite({{kind, element, text}}, separator);
+    const std::vector<params::WriteProblem> problems =
+        params::checkWrite({{kind, element, text}}, separator);
     QCOMPARE(problems.size(), std::size_t(line.isEmpty() ? 0 : 1));
     if (line.isEmpty())
         return;
-    const QStringList german = editor::problemLines(problems, kGerman, separator);
+    const QStringList german = params::problemLines(problems, kGerman, separator);
     QVERIFY2(german.value(0).contains(line), qPrintable(german.value(0)));
     // The same problem in English names the field by its English caption.
-    const QString english = editor::problemLines(problems, kEnglish, separator).value(0);
+    const QString english = params::problemLines(problems, kEnglish, separator).value(0);
     QVERIFY2(english.contains(QStringLiteral("allowed is")) && !english.contains("erlaubt"),
              qPrintable(english));
 }

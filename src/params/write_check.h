@@ -17,7 +17,7 @@
 #include <optional>
 #include <vector>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 enum class WriteKind {
     ConfigRegister, // txt_data_cfg(element), register = element
@@ -79,4 +79,4 @@ QString windowProblemMessage(const std::vector<WriteProblem>& problems, const QS
 // coils, with the caption without its colon in brackets.
 QString fileFieldName(WriteKind field, int element, const QString& languageId);
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

@@ -9,7 +9,7 @@
 
 #include <optional>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 // Reads a decimal text strictly: an optional leading minus, digits and at most one separator,
 // with at least one digit ("5", "-2,5", ",5", "5,"). Anything else, the empty text, a lone minus,
@@ -34,4 +34,4 @@ std::optional<qint64> integerOfText(const QString& text, const QString& separato
 // gives 12, "7x" gives 7, "" and "x7" give 0. Saturates instead of overflowing.
 qint64 leadingDigitsValue(const QString& text);
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

@@ -1,11 +1,11 @@
-#include "editor/register_map.h"
+#include "params/register_map.h"
 
 #include <QRegularExpression>
 #include <QTest>
 
 #include <set>
 
-using namespace qtx52::editor;
+using namespace qtx52::params;
 
 Q_DECLARE_METATYPE(std::set<int>)
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 // How a register's 16-bit value maps to the number in its field.
 enum class Encoding {
@@ -112,4 +112,4 @@ Encoding inputEncoding(int element);
 const std::vector<int>& monitorWordElements();
 std::optional<int> monitorWordIndex(int element, double value);
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

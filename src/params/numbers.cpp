@@ -1,11 +1,11 @@
-#include "editor/numbers.h"
+#include "params/numbers.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 namespace {
 
@@ -127,4 +127,4 @@ qint64 leadingDigitsValue(const QString& text) {
     return v;
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::params

@@ -5,11 +5,11 @@
 
 #include <QString>
 
-namespace qtx52::editor {
+namespace qtx52::params {
 
 // The document is there, but no program on this computer opens it.
 QString helpNoViewerText(const QString& path, bool english);
 // The document is not where the installation keeps it.
 QString helpMissingText(const QString& path, bool english);
 
-} // namespace qtx52::editor
+} // namespace qtx52::params
