@@ -3,10 +3,10 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
-#include "editor/frm_config.h"
-#include "params/numbers.h"
 #include "link/commport.h"
 #include "link/framing.h"
+#include "params/numbers.h"
+#include "transfer/main_window_transfer.h"
 #include "windows/frmState.h"
 
 #include <algorithm>
@@ -14,11 +14,11 @@
 #include <utility>
 #include <vector>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 using namespace params;
 
-link::LinkTiming frm_config::linkTiming() const {
+link::LinkTiming MainWindowTransfer::linkTiming() const {
     link::LinkTiming t;
     t.framing = g.modbusMode == QLatin1String("ASCII") ? link::Framing::Ascii : link::Framing::Rtu;
     t.baud = qint32(leadingDigitsValue(g.baudRate));
@@ -27,13 +27,13 @@ link::LinkTiming frm_config::linkTiming() const {
     return t;
 }
 
-void frm_config::applyLinkTiming() {
+void MainWindowTransfer::applyLinkTiming() {
     const link::LinkTiming t = linkTiming();
     Timer5.setInterval(link::repeatIntervalMs(t));
     Timer3.setInterval(link::failureIntervalMs(t));
 }
 
-double frm_config::characterMs() const {
+double MainWindowTransfer::characterMs() const {
     const qint64 baud = leadingDigitsValue(g.baudRate);
     if (baud <= 0)
         return 0;
@@ -44,7 +44,7 @@ double frm_config::characterMs() const {
     return double(bits) * 1000.0 / double(baud);
 }
 
-void frm_config::dropHeldReply() {
+void MainWindowTransfer::dropHeldReply() {
     dropHeldRtuFrame();
     rtuExpectedLength = 0;
     for (const char c : std::exchange(rxLine, QByteArray()))
@@ -52,7 +52,7 @@ void frm_config::dropHeldReply() {
     replyVerdicts.close();
 }
 
-void frm_config::dropHeldRtuFrame() {
+void MainWindowTransfer::dropHeldRtuFrame() {
     std::vector<link::ByteSeen>& seen = replyVerdicts.rtuHeld;
     for (int i = 0; i < g.rtuRxCount && i < int(g.rtuRxBuffer.size()); ++i)
         replyVerdicts.dropped(char(g.rtuRxBuffer[std::size_t(i)]), std::size_t(i) < seen.size()
@@ -65,7 +65,7 @@ void frm_config::dropHeldRtuFrame() {
     g.rtuRxCount = 0;
 }
 
-bool frm_config::send() {
+bool MainWindowTransfer::send() {
     const bool repeat = std::exchange(repeating, false);
     if (!repeat) {
         // A new request: whatever was being assembled belongs to an earlier exchange, and only a
@@ -109,4 +109,4 @@ bool frm_config::send() {
     return true;
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

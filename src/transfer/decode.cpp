@@ -5,15 +5,16 @@
 // The reply has been checked by the reception: whole, right checksum, and the normal answer to the
 // request in flight, so every register and coil byte the request asked for is there.
 
-#include "link/decode.h"
+#include "transfer/decode.h"
 
 #include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
-#include "editor/frm_config.h"
+#include "link/exchange.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
-#include "link/exchange.h"
+#include "transfer/exchange_values.h"
+#include "transfer/main_window_transfer.h"
 #include "windows/frmState.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@
 #include <initializer_list>
 #include <optional>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 using namespace params;
 
@@ -72,7 +73,7 @@ void resetColor(forms::Control* c) {
 
 class Decoder {
 public:
-    explicit Decoder(frm_config& f)
+    explicit Decoder(MainWindowTransfer& f)
         : f_(f), g_(f.g), reply_(QByteArray::fromHex(f.g.replyHex.toLatin1())),
           request_(link::pendingRequest(f.g.requestHex)) {}
 
@@ -137,8 +138,7 @@ private:
     }
 
     bool setPacing() {
-        const std::optional<qint32> interval =
-            link::pacingIntervalMs(g_.baudRate, g_.minResponseTime);
+        const std::optional<qint32> interval = pacingIntervalMs(g_.baudRate, g_.minResponseTime);
         if (!interval)
             return false;
         f_.Timer1.setInterval(*interval);
@@ -442,7 +442,7 @@ private:
         return true;
     }
 
-    frm_config& f_;
+    MainWindowTransfer& f_;
     app::Global& g_;
     const QByteArray reply_;
     const std::optional<link::PendingRequest> request_;
@@ -450,7 +450,7 @@ private:
 
 // A value that cannot be taken over ends the transaction: everything is reset as after a closed
 // port, the monitor is switched off, and the user is told.
-void decodingFailed(frm_config& f) {
+void decodingFailed(MainWindowTransfer& f) {
     app::Global& g = f.g;
     f.dropHeldRtuFrame();
     f.replyVerdicts.close();
@@ -472,9 +472,9 @@ void decodingFailed(frm_config& f) {
 
 } // namespace
 
-void decodeReply(frm_config& f) {
+void decodeReply(MainWindowTransfer& f) {
     if (!Decoder(f).run())
         decodingFailed(f);
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

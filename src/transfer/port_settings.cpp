@@ -5,18 +5,18 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "app/ui.h"
-#include "editor/frm_config.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
 #include "link/commport.h"
 #include "link/link_events.h"
 #include "link/port_texts.h"
 #include "link/wandeln.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "transfer/main_window_transfer.h"
 #include "windows/frmState.h"
 
 #include <array>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 using namespace params;
 
@@ -57,7 +57,7 @@ const char* entryAt(const std::array<const char*, N>& entries, int position) {
 
 } // namespace
 
-void frm_config::Combo_Port_Click(int /*index*/) {
+void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
     g.commPort = quint8(Combo_Port(kPortSelector).listIndex() + 1);
     if (const char* baud = entryAt(kBaudRates, Combo_Port(kBaudSelector).listIndex()))
         g.baudRate = QLatin1String(baud);
@@ -155,13 +155,13 @@ void frm_config::Combo_Port_Click(int /*index*/) {
     rtuExpectedLength = 0;
 }
 
-void frm_config::txt_Modbus_adress_KeyPress(KeyEvent* e) {
+void MainWindowTransfer::txt_Modbus_adress_KeyPress(KeyEvent* e) {
     const bool digit = e->keyAscii >= '0' && e->keyAscii <= '9';
     if (!digit && e->keyAscii != forms::KeyBackspace)
         e->keyAscii = 0;
 }
 
-void frm_config::txt_Modbus_adress_Change() {
+void MainWindowTransfer::txt_Modbus_adress_Change() {
     const qint64 station = leadingDigitsValue(txt_Modbus_adress->text());
     if (station < kStationMin || station > kStationMax) {
         program.ui.messageBox(QStringLiteral("Nur Werte zwischen 1 und 63 erlaubt!"),
@@ -170,7 +170,7 @@ void frm_config::txt_Modbus_adress_Change() {
     }
 }
 
-void frm_config::reset_cmb_bit_cfg() {
+void MainWindowTransfer::reset_cmb_bit_cfg() {
     // Each coil list is brought in line with the coil it shows, not cleared: the check boxes may
     // hold values that are not on the unit yet (a loaded file), and clearing the lists would run
     // their selection handling and clear those coils too. A state the list cannot show (2, from a
@@ -182,44 +182,44 @@ void frm_config::reset_cmb_bit_cfg() {
     cmb_bit_cfg(kCoil13View).setListIndex(chk_cfg(13).value());
 }
 
-QString frm_config::stationHex() const {
+QString MainWindowTransfer::stationHex() const {
     return link::ByteToHex(quint8(leadingDigitsValue(txt_Modbus_adress->text())));
 }
 
-QString frm_config::portDevice(int position) const {
+QString MainWindowTransfer::portDevice(int position) const {
     return MSComm1.describePort(position + 1);
 }
 
-bool frm_config::englishTexts() const {
+bool MainWindowTransfer::englishTexts() const {
     return g.languageId == app::kLanguageEnglish;
 }
 
-void frm_config::showPortDevice() {
+void MainWindowTransfer::showPortDevice() {
     if (lbl_port_device)
         lbl_port_device->setCaption(link::portDeviceText(
             portDevice(Combo_Port(kPortSelector).listIndex()), englishTexts()));
 }
 
-void frm_config::restoreNotice() {
+void MainWindowTransfer::restoreNotice() {
     for (const app::ControlText& t : app::mainWindowTexts())
         if (t.control == QLatin1String("lbl_desc") && t.index == kNotice)
             lbl_desc(kNotice).setCaption(englishTexts() ? t.en : t.de);
     lbl_desc(kNotice).setVisible(false);
 }
 
-void frm_config::reportPortClosed() {
+void MainWindowTransfer::reportPortClosed() {
     // Whatever had begun to arrive cannot complete any more; the watchers learn what it was
     // before they learn that the port closed.
     dropHeldReply();
     program.linkEvents.portClosed();
 }
 
-void frm_config::Combo_Port_DropDown() {
+void MainWindowTransfer::Combo_Port_DropDown() {
     MSComm1.rescanDevices();
     showPortDevice();
 }
 
-void frm_config::MSComm1_Lost(const link::CommError& why) {
+void MainWindowTransfer::MSComm1_Lost(const link::CommError& why) {
     // Told once by the port, which has closed itself; a loss after the technician closed the
     // port has nothing left to act on.
     if (!g.portOpen)
@@ -244,7 +244,7 @@ void frm_config::MSComm1_Lost(const link::CommError& why) {
     lbl_desc(kNotice).setVisible(true);
 }
 
-void frm_config::connectPortSettings() {
+void MainWindowTransfer::connectPortSettings() {
     MSComm1.setLostHandler([this](const link::CommError& why) { MSComm1_Lost(why); });
     for (const auto& [i, combo] : Combo_Port)
         connect(combo, &ListBox::click, this, [this, i = i] { Combo_Port_Click(i); });
@@ -253,4 +253,4 @@ void frm_config::connectPortSettings() {
     connect(txt_Modbus_adress, &TextBox::change, this, [this] { txt_Modbus_adress_Change(); });
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

@@ -5,11 +5,11 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
-#include "editor/frm_config.h"
-#include "params/register_map.h"
 #include "link/transaction.h"
+#include "params/register_map.h"
+#include "transfer/main_window_transfer.h"
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 using namespace params;
 
@@ -21,7 +21,7 @@ bool isWriteState(qint32 state) {
 
 } // namespace
 
-void frm_config::refusedByUnit(quint8 code) {
+void MainWindowTransfer::refusedByUnit(quint8 code) {
     const std::optional<link::PendingRequest> refused = transaction.request();
     const std::vector<link::PendingRequest> acknowledged = transaction.acknowledged();
     const bool inputWrite = refused && refused->function == link::kWriteMultipleRegisters &&
@@ -43,7 +43,7 @@ void frm_config::refusedByUnit(quint8 code) {
                               app::kAppTitle);
 }
 
-void frm_config::endIncomplete() {
+void MainWindowTransfer::endIncomplete() {
     const bool write = isWriteState(g.commState);
     // A request still unanswered counts as unanswered for whoever watches the bus.
     const bool pending = !g.linkReady;
@@ -54,4 +54,4 @@ void frm_config::endIncomplete() {
                           app::kAppTitle);
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

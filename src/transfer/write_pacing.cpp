@@ -6,17 +6,18 @@
 #include "app/program.h"
 #include "app/shown_value.h"
 #include "app/ui.h"
-#include "editor/frm_config.h"
+#include "link/checksum.h"
+#include "link/exchange.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
 #include "params/write_check.h"
-#include "link/checksum.h"
-#include "link/exchange.h"
+#include "transfer/exchange_values.h"
+#include "transfer/main_window_transfer.h"
 
 #include <algorithm>
 #include <optional>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 using namespace params;
 
@@ -31,12 +32,12 @@ struct WriteField {
     bool tenths = false;
 };
 
-WriteField configField(frm_config& f, int address) {
+WriteField configField(MainWindowTransfer& f, int address) {
     return {f.txt_data_cfg.at(address), f.lbl_cfg.at(address),
             configEncoding(address) == Encoding::SignedTenths};
 }
 
-WriteField inputField(frm_config& f, int address) {
+WriteField inputField(MainWindowTransfer& f, int address) {
     const int element = address - kInputFirst;
     return {f.txt_data_in.at(element), f.lbl_data_in.at(element),
             inputEncoding(element) == Encoding::SignedTenths};
@@ -64,16 +65,16 @@ QString unsendableMessage(const app::Global& g, const WriteField& field) {
 
 } // namespace
 
-void frm_config::connectWritePacing() {
+void MainWindowTransfer::connectWritePacing() {
     connect(&Timer1, &forms::Timer::tick, this, [this] { Timer1_Timer(); });
 }
 
-void frm_config::Timer1_Timer() {
+void MainWindowTransfer::Timer1_Timer() {
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
 
     int rangeSize = 0;
-    WriteField (*fieldOf)(frm_config&, int) = nullptr;
+    WriteField (*fieldOf)(MainWindowTransfer&, int) = nullptr;
     if (g.commState == 2) {
         rangeSize = kConfigCount; // counted from register 0; a write-back starts at 2
         fieldOf = configField;
@@ -100,7 +101,7 @@ void frm_config::Timer1_Timer() {
         std::optional<QString> word;
         if (field.box) {
             if (const std::optional<double> v = writeNumber(field.box->text(), g.decimalSeparator))
-                word = link::valueWord(field.tenths ? *v * 10 : *v);
+                word = valueWord(field.tenths ? *v * 10 : *v);
         }
         if (!word) {
             // Ends the write like an unanswered request, then says which value is to blame. The
@@ -123,4 +124,4 @@ void frm_config::Timer1_Timer() {
     send();
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

@@ -2,16 +2,16 @@
 // and failure (Timer3). Write pacing (Timer1) lives with the write path.
 
 #include "app/global.h"
-#include "editor/frm_config.h"
 #include "link/checksum.h"
 #include "link/commport.h"
+#include "transfer/main_window_transfer.h"
 
 #include "app/language.h"
 #include "app/program.h"
 
 #include <algorithm>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 namespace {
 
@@ -25,14 +25,14 @@ QString noticeText(const QString& languageId) {
 
 } // namespace
 
-void frm_config::connectSequencer() {
+void MainWindowTransfer::connectSequencer() {
     connect(&Timer3, &forms::Timer::tick, this, [this] { Timer3_Timer(); });
     connect(&Timer4, &forms::Timer::tick, this, [this] { Timer4_Timer(); });
     connect(&Timer5, &forms::Timer::tick, this, [this] { Timer5_Timer(); });
     connect(&Timer6, &forms::Timer::tick, this, [this] { Timer6_Timer(); });
 }
 
-void frm_config::resetTransaction() {
+void MainWindowTransfer::resetTransaction() {
     alreadyRead = 0;
     countReadRegister = 0;
     g.monitorBlock = 0;
@@ -41,7 +41,7 @@ void frm_config::resetTransaction() {
     g.startAddress = 0;
 }
 
-void frm_config::Timer6_Timer() {
+void MainWindowTransfer::Timer6_Timer() {
     if (g.commState == 0) {
         // The transfer was cancelled or has ended: a late tick sends nothing.
         Timer6.setEnabled(false);
@@ -61,12 +61,12 @@ void frm_config::Timer6_Timer() {
     send();
 }
 
-void frm_config::Timer4_Timer() {
+void MainWindowTransfer::Timer4_Timer() {
     if (MSComm1.inBufferCount() > 0)
         receive_reply();
 }
 
-void frm_config::Timer5_Timer() {
+void MainWindowTransfer::Timer5_Timer() {
     repeating = true;
     // A send that failed has already run the failure handling; the failure timer must not be
     // armed again behind it.
@@ -74,11 +74,11 @@ void frm_config::Timer5_Timer() {
         Timer3.setEnabled(true);
 }
 
-void frm_config::Timer3_Timer() {
+void MainWindowTransfer::Timer3_Timer() {
     failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
 }
 
-void frm_config::failTransaction(std::optional<link::Failure> why) {
+void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
     const bool busy = why == link::Failure::Busy;
     Timer1.setEnabled(false);
     Timer3.setEnabled(false);
@@ -93,4 +93,4 @@ void frm_config::failTransaction(std::optional<link::Failure> why) {
         program.linkEvents.transactionFailed(*why);
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

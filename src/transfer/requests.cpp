@@ -3,13 +3,13 @@
 // decoder what the answer is, composes the request and sends it once.
 
 #include "app/global.h"
-#include "editor/frm_config.h"
 #include "link/checksum.h"
 #include "link/exchange.h"
+#include "transfer/main_window_transfer.h"
 
 #include <algorithm>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 namespace {
 
@@ -35,7 +35,7 @@ template <class Box> qint32 coilByte(const ControlArray<Box>& boxes, int first, 
 
 } // namespace
 
-void frm_config::cmd_read_device_Click() {
+void MainWindowTransfer::cmd_read_device_Click() {
     g.commState = 6;
     // The read-device command is the user's way to start over: it goes out even while another
     // exchange is outstanding.
@@ -48,7 +48,7 @@ void frm_config::cmd_read_device_Click() {
     send();
 }
 
-void frm_config::send_read_cfg_coils() {
+void MainWindowTransfer::send_read_cfg_coils() {
     g.commState = 3;
     g.startAddress = 0;
     // Called when the previous step's reply is in (or to start a coil group): the link is free.
@@ -61,7 +61,7 @@ void frm_config::send_read_cfg_coils() {
     send();
 }
 
-void frm_config::send_write_cfg_coils() {
+void MainWindowTransfer::send_write_cfg_coils() {
     g.commState = 4;
     g.linkReady = true;
     if (txt_Modbus_adress->text().isEmpty())
@@ -78,7 +78,7 @@ void frm_config::send_write_cfg_coils() {
     send();
 }
 
-void frm_config::send_read_data_in() {
+void MainWindowTransfer::send_read_data_in() {
     g.commState = 7;
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
@@ -88,7 +88,7 @@ void frm_config::send_read_data_in() {
     send();
 }
 
-void frm_config::send_read_inp_bits() {
+void MainWindowTransfer::send_read_inp_bits() {
     g.commState = 9;
     if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
         return;
@@ -98,7 +98,7 @@ void frm_config::send_read_inp_bits() {
     send();
 }
 
-void frm_config::send_write_inp_bits() {
+void MainWindowTransfer::send_write_inp_bits() {
     g.commState = 8;
     g.linkReady = true;
     if (txt_Modbus_adress->text().isEmpty())
@@ -110,4 +110,4 @@ void frm_config::send_write_inp_bits() {
     send();
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer

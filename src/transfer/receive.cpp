@@ -10,10 +10,10 @@
 
 #include "app/global.h"
 #include "app/program.h"
-#include "editor/frm_config.h"
 #include "link/commport.h"
-#include "link/decode.h"
 #include "link/exchange.h"
+#include "transfer/decode.h"
+#include "transfer/main_window_transfer.h"
 
 #include <cmath>
 #include <deque>
@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-namespace qtx52::editor {
+namespace qtx52::transfer {
 
 namespace {
 
@@ -295,7 +295,7 @@ AsciiOutcome assembleAscii(app::Global& g, QByteArray& line, const std::vector<I
 
 } // namespace
 
-void frm_config::receive_reply() {
+void MainWindowTransfer::receive_reply() {
     const bool rtu = g.modbusMode == QLatin1String("RTU");
     const bool ascii = g.modbusMode == QLatin1String("ASCII");
     if (!rtu && !ascii)
@@ -371,4 +371,4 @@ void frm_config::receive_reply() {
     decodeReply(*this);
 }
 
-} // namespace qtx52::editor
+} // namespace qtx52::transfer
