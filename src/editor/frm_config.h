@@ -4,6 +4,7 @@
 // transfer handlers (transfer/main_window_transfer.h), from which it derives. Its own handlers are
 // grouped by concern in their own source files:
 //   editor/layout.cpp        the controls and their design texts
+//   editor/main_texts.cpp    the texts of the interface language
 //   editor/load.cpp          Form_Load, Form_Unload, SSTab1_Click
 //   editor/workflow.cpp      read-out, apply, ShowMsgWindow, the About and Help menus
 //   editor/monitor.cpp       chk_read_out_Click
@@ -11,6 +12,7 @@
 //   editor/selection.cpp     list mirroring, change marks, update_apply_button
 //   files/parameter_file.cpp the file menu, save and load
 
+#include "app/language.h"
 #include "forms/timer.h"
 #include "transfer/main_window_transfer.h"
 
@@ -30,7 +32,7 @@ using forms::TabStrip;
 using forms::TextBox;
 using forms::UpDown;
 
-class frm_config : public transfer::MainWindowTransfer {
+class frm_config : public transfer::MainWindowTransfer, public app::LanguageTexts {
     Q_OBJECT
 public:
     // Creates every control in its design state and connects the handlers; Main then loads it.
@@ -48,6 +50,9 @@ public:
     double repeatIndex = 0;
     bool repeatUp = false;
 
+    // editor/main_texts.cpp: the texts of the window being loaded.
+    void applyLanguage(app::Language language, qint16 loadingWindow) override;
+
     // editor/load.cpp
     void Form_Load();
     void Form_Unload();
@@ -55,7 +60,7 @@ public:
 
     // editor/workflow.cpp
     void read_out_parameter_Click();
-    void func_read_out_parameter();
+    void func_read_out_parameter() override;
     void set_parameter_Click();
     void ShowMsgWindow() override;
     void MenüMain_Click(int index);
@@ -101,5 +106,10 @@ private:
     void connectMonitor();      // editor/monitor.cpp
     void connectFiles();        // files/parameter_file.cpp
 };
+
+// Writes every caption, tab title, menu text and list entry of the main window that differs
+// between the languages. German is what the window is created with; English is written over it
+// at load.
+void applyMainWindowTexts(frm_config& window, app::Language language);
 
 } // namespace qtx52::editor

@@ -315,7 +315,7 @@ void frm_config::createControls() {
         b.monitorRow(i, f);
 
     // Every text that the languages share with the English tables, in German.
-    app::applyMainWindowTexts(*this, app::Language::German);
+    applyMainWindowTexts(*this, app::Language::German);
 }
 
 } // namespace qtx52::editor

@@ -21,6 +21,7 @@
 #include "link/reply_verdicts.h"
 #include "link/transaction.h"
 #include "panel/main_panel.h"
+#include "windows/chain_owner.h"
 
 #include <QByteArray>
 
@@ -45,7 +46,7 @@ using panel::TabStrip;
 using panel::TextBox;
 using panel::UpDown;
 
-class MainWindowTransfer : public panel::MainPanel {
+class MainWindowTransfer : public panel::MainPanel, public windows::ChainOwner {
     Q_OBJECT
 public:
     explicit MainWindowTransfer(app::Program& program);
@@ -92,6 +93,12 @@ public:
     virtual void update_apply_button(int group) = 0;
     // An input register's box changed: its marks follow.
     virtual void txt_data_in_Change(int index) = 0;
+
+    // What the status window asks of the window whose chain it shows.
+    void setInputEnabled(bool enabled) override;
+    qint32 requestGiveUpMs() const override;
+    bool lastCoilGroupWritten() const override;
+    void stopTransferTimers() override;
 
     // transfer/port_settings.cpp
     void Combo_Port_Click(int index);
@@ -150,7 +157,7 @@ public:
     void refusedByUnit(quint8 code);
     // The status window closed before the chain's last step: nothing more is sent, the notice
     // shows and a message says what the unit has and has not taken.
-    void endIncomplete();
+    void endIncomplete() override;
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();

@@ -690,7 +690,7 @@ void TestViews::headingsNameTheFieldsBelow() {
     Shown s;
     editor::frm_config& w = s.w();
     if (english)
-        app::applyMainWindowTexts(w, app::Language::English);
+        editor::applyMainWindowTexts(w, app::Language::English);
     const std::map<QWidget*, Group> groups = fieldGroups(w, *s.view);
     std::set<QWidget*> headings;
     for (const auto& [i, label] : w.lbl_desc)
