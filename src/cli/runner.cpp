@@ -1,22 +1,23 @@
-#include "app/cli.h"
+#include "cli/runner.h"
+
+#include "cli/scan.h"
 
 #include "bus/bus_watch.h"
-#include "bus/cli_scan.h"
 
-#include "app/cli_texts.h"
-#include "app/command_ui.h"
 #include "app/program.h"
 #include "app/shown_value.h"
-#include "app/stop_signals.h"
+#include "cli/cli_texts.h"
+#include "cli/command_ui.h"
+#include "cli/stop_signals.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
-#include "params/write_check.h"
 #include "files/parameter_file.h"
 #include "forms/clock.h"
 #include "link/commport.h"
 #include "link/transaction.h"
 #include "monitor/monitor_recorder.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
@@ -30,7 +31,9 @@
 #include <array>
 #include <cstdio>
 
-namespace qtx52::app {
+namespace qtx52::cli {
+
+using namespace app;
 
 namespace {
 
@@ -624,7 +627,7 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     if (commandLine.command == CommandLine::Command::Scan)
-        return bus::runScan(commandLine, clock, port, output);
+        return cli::runScan(commandLine, clock, port, output);
     CommandRunner runner(commandLine, clock, port, stores, output);
     QEventLoop loop;
     runner.onFinished = [&loop] { loop.quit(); };
@@ -638,4 +641,4 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
     return runner.exitCode();
 }
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

@@ -8,8 +8,9 @@
 // Results go to standard output, progress to standard error (one line per step, none with
 // --quiet). Message boxes of the logic become lines on standard error and never block.
 
-#include "app/cli_texts.h"
-#include "app/command_line.h"
+#include "cli/cli_texts.h"
+#include "cli/command_line.h"
+#include "cli/command_output.h"
 #include "settings/store_paths.h"
 
 #include <QObject>
@@ -28,6 +29,9 @@ namespace qtx52::link {
 class CommPort;
 }
 
+namespace qtx52::app {
+class Program;
+}
 namespace qtx52::bus {
 class BusWatch;
 }
@@ -35,26 +39,11 @@ namespace qtx52::monitor {
 class MonitorRecorder;
 }
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 class CommandUi;
-class Program;
-
-// Exit codes of the commands.
-inline constexpr int kExitOk = 0;       // done; also a write with nothing to write
-inline constexpr int kExitUsage = 2;    // the command line was off
-inline constexpr int kExitLink = 3;     // the port did not open, or the unit did not answer
-inline constexpr int kExitMismatch = 4; // after a write the unit holds other values than the file
-inline constexpr int kExitFile = 5;     // the file could not be read, is incomplete, or not saved
-inline constexpr int kExitRefused = 6;  // the unit refused the request (an exception reply)
-
-// Where the lines go: results, and progress and messages.
-struct CommandOutput {
-    std::function<void(const QString&)> result;
-    std::function<void(const QString&)> progress;
-    // Standard output and standard error.
-    static CommandOutput standard();
-};
+using app::Language;
+using app::Program;
 
 // One command on one port. start() sets the program up and takes the first step; from then on the
 // command moves on with the program's timers on the given clock until finished().
@@ -152,4 +141,4 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
 // --simulate. Lives with the simulated unit (src/sim/cli_main.cpp), which the core cannot see.
 int runCommand(const CommandLine& commandLine);
 
-} // namespace qtx52::app
+} // namespace qtx52::cli
