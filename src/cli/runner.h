@@ -14,7 +14,6 @@
 #include "settings/store_paths.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <deque>
@@ -72,16 +71,8 @@ private:
         bool answered;
     };
 
+    // cli/runner.cpp: the shared steps.
     bool openPort();
-    void startReadOut();
-    void readOutDone();
-    void saveFile();
-    void writeFile();
-    void verify();
-    // The fields whose value in the file differs from what the unit holds, one line each.
-    QStringList differencesFromFile() const;
-    void afterReceive();
-    void watchStatusWindow();
     void poll();
     void finish(int code);
     QString text(CliText id, const QStringList& args = {}) const;
@@ -102,7 +93,21 @@ private:
     // --monitor: the cycles as CSV lines, and into the file of --log.
     std::unique_ptr<monitor::MonitorRecorder> recorder_;
     bool recordFailed_ = false;
-    void startMonitor(); // after the read-out
+
+    // cli/read_out.cpp
+    void startReadOut();
+    void readOutDone();
+    void saveFile();
+    // cli/write.cpp: the file is read and checked before the port opens; false when the command
+    // has finished on it.
+    bool readFile();
+    bool checkFile();
+    void writeFile();
+    void verify();
+    // The fields whose value in the file differs from what the unit holds, one line each.
+    QStringList differencesFromFile() const;
+    // cli/monitor.cpp
+    void startMonitor();
 
     // Sets the waiting limit of a phase of `requests` requests from now: each may take the pacing
     // interval and the time the link needs to give up on it, at the unit's response time as it
@@ -122,12 +127,14 @@ private:
     int exitCode_ = kExitOk;
     bool noticeShown_ = false;
     bool nothingToWrite_ = false;
-    QPointer<QObject> watchedStatusWindow_;
     std::deque<Closing> closings_;
     int cycles_ = 0;
     // The values of the file of --write, read before anything is sent.
     struct FileValues;
-    std::unique_ptr<FileValues> file_;
+    struct FileValuesDelete {
+        void operator()(FileValues* values) const;
+    };
+    std::unique_ptr<FileValues, FileValuesDelete> file_;
 };
 
 // Runs a command through the given port on the given clock, which must be the Qt clock: the
