@@ -5,11 +5,12 @@
 //
 //   qtx52-screenshots [OUTPUT-FOLDER]
 
-#include "app/command_line.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "bus/bus_desk.h"
 #include "bus/finder_form.h"
+#include "cli/command_line.h"
+#include "cli/link_target.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "gui/bus_views.h"
@@ -17,7 +18,6 @@
 #include "gui/main_window_view.h"
 #include "gui/status_window_view.h"
 #include "settings/store_paths.h"
-#include "sim/link_target.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 #include "windows/frmState.h"
@@ -87,10 +87,10 @@ private:
 bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& languageId) {
     QTemporaryDir dir;
     forms::ManualClock clock;
-    app::LinkOptions link;
+    cli::LinkOptions link;
     link.simulate = true;
     const settings::StorePaths paths = stores(dir.path(), languageId);
-    sim::LinkTarget target = sim::openLinkTarget(link, clock, paths);
+    cli::LinkTarget target = cli::openLinkTarget(link, clock, paths);
     SilentUi ui;
     app::Program program(clock, *target.port, ui, paths);
     app::Main(program);

@@ -1,8 +1,8 @@
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 #include <QCommandLineParser>
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 namespace {
 
@@ -328,4 +328,4 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     return cl;
 }
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

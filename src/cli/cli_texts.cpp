@@ -1,8 +1,8 @@
-#include "app/cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include "settings/registry.h"
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 namespace {
 
@@ -161,7 +161,7 @@ QString cliText(CliText id, Language language, const QStringList& args) {
 
 Language languageOf(const QString& languageId) {
     // Only the exact English code selects English; anything else, nothing included, is German.
-    return languageId == kLanguageEnglish ? Language::English : Language::German;
+    return languageId == app::kLanguageEnglish ? Language::English : Language::German;
 }
 
 Language storeLanguage(const settings::StorePaths& stores) {
@@ -169,4 +169,4 @@ Language storeLanguage(const settings::StorePaths& stores) {
                                                                  QStringLiteral("Language")));
 }
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

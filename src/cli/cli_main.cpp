@@ -1,15 +1,17 @@
 // The commands without a window through the port the command line chooses. This lives with the
 // simulated unit because --simulate needs it, and the core cannot see it.
 
-#include "app/cli.h"
+#include "cli/link_target.h"
+#include "cli/runner.h"
 #include "forms/clock.h"
-#include "sim/link_target.h"
 
 #include <QCoreApplication>
 
 #include <memory>
 
-namespace qtx52::app {
+namespace qtx52::cli {
+
+using namespace app;
 
 int runCommand(const CommandLine& commandLine) {
     std::unique_ptr<QCoreApplication> app;
@@ -22,8 +24,8 @@ int runCommand(const CommandLine& commandLine) {
     forms::QtClock clock;
     // Read after the application exists: the machine store may lie beside the executable.
     const settings::StorePaths stores = settings::StorePaths::standard();
-    sim::LinkTarget target = sim::openLinkTarget(commandLine.link, clock, stores);
+    cli::LinkTarget target = cli::openLinkTarget(commandLine.link, clock, stores);
     return runCommand(commandLine, clock, *target.port, stores);
 }
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

@@ -1,13 +1,13 @@
 // The commands without a window, in process on virtual time against the simulated unit: the cases
 // that need the unit's insides (faults, pinned live values, its address) or exact timing.
 
-#include "app/cli.h"
-#include "app/cli_texts.h"
 #include "app/language.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
+#include "cli/cli_texts.h"
+#include "cli/runner.h"
 #include "forms/clock.h"
 #include "monitor/record_texts.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
 
@@ -61,10 +61,10 @@ struct Rig {
     int run(const QStringList& arguments) {
         out.clear();
         err.clear();
-        const app::CommandLine cl = app::parseCommandLine(QStringList{"qtx52-config"} + arguments);
+        const cli::CommandLine cl = cli::parseCommandLine(QStringList{"qtx52-config"} + arguments);
         // No machine settings: German texts.
         const settings::StorePaths stores{path("machine.ini"), path("user.ini")};
-        app::CommandRunner runner(
+        cli::CommandRunner runner(
             cl, clock, port, stores,
             {[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }});
         runner.start();
@@ -244,7 +244,7 @@ void TstCli::speaksTheInterfaceLanguage() {
     if (scenario != QLatin1String("read-out") && scenario != QLatin1String("usage"))
         r.readOutAndChange(file, 15 + 35, scenario == QLatin1String("bad value") ? "-1" : "90");
     r.setStores(language, ",");
-    const app::Language lang = app::languageOf(language);
+    const app::Language lang = cli::languageOf(language);
 
     QStringList arguments;
     if (scenario == QLatin1String("read-out")) {
@@ -284,7 +284,7 @@ void TstCli::speaksTheInterfaceLanguage() {
     };
     QList<QRegularExpression> own;
     QList<QRegularExpression> others;
-    for (const app::CliTextEntry& e : app::cliTextTable()) {
+    for (const cli::CliTextEntry& e : cli::cliTextTable()) {
         const QString mine = lang == app::Language::German ? e.de : e.en;
         const QString theirs = lang == app::Language::German ? e.en : e.de;
         own << pattern(mine);
@@ -323,7 +323,7 @@ void TstCli::speaksTheInterfaceLanguage() {
         if (theirs) {
             // Only a line that reads the same in both languages may match the other's pattern.
             bool alsoMine = false;
-            for (const app::CliTextEntry& e : app::cliTextTable())
+            for (const cli::CliTextEntry& e : cli::cliTextTable())
                 alsoMine = alsoMine ||
                            (pattern(e.de).match(l).hasMatch() && pattern(e.en).match(l).hasMatch());
             QVERIFY2(alsoMine, qPrintable(QStringLiteral("a line of the other language: ") + l));

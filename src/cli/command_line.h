@@ -3,7 +3,7 @@
 // The program's command line: how to reach the unit, and an optional command that runs without
 // a window.
 
-#include "app/cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +11,7 @@
 
 #include <optional>
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 struct LinkOptions {
     QString device;        // --device PATH: a serial device used whatever port number is chosen
@@ -66,4 +66,4 @@ CommandLine parseCommandLine(const QStringList& arguments);
 // The usage error of a parsed command line in the language.
 QString usageError(const CommandLine& commandLine, Language language);
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

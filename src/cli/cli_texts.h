@@ -12,7 +12,9 @@
 
 #include <vector>
 
-namespace qtx52::app {
+namespace qtx52::cli {
+
+using app::Language;
 
 enum class CliText {
     // Usage errors of the command line.
@@ -92,4 +94,4 @@ QString cliText(CliText id, Language language, const QStringList& args = {});
 Language storeLanguage(const settings::StorePaths& stores);
 Language languageOf(const QString& languageId);
 
-} // namespace qtx52::app
+} // namespace qtx52::cli
