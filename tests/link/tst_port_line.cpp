@@ -5,7 +5,7 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "link/link_events.h"
 #include "link/port_texts.h"
 #include "link/qt_serial_port.h"
