@@ -271,6 +271,8 @@ public:
     void ParMenüMain_Click(int index);
     void SaveParameterFile();
     void LoadParameterFile();
+    // The parameter file of the editor's values as SaveParameterFile writes it, stamped now.
+    QByteArray parameterFileBytes() const;
 
 signals:
     // The decoder has written all 18 monitor values from one pass over registers 256..273, both
