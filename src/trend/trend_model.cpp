@@ -85,6 +85,11 @@ bool TrendModel::english() const {
     return program_.g.languageId == app::kLanguageEnglish;
 }
 
+QString TrendModel::separator() const {
+    return program_.g.decimalSeparator.isEmpty() ? QStringLiteral(",")
+                                                 : program_.g.decimalSeparator;
+}
+
 void TrendModel::applyTexts() {
     const bool en = english();
     const QStringList windows = {
@@ -165,8 +170,8 @@ std::pair<qint64, qint64> TrendModel::span() const {
     const qint64 last = pausedTo_ ? *pausedTo_ : b.lastTime();
     static constexpr qint64 kWindowMs[] = {5 * 60'000, 30 * 60'000, 2 * kHourMs, 8 * kHourMs};
     const int choice = cmb_window.listIndex();
-    if (choice < 0 || choice >= int(Window::Session))
-        return {last - kWindowMs[std::max(choice, 0)], last};
+    if (choice >= 0 && choice < int(Window::Session))
+        return {last - kWindowMs[choice], last};
     const qint64 first = b.firstTime();
     return {first, std::max(last, first + 1000)};
 }

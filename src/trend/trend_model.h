@@ -100,6 +100,8 @@ public:
     // Applies the interface's language to the captions.
     void applyTexts();
     bool english() const;
+    // The decimal separator the values are shown with.
+    QString separator() const;
 
 signals:
     // The chart has something new to draw.

@@ -213,6 +213,11 @@ void TestTrend::liveRingMatchesItsRecording() {
     QCOMPARE(live.value(2, 0), -3.5f);
     QVERIFY(!live.startsStretch(2) && live.startsStretch(3));
 
+    // The window follows the last row; the whole session spans every row.
+    QCOMPARE(model.span(), std::make_pair(live.lastTime() - 30 * 60'000, live.lastTime()));
+    model.cmb_window.setListIndex(int(trend::Window::Session));
+    QCOMPARE(model.span(), std::make_pair(live.firstTime(), live.lastTime()));
+
     // The cursor reads the shown values at the nearest row, in the interface's words.
     model.setCursor(live.time(1) + 1);
     QVERIFY2(model.lbl_cursor.caption().contains(QStringLiteral(" -3") + separator +
