@@ -95,6 +95,8 @@ public:
     void ParMenüMain_Click(int index);
     void SaveParameterFile();
     void LoadParameterFile();
+    // The parameter file of the editor's values as SaveParameterFile writes it, stamped now.
+    QByteArray parameterFileBytes() const;
 
 private:
     void createControls();      // editor/layout.cpp

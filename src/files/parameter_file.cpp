@@ -195,7 +195,7 @@ QString reasonFor(const QString& path, bool writing, const QString& systemReason
 
 } // namespace
 
-void frm_config::SaveParameterFile() {
+QByteArray frm_config::parameterFileBytes() const {
     // The program version in the header: the number the installation stored, 0 when there is
     // none. Both the user's separator and a point are taken.
     const QString versionText =
@@ -207,10 +207,6 @@ void frm_config::SaveParameterFile() {
         version = *v;
     else if (auto p = parseNumber(versionText, QStringLiteral(".")))
         version = *p;
-
-    const std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
-    if (!name || name->isEmpty())
-        return;
 
     const QString& sep = g.decimalSeparator;
     const auto number = [&sep](double v) { return files::parameterFileNumber(v, sep); };
@@ -232,6 +228,14 @@ void frm_config::SaveParameterFile() {
     QByteArray bytes;
     for (const QString& line : std::as_const(lines))
         bytes += files::toWindows1252(line) + "\r\n";
+    return bytes;
+}
+
+void frm_config::SaveParameterFile() {
+    const std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
+    if (!name || name->isEmpty())
+        return;
+    const QByteArray bytes = parameterFileBytes();
 
     // The old file stays as it was unless the new one is written whole.
     QSaveFile file(*name);
