@@ -14,7 +14,7 @@ namespace {
 
 // The saved sample with the value on a line (counted from 1) replaced.
 QByteArray setWith(int line, const QByteArray& value) {
-    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../files/data/parameters_de.txt"));
+    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/files/data/parameters_de.txt"));
     file.open(QIODevice::ReadOnly);
     QList<QByteArray> lines = file.readAll().split('\n');
     QList<QByteArray> pieces = lines[line - 1].split(';');
