@@ -34,9 +34,6 @@ class frm_config;
 
 namespace qtx52::monitor {
 
-// A field as CSV with ";" between fields: quoted when it must be.
-QString csvField(const QString& text);
-
 class MonitorRecorder : public QObject {
     Q_OBJECT
 public:
