@@ -1,5 +1,7 @@
 #include "bus/traffic_log.h"
 
+#include "app/csv.h"
+
 #include "forms/clock.h"
 
 #include <QStringList>
@@ -102,13 +104,6 @@ QString tryWords(const TrafficEntry& e) {
                           : QStringLiteral("repeat %1").arg(e.attempt - 1);
 }
 
-QString csvField(QString s) {
-    if (s.contains(QLatin1Char(';')) || s.contains(QLatin1Char('"')))
-        s = QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) +
-            QLatin1Char('"');
-    return s;
-}
-
 } // namespace
 
 QString TrafficLog::line(const TrafficEntry& e) {
@@ -140,7 +135,7 @@ QString TrafficLog::csvLine(const TrafficEntry& e) {
                        out ? QStringLiteral("out") : QStringLiteral("in"),
                        QString::fromLatin1(e.bytes.toHex(' ').toUpper()),
                        QString::number(e.meaning.station),
-                       csvField(e.meaning.text),
+                       app::csvField(e.meaning.text),
                        checksumWords(e.meaning),
                        out ? QString() : verdictWords(e.verdict),
                        tryWords(e)}

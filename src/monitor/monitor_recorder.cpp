@@ -1,14 +1,16 @@
 #include "monitor/monitor_recorder.h"
 
+#include "app/csv.h"
+
 #include "app/global.h"
 #include "app/language.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
 #include "forms/clock.h"
 #include "monitor/record_texts.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <QFileInfo>
 
@@ -61,15 +63,6 @@ constexpr int kMessageDelayMs = 1;
 
 } // namespace
 
-QString csvField(const QString& text) {
-    if (!text.contains(QLatin1Char(kSeparator)) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 MonitorRecorder::MonitorRecorder(app::Program& program)
     : now([] { return QDateTime::currentDateTime(); }), program_(program),
       w_(program.frm_config()) {
@@ -86,13 +79,13 @@ QString MonitorRecorder::header() const {
     for (int k = 0; k < params::kMonitorCount; ++k) {
         const QString name = columnName(k, english);
         const forms::Label* unit = unitLabel(w_, k);
-        fields << csvField(
+        fields << app::csvField(
             unitsKnown && unit && !unit->caption().isEmpty()
                 ? recordText(RecordText::UnitColumn, english).arg(name, unit->caption().trimmed())
                 : name);
     }
     for (int element : params::monitorWordElements())
-        fields << csvField(
+        fields << app::csvField(
             recordText(RecordText::WordsColumn, english).arg(columnName(element, english)));
     return fields.join(QLatin1Char(kSeparator));
 }
@@ -102,7 +95,7 @@ QString MonitorRecorder::line() const {
     const QDateTime t = now();
     QStringList fields{t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODateWithMs)};
     for (int k = 0; k < params::kMonitorCount; ++k)
-        fields << csvField(w_.txt_data_out(k).text());
+        fields << app::csvField(w_.txt_data_out(k).text());
     // The word for the value read in this cycle; none for a value that has no word, where the
     // window goes on showing the word of an earlier value.
     for (int element : params::monitorWordElements()) {
@@ -110,7 +103,7 @@ QString MonitorRecorder::line() const {
             params::parseNumber(w_.txt_data_out(element).text(), program_.g.decimalSeparator);
         const std::optional<int> word =
             value ? params::monitorWordIndex(element, *value) : std::nullopt;
-        fields << csvField(word ? program_.g.langTexts.at(std::size_t(*word)) : QString());
+        fields << app::csvField(word ? program_.g.langTexts.at(std::size_t(*word)) : QString());
     }
     return fields.join(QLatin1Char(kSeparator));
 }

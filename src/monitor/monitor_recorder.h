@@ -35,9 +35,6 @@ class frm_config;
 
 namespace qtx52::monitor {
 
-// A field as CSV with ";" between fields: quoted when it must be.
-QString csvField(const QString& text);
-
 // The unit caption beside a monitor value on the Monitor tab, which follows the unit's settings
 // (°C or °F, K or %rH); nullptr for the values without one.
 const forms::Label* unitLabel(const editor::frm_config& w, int element);

@@ -1,15 +1,14 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "params/register_map.h"
 #include "gui/binders.h"
 #include "gui/dialog_views.h"
 #include "gui/gui_interaction.h"
 #include "gui/main_window_view.h"
+#include "gui/shown_window.h"
 #include "gui/status_window_view.h"
+#include "params/register_map.h"
 #include "support/test_program.h"
-#include "windows/dlg_download.h"
-#include "windows/fAbout.h"
 #include "windows/frmState.h"
 
 #include <QAction>
@@ -30,7 +29,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -40,35 +38,8 @@
 
 using namespace qtx52;
 
-namespace {
-
-// A started program with its main window on screen.
-struct Shown {
-    testing::TestProgram tp;
-    std::unique_ptr<gui::MainWindowView> view;
-    Shown() {
-        app::Main(tp.program());
-        view = std::make_unique<gui::MainWindowView>(tp.program());
-        view->show();
-    }
-    editor::frm_config& w() { return tp.program().frm_config(); }
-    template <class T> T* widget(const forms::Control& c) {
-        return qobject_cast<T*>(view->widgetFor(&c));
-    }
-};
-
-forms::TextBox& textBox(editor::frm_config& w, const QString& which) {
-    if (which == QLatin1String("address"))
-        return *w.txt_Modbus_adress;
-    const int i = which.mid(which.indexOf(QLatin1Char(':')) + 1).toInt();
-    return which.startsWith(QLatin1String("cfg")) ? w.txt_data_cfg(i) : w.txt_data_in(i);
-}
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-} // namespace
+using testing::Shown;
+using testing::textBox;
 
 class TestViews : public QObject {
     Q_OBJECT
@@ -81,23 +52,13 @@ private slots:
     void modelChangesReachWidgets();
     void changeMarkShowsRed();
     void disabledFollowsTabs();
-    void statusWindowLocksMainWindow();
-    void statusWindowCloseBox();
-    void downloadDialogAnswers_data();
-    void downloadDialogAnswers();
-    void aboutLinksForward();
-    void menuSeparatorIsALine();
     void monitorBoxesAreReadOnly();
-    void dialogsCentredOnScreen_data();
-    void dialogsCentredOnScreen();
     void typingOverSelection_data();
     void typingOverSelection();
     void pastedTextFollowsTheKeyRules_data();
     void pastedTextFollowsTheKeyRules();
     void headingsNameTheFieldsBelow_data();
     void headingsNameTheFieldsBelow();
-    void helpOpenerAnswers_data();
-    void helpOpenerAnswers();
 };
 
 void TestViews::typing_data() {
@@ -251,127 +212,6 @@ void TestViews::disabledFollowsTabs() {
     QVERIFY(!s.view->widgetFor(w.set_parameter)->isEnabled());
 }
 
-void TestViews::statusWindowLocksMainWindow() {
-    Shown s;
-    s.tp.g().commState = 1;
-    s.w().ShowMsgWindow();
-    s.view->followStatusWindow();
-    QVERIFY(!s.view->isEnabled());
-    QVERIFY(s.view->statusView());
-    QVERIFY(s.view->statusView()->isVisible());
-    QVERIFY(s.view->statusView()->parentWidget() == nullptr);
-
-    s.tp.program().frmState().CloseWindow();
-    flushDeletes();
-    s.view->followStatusWindow();
-    QVERIFY(s.view->isEnabled());
-    QVERIFY(!s.view->statusView());
-}
-
-void TestViews::statusWindowCloseBox() {
-    Shown s;
-    s.tp.g().commState = 1;
-    s.w().ShowMsgWindow();
-    s.view->followStatusWindow();
-    QVERIFY(s.view->statusView());
-    s.view->statusView()->close();
-    QVERIFY(!s.tp.program().frmStateLoaded());
-    flushDeletes();
-    QVERIFY(!s.view->statusView());
-    QVERIFY(s.view->isEnabled());
-}
-
-void TestViews::downloadDialogAnswers_data() {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("confirmed");
-    QTest::newRow("OK") << "OKButton" << true;
-    QTest::newRow("Abbrechen") << "CancelButton" << false;
-    QTest::newRow("close box") << "close" << false;
-    QTest::newRow("Escape") << "escape" << false;
-}
-
-void TestViews::downloadDialogAnswers() {
-    QFETCH(QString, answer);
-    QFETCH(bool, confirmed);
-    testing::TestProgram tp;
-    windows::dlg_download& d = tp.program().dlg_download();
-    gui::DownloadDialogView view(d, nullptr);
-    tp.g().downloadConfirmed = !confirmed;
-    d.form.setVisible(true);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto* cancel = view.findChild<QPushButton*>(QStringLiteral("CancelButton"));
-    QVERIFY(cancel);
-    QCOMPARE(cancel->text(), QStringLiteral("Abbrechen"));
-    QCOMPARE(QApplication::focusWidget(), cancel);
-    if (answer == QLatin1String("close"))
-        view.close();
-    else if (answer == QLatin1String("escape"))
-        QTest::keyClick(&view, Qt::Key_Escape);
-    else
-        view.findChild<QPushButton*>(answer)->click();
-    QCOMPARE(tp.g().downloadConfirmed, confirmed);
-    QVERIFY(!d.form.visible());
-    QVERIFY(!view.isVisible());
-}
-
-void TestViews::aboutLinksForward() {
-    testing::TestProgram tp;
-    windows::fAbout& about = tp.program().fAbout();
-    gui::AboutView view(about, nullptr);
-    auto* mail = view.findChild<QLabel*>(QStringLiteral("lblemail"));
-    QVERIFY(mail);
-    QTest::mouseClick(mail, Qt::LeftButton);
-    QCOMPARE(tp.ui.externals(),
-             QStringList{QStringLiteral("mailto:") + windows::fAbout::kSupportEmail});
-}
-
-// The file menu's separator is a line, not an entry reading "-"; the items around it keep their
-// texts.
-void TestViews::menuSeparatorIsALine() {
-    Shown s;
-    auto* separator = s.view->findChild<QAction*>(QStringLiteral("ParMenüMain3"));
-    QVERIFY(separator);
-    QVERIFY(separator->isSeparator());
-    QVERIFY(separator->text().isEmpty());
-    auto* exit = s.view->findChild<QAction*>(QStringLiteral("ParMenüMain4"));
-    QVERIFY(exit);
-    QVERIFY(!exit->isSeparator());
-    QCOMPARE(exit->text(), QStringLiteral("&Beenden"));
-}
-
-void TestViews::dialogsCentredOnScreen_data() {
-    QTest::addColumn<QString>("dialog");
-    QTest::newRow("download") << "download";
-    QTest::newRow("about") << "about";
-}
-
-void TestViews::dialogsCentredOnScreen() {
-    QFETCH(QString, dialog);
-    Shown s;
-    // The main window off centre, so a dialog centred over it would not be centred on screen.
-    s.view->move(s.view->screen()->availableGeometry().topLeft());
-    std::unique_ptr<gui::FormDialog> view;
-    if (dialog == QLatin1String("download")) {
-        windows::dlg_download& d = s.tp.program().dlg_download();
-        d.form.setVisible(true);
-        view = std::make_unique<gui::DownloadDialogView>(d, s.view.get());
-    } else {
-        view = std::make_unique<gui::AboutView>(s.tp.program().fAbout(), s.view.get());
-    }
-    view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-    const QPoint centre = view->screen()->availableGeometry().center();
-    QVERIFY2((view->frameGeometry().center() - centre).manhattanLength() <= 8,
-             qPrintable(QStringLiteral("centre %1,%2 screen %3,%4")
-                            .arg(view->frameGeometry().center().x())
-                            .arg(view->frameGeometry().center().y())
-                            .arg(centre.x())
-                            .arg(centre.y())));
-}
-
-// The live values are the unit's: a person selects and copies them, but typing and pasting change
-// nothing, while the program's own assignments still show and raise their events.
 void TestViews::monitorBoxesAreReadOnly() {
     Shown s;
     forms::TextBox& model = s.w().txt_data_out(2);
@@ -741,42 +581,6 @@ void TestViews::headingsNameTheFieldsBelow() {
     }
     // Every field is on some tab, under some heading.
     QCOMPARE(placed.size(), groups.size());
-}
-
-// The help document goes to the desktop's opener; its exit code says whether a program took it.
-void TestViews::helpOpenerAnswers_data() {
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<bool>("opened");
-    QTest::newRow("a viewer took it") << 0 << true;
-    QTest::newRow("file not found") << 2 << false;
-    QTest::newRow("no program for the type") << 3 << false;
-    QTest::newRow("the program failed") << 4 << false;
-}
-
-void TestViews::helpOpenerAnswers() {
-    QFETCH(int, exitCode);
-    QFETCH(bool, opened);
-    QTemporaryDir bin;
-    QVERIFY(bin.isValid());
-    const QString argsFile = bin.filePath(QStringLiteral("args"));
-    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
-    QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
-                     .arg(argsFile)
-                     .arg(exitCode)
-                     .toUtf8());
-    opener.close();
-    opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin.path()));
-    const QString document = QStringLiteral("/opt/qtx52/Doc/QTX52 RS485 Modbus, Register MS_1.pdf");
-    gui::GuiInteraction ui;
-    const bool result = ui.openExternal(document);
-    qputenv("PATH", path);
-    QCOMPARE(result, opened);
-    QFile args(argsFile);
-    QVERIFY(args.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(args.readAll()), document);
 }
 
 QTEST_MAIN(TestViews)
