@@ -27,6 +27,7 @@ enum class CliText {
     UsageLog,
     UsageScanStations,
     UsageProbeTimeout,
+    UsageGatewayTimeout,
     UsageNeedsFile,
     UsageOneTarget,
     UsagePort,
