@@ -49,6 +49,7 @@ constexpr Entry kTexts[] = {
     {BusText::Unexpected,        "unerwartet",                 "unexpected"},
     {BusText::Incomplete,        "unvollständig",              "incomplete"},
     {BusText::Exceptions,        "Ausnahmen",                  "exceptions"},
+    {BusText::GatewayNoAnswer,   "Gateway ohne Antwort",       "gateway without answer"},
     {BusText::Failures,          "Fehlschläge",                "failures"},
     {BusText::ResponseTime,      "Antwortzeit min/mittel/max", "response time min/mean/max"},
     {BusText::Framings,          "Modus",                      "Mode"},

@@ -44,6 +44,7 @@ enum class BusText {
     Unexpected,
     Incomplete,
     Exceptions,
+    GatewayNoAnswer,
     Failures,
     ResponseTime,
     Framings,

@@ -1,6 +1,7 @@
 #include "bus/link_stats.h"
 
 #include "forms/clock.h"
+#include "link/transaction.h"
 
 #include <QStringList>
 
@@ -46,7 +47,11 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
         }
         break;
     case Verdict::Exception:
-        ++exceptions[f.exceptionCode];
+        // A gateway saying it had no answer is no word of the unit's.
+        if (link::isGatewayCode(f.exceptionCode))
+            ++gatewayNoAnswer;
+        else
+            ++exceptions[f.exceptionCode];
         break;
     case Verdict::BadChecksum:
         ++badChecksum;
@@ -82,6 +87,8 @@ QString LinkStats::summary() const {
                       .arg(exceptions[std::size_t(code)]);
     parts << QStringLiteral("exceptions %1")
                  .arg(ex.isEmpty() ? QStringLiteral("0") : ex.join(QLatin1Char(' ')));
+    if (gatewayNoAnswer)
+        parts << QStringLiteral("gateway no answer %1").arg(gatewayNoAnswer);
     parts << QStringLiteral("failures %1").arg(failures);
     if (responseCount)
         parts << QStringLiteral("response ms min %1 / mean %2 / max %3")

@@ -51,6 +51,7 @@ void TrafficLog::frameSent(const link::SentFrame& f) {
     e.direction = Direction::Out;
     e.bytes = f.bytes;
     e.attempt = f.attempt;
+    e.transactionId = f.transactionId;
     add(std::move(e));
 }
 
@@ -60,6 +61,7 @@ void TrafficLog::frameReceived(const link::ReceivedFrame& f) {
     e.bytes = f.bytes;
     e.attempt = f.attempt;
     e.verdict = f.verdict;
+    e.transactionId = f.transactionId;
     add(std::move(e));
 }
 
@@ -116,6 +118,10 @@ QString TrafficLog::line(const TrafficEntry& e) {
                     .arg(e.meaning.station)
                     .arg(e.meaning.text)
                     .arg(checksumWords(e.meaning));
+    if (e.transactionId >= 0 && !e.bytes.isEmpty())
+        s += QStringLiteral(" | MBAP transaction %1, unit %2")
+                 .arg(e.transactionId)
+                 .arg(quint8(e.bytes[0]));
     if (out)
         s += QStringLiteral(" | try %1").arg(tryWords(e));
     else

@@ -26,6 +26,7 @@ struct TrafficEntry {
     QByteArray bytes;
     int attempt = 0; // out: the try of the request; in: the try it answered (0 none)
     link::Verdict verdict = link::Verdict::Taken; // in only
+    int transactionId = -1; // through a Modbus TCP gateway: the frame's MBAP transaction id
     FrameMeaning meaning;
 };
 

@@ -53,6 +53,8 @@ const std::vector<CliTextEntry>& cliTextTable() {
               "--scan-stations takes A-B with 1 <= A <= B <= 63"),
         entry(T::UsageProbeTimeout, "--probe-timeout nimmt 0 bis 10000 ms",
               "--probe-timeout takes 0 to 10000 ms"),
+        entry(T::UsageGatewayTimeout, "--gateway-timeout nimmt 0 bis 60000 ms",
+              "--gateway-timeout takes 0 to 60000 ms"),
         entry(T::UsageNeedsFile, "der Befehl braucht einen Dateinamen",
               "the command needs a file name"),
         entry(T::UsageOneTarget, "nur eines von --device, --port und --simulate angeben",

@@ -29,6 +29,7 @@ enum class CliText {
     UsageLog,
     UsageScanStations,
     UsageProbeTimeout,
+    UsageGatewayTimeout,
     UsageNeedsFile,
     UsageOneTarget,
     UsagePort,

@@ -102,6 +102,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption echo(QStringLiteral("echo"),
                                   QStringLiteral("The adapter echoes what is sent: check and drop "
                                                  "the echo of each request."));
+    const QCommandLineOption anyId(QStringLiteral("mbap-any-id"),
+                                   QStringLiteral("On an mbap:// line: the gateway does not echo "
+                                                  "the transaction id; match its replies by unit "
+                                                  "id and function."));
+    const QCommandLineOption gatewayTimeout(
+        QStringLiteral("gateway-timeout"),
+        QStringLiteral("On an mbap:// line: how long the gateway waits for a unit before it "
+                       "answers 0x0B itself, in ms (default 1000); added to the repeat interval."),
+        QStringLiteral("MS"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("No progress lines on standard error."));
     const QCommandLineOption trace(QStringLiteral("trace"),
@@ -146,10 +155,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                       "unit's line (RTU 9600 E for the rest); "
                                                       "without them it follows the program's."),
                                        QStringLiteral("P"));
-    p.addOptions({help,         version, readOut,      write,   monitor, scan,
-                  scanStations, scanAll, probeTimeout, device,  port,    simulate,
-                  baud,         parity,  mode,         address, echo,    quiet,
-                  trace,        stats,   simStation,   simMode, simBaud, simParity});
+    p.addOptions({help,    version,      readOut,   write, monitor,       scan,  scanStations,
+                  scanAll, probeTimeout, device,    port,  simulate,      baud,  parity,
+                  mode,    address,      echo,      quiet, trace,         stats, simStation,
+                  simMode, simBaud,      simParity, anyId, gatewayTimeout});
     p.addOption(log);
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
@@ -322,6 +331,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         link.simParity = sp.at(0);
     }
     link.echo = p.isSet(echo);
+    link.mbapAnyId = p.isSet(anyId);
+    if (p.isSet(gatewayTimeout)) {
+        bool ok = false;
+        link.gatewayTimeoutMs = p.value(gatewayTimeout).toInt(&ok);
+        if (!ok || link.gatewayTimeoutMs < 0 || link.gatewayTimeoutMs > 60000) {
+            usage(cl, CliText::UsageGatewayTimeout);
+            return cl;
+        }
+    }
     cl.quiet = p.isSet(quiet);
     cl.trace = p.value(trace);
     cl.stats = p.isSet(stats);

@@ -22,6 +22,10 @@ struct LinkOptions {
     QString mode = QStringLiteral("RTU");
     int address = 1;
     bool echo = false; // --echo: the adapter echoes what is sent, on every port number
+    // Through a Modbus TCP gateway (an mbap:// line): replies matched without their transaction
+    // id (--mbap-any-id), and the gateway's own timeout (--gateway-timeout; -1 not given).
+    bool mbapAnyId = false;
+    int gatewayTimeoutMs = -1;
     // The simulated unit's own station and line (--sim-station, --sim-mode, --sim-baud,
     // --sim-parity). Without --sim-mode, --sim-baud and --sim-parity the unit takes the line
     // settings the program opens with; without --sim-station it is at --address.

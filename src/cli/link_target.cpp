@@ -62,13 +62,18 @@ LinkTarget openLinkTarget(const cli::LinkOptions& options, forms::Clock& clock,
     }
     // The machine's devices are listed again at every open and whenever the technician looks at
     // the port list, so an adapter plugged in after the start is found.
-    auto build = [stores, device = options.device] {
+    auto build = [stores, device = options.device, anyId = options.mbapAnyId] {
         const QStringList found =
             device.isEmpty() ? link::PortMap::discoverDevices() : QStringList();
-        return link::PortMap::build(stores, device, found);
+        link::PortMap map = link::PortMap::build(stores, device, found);
+        map.setAnyId(anyId);
+        return map;
     };
     const link::PortMap map = build();
-    t.device = std::make_unique<link::QtSerialCommPort>(map, build);
+    auto serial = std::make_unique<link::QtSerialCommPort>(map, build);
+    if (options.gatewayTimeoutMs >= 0)
+        serial->setGatewayTimeoutMs(options.gatewayTimeoutMs);
+    t.device = std::move(serial);
     const bool echo = options.echo;
     t.port = std::make_unique<link::EchoPort>(
         *t.device, [echo, map](int number) { return echo || map.echoFor(number); });

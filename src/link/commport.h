@@ -75,7 +75,7 @@ public:
     // Opens without holding up the event loop: done runs once with the outcome (a default
     // CommError when the port is open). Ports that open at once have called it when this returns;
     // a line over the network calls it from the event loop, within its connect bound. Closing the
-    // port before then ends the attempt, and done is not called.
+    // port before then ends the attempt: done is told it failed.
     using OpenDone = std::function<void(const CommError& error)>;
     virtual void startOpen(OpenDone done) { done(setPortOpen(true)); }
 
@@ -104,6 +104,12 @@ public:
     virtual bool throughGateway(int number) const {
         Q_UNUSED(number);
         return false;
+    }
+    // How long the gateway behind a port number waits for its unit before it answers 0x0B
+    // itself; 0 when the number's line has no gateway.
+    virtual int gatewayTimeoutMs(int number) const {
+        Q_UNUSED(number);
+        return 0;
     }
     // Where a port that drops received frames itself (a gateway's stale reply) reports them;
     // nullptr for nowhere.

@@ -46,6 +46,7 @@ public:
     int sentTransactionId() const override { return inner_.sentTransactionId(); }
     int receivedTransactionId() const override { return inner_.receivedTransactionId(); }
     bool throughGateway(int number) const override { return inner_.throughGateway(number); }
+    int gatewayTimeoutMs(int number) const override { return inner_.gatewayTimeoutMs(number); }
     void setLinkObserver(LinkObserver* observer) override { setObserver(observer); }
 
 private:

@@ -26,11 +26,12 @@ enum class Verdict {
 
 // Why a transaction ended without its answer (the notice shows).
 enum class Failure {
-    NoReply,    // every try went unanswered
-    Busy,       // the unit answered busy (exception 05/06) until the tries ran out
-    Exception,  // the unit refused the request (exception 01..04)
-    DeviceLost, // the port's device went away
-    WriteFailed // the frame could not be handed to the port
+    NoReply,         // every try went unanswered
+    Busy,            // the unit answered busy (exception 05/06) until the tries ran out
+    GatewayNoAnswer, // a gateway answered 0A/0B (no answer from the unit) until the tries ran out
+    Exception,       // the unit refused the request (exception 01..04)
+    DeviceLost,      // the port's device went away
+    WriteFailed      // the frame could not be handed to the port
 };
 
 struct SentFrame {

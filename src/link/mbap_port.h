@@ -41,6 +41,9 @@ public:
     int sentTransactionId() const override { return sentId_; }
     int receivedTransactionId() const override { return receivedId_; }
     bool throughGateway(int) const override { return true; }
+    int gatewayTimeoutMs(int) const override { return gatewayTimeoutMs_; }
+    void setGatewayTimeoutMs(int ms) { gatewayTimeoutMs_ = ms; }
+    static constexpr int kDefaultGatewayTimeoutMs = 1000;
     void setLinkObserver(LinkObserver* observer) override { observer_ = observer; }
 
 private:
@@ -59,6 +62,7 @@ private:
     CommPort& stream_;
     LinkObserver* observer_ = nullptr;
     bool anyId_ = false;
+    int gatewayTimeoutMs_ = kDefaultGatewayTimeoutMs;
     quint16 nextId_ = 1;
     InFlight inFlight_;
     QByteArray received_; // received, not yet a whole frame

@@ -219,6 +219,7 @@ CommPort& QtSerialCommPort::networkLine(const QString& dev) {
     if (!gateway)
         return *tcp;
     mbap_->setAnyId(map_.anyIdFor(number_));
+    mbap_->setGatewayTimeoutMs(gatewayTimeoutMs(number_));
     return *mbap_;
 }
 
@@ -238,6 +239,13 @@ int QtSerialCommPort::receivedTransactionId() const {
 
 bool QtSerialCommPort::throughGateway(int number) const {
     return TcpCommPort::isMbapAddress(map_.deviceFor(number));
+}
+
+int QtSerialCommPort::gatewayTimeoutMs(int number) const {
+    if (!throughGateway(number))
+        return 0;
+    const int stored = map_.gatewayTimeoutFor(number);
+    return stored >= 0 ? stored : gatewayTimeoutMs_;
 }
 
 CommError QtSerialCommPort::openSerial(const QString& given) {

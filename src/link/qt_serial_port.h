@@ -41,6 +41,9 @@ public:
     int sentTransactionId() const override;
     int receivedTransactionId() const override;
     bool throughGateway(int number) const override;
+    int gatewayTimeoutMs(int number) const override;
+    // The gateway timeout of numbers whose store gives none (--gateway-timeout).
+    void setGatewayTimeoutMs(int ms) { gatewayTimeoutMs_ = ms; }
     void setLinkObserver(LinkObserver* observer) override;
 
     QString describePort(int number) const override;
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<MbapPort> mbap_;
     CommPort* net_ = nullptr; // tcp_ or mbap_ while a line over TCP is open or opening
     LinkObserver* gatewayObserver_ = nullptr;
+    int gatewayTimeoutMs_ = 1000;
     QString openDevice_; // the resolved device while the serial port is open
     bool lossPending_ = false;
     int number_ = 1;

@@ -71,7 +71,8 @@ CommError TcpCommPort::setSettings(const QString& settings) {
 CommError TcpCommPort::setPortOpen(bool open) {
     if (!open) {
         open_ = false;
-        pending_ = nullptr;
+        if (pending_)
+            finishOpen(QStringLiteral("closed before the connection was made"));
         bound_->stop();
         socket_->abort();
         return {};

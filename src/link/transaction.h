@@ -26,6 +26,9 @@ struct LinkTiming {
     // False until the unit's response time has been read or written: a reply may then take the
     // longest response time a unit can be set to.
     bool responseTimeKnown = true;
+    // Through a Modbus TCP gateway: how long it waits for the unit before it answers 0x0B itself.
+    // Added to the repeat and failure intervals, so a repeat never overtakes the gateway's answer.
+    qint32 gatewayTimeoutMs = 0;
 };
 
 // The longest response time a unit can be set to.
@@ -69,6 +72,11 @@ std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingReques
 inline bool isBusyCode(quint8 code) {
     return code == 0x05 || code == 0x06;
 }
+// Codes 0A (no path to the line) and 0B (the unit behind it did not answer) are a gateway
+// speaking, not the unit: they count as no reply.
+inline bool isGatewayCode(quint8 code) {
+    return code == 0x0A || code == 0x0B;
+}
 
 // The running request and the chain it belongs to.
 class Transaction {
@@ -91,6 +99,9 @@ public:
     // The unit answered the request busy; the failure notice then says so.
     void noteBusy() { busy_ = true; }
     bool busy() const { return busy_; }
+    // A gateway answered that it had no answer from the unit; the failure notice then says so.
+    void noteGatewayNoAnswer() { gatewayNoAnswer_ = true; }
+    bool gatewayNoAnswer() const { return gatewayNoAnswer_; }
 
     // A new chain starts (the status window opens): nothing acknowledged yet.
     void startChain() { acknowledged_.clear(); }
@@ -104,6 +115,7 @@ private:
     bool answered_ = false;
     int attempt_ = 0;
     bool busy_ = false;
+    bool gatewayNoAnswer_ = false;
     std::vector<PendingRequest> acknowledged_;
 };
 
@@ -119,5 +131,7 @@ QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowl
                           const QString& languageId);
 // The failure notice when the unit stayed busy.
 QString busyNotice(const QString& languageId);
+// The failure notice when a gateway had no answer from the station.
+QString gatewayNotice(int station, const QString& languageId);
 
 } // namespace qtx52::link

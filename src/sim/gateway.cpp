@@ -16,6 +16,14 @@ namespace {
 constexpr quint8 kBusy = 0x06;
 constexpr quint8 kNoAnswer = 0x0B;
 
+// An exception PDU: the function with its top bit set, and the code.
+QByteArray exception(quint8 function, quint8 code) {
+    QByteArray pdu;
+    pdu.append(char(function | 0x80));
+    pdu.append(char(code));
+    return pdu;
+}
+
 quint16 be16(const QByteArray& b, int at) {
     return quint16(quint8(b[at]) << 8 | quint8(b[at + 1]));
 }
@@ -106,7 +114,7 @@ void Gateway::receive(const QByteArray& bytes) {
 }
 
 void Gateway::serve(const Request& r) {
-    const QByteArray busy{char(quint8(r.pdu[0]) | 0x80), char(kBusy)};
+    const QByteArray busy = exception(quint8(r.pdu[0]), kBusy);
     if (options_.busyReplies > 0 || serving_) {
         if (options_.busyReplies > 0)
             --options_.busyReplies;
@@ -139,7 +147,7 @@ void Gateway::serve(const Request& r) {
     }
     ++noAnswers_;
     note(QStringLiteral("gateway: no answer from unit %1").arg(r.unit));
-    answer(r, QByteArray{char(quint8(r.pdu[0]) | 0x80), char(kNoAnswer)},
+    answer(r, exception(quint8(r.pdu[0]), kNoAnswer),
            toLine + options_.timeoutMs + options_.delayMs);
 }
 
@@ -149,6 +157,7 @@ void Gateway::answer(const Request& r, const QByteArray& pdu, qint64 afterMs) {
     out.append(char(id >> 8)).append(char(id & 0xFF)).append(2, '\0');
     out.append(char(0)).append(char(pdu.size() + 1)).append(char(r.unit));
     pending_ = out + pdu;
+    serviceMs_ += std::max<qint64>(1, afterMs);
     timer_->start(std::max<qint64>(1, afterMs));
 }
 

@@ -55,6 +55,8 @@ public:
     // How many requests it has answered itself with 0x0B, and with 0x06.
     int noAnswers() const { return noAnswers_; }
     int busyAnswers() const { return busyAnswers_; }
+    // The time it took over all requests, from each request's arrival to its answer.
+    qint64 serviceMs() const { return serviceMs_; }
 
 private:
     struct Request {
@@ -75,6 +77,7 @@ private:
     int taken_ = 0;
     int noAnswers_ = 0;
     int busyAnswers_ = 0;
+    qint64 serviceMs_ = 0;
     std::unique_ptr<forms::ClockTimer> timer_;
     QByteArray pending_; // the reply due when the timer ticks
 };

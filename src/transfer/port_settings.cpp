@@ -59,6 +59,14 @@ const char* entryAt(const std::array<const char*, N>& entries, int position) {
 
 void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
     g.commPort = quint8(Combo_Port(kPortSelector).listIndex() + 1);
+    // A Modbus TCP gateway takes RTU only: its line is chosen as RTU, and choosing it again runs
+    // this handler with everything else as it is.
+    constexpr int kRtu = 1;
+    const bool gateway = MSComm1.throughGateway(g.commPort);
+    if (gateway && Combo_Port(kModeSelector).listIndex() != kRtu) {
+        Combo_Port(kModeSelector).setListIndex(kRtu);
+        return;
+    }
     if (const char* baud = entryAt(kBaudRates, Combo_Port(kBaudSelector).listIndex()))
         g.baudRate = QLatin1String(baud);
     if (const char* parity = entryAt(kParities, Combo_Port(kParitySelector).listIndex()))
@@ -83,7 +91,7 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
     // While the port is open the settings stay as they are, so a running transaction never sees
     // them change; the station address may still be edited.
     for (int s : {kPortSelector, kBaudSelector, kParitySelector, kModeSelector})
-        Combo_Port(s).setEnabled(!g.portOpen);
+        Combo_Port(s).setEnabled(!g.portOpen && !(gateway && s == kModeSelector));
     if (!g.portOpen) {
         resetTransaction();
         Timer1.setEnabled(false);

@@ -305,6 +305,7 @@ void MainWindowTransfer::receive_reply() {
 
     // Count and data in one step: every byte is seen exactly once.
     const QByteArray input = MSComm1.input();
+    replyVerdicts.transactionId = MSComm1.receivedTransactionId();
     const std::optional<PendingRequest> request = link::pendingRequest(g.requestHex);
     replyVerdicts.setContext(
         {rtu ? link::Framing::Rtu : link::Framing::Ascii, request, transaction.earlier()});
@@ -346,6 +347,9 @@ void MainWindowTransfer::receive_reply() {
         // repeat goes on as for no reply. Any other code ends the transaction.
         if (link::isBusyCode(*exception)) {
             transaction.noteBusy();
+        } else if (link::isGatewayCode(*exception)) {
+            // The gateway's word that the unit did not answer: no reply, repeated as such.
+            transaction.noteGatewayNoAnswer();
         } else {
             transaction.noteAnswered();
             refusedByUnit(*exception);

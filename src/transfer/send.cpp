@@ -24,6 +24,7 @@ link::LinkTiming MainWindowTransfer::linkTiming() const {
     t.baud = qint32(leadingDigitsValue(g.baudRate));
     t.minResponseTimeMs = g.minResponseTime;
     t.responseTimeKnown = responseTimeKnown;
+    t.gatewayTimeoutMs = MSComm1.gatewayTimeoutMs(MSComm1.commPort());
     return t;
 }
 
@@ -101,6 +102,7 @@ bool MainWindowTransfer::send() {
     link::SentFrame sent;
     sent.bytes = frame;
     sent.attempt = attempt;
+    sent.transactionId = MSComm1.sentTransactionId();
     sent.lastByteMs = program.clock.nowMs() + qint64(std::llround(characterMs() * frame.size()));
     program.linkEvents.frameSent(sent);
     // Every request sent shows the chain is moving: the status window's time limit counts anew.

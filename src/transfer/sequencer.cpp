@@ -75,7 +75,10 @@ void MainWindowTransfer::Timer5_Timer() {
 }
 
 void MainWindowTransfer::Timer3_Timer() {
-    failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
+    if (transaction.gatewayNoAnswer())
+        failTransaction(link::Failure::GatewayNoAnswer);
+    else
+        failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
 }
 
 void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
@@ -84,7 +87,11 @@ void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
     Timer3.setEnabled(false);
     Timer5.setEnabled(false);
     Timer6.setEnabled(false);
-    lbl_desc(16).setCaption(busy ? link::busyNotice(g.languageId) : noticeText(g.languageId));
+    const int station = transaction.request() ? transaction.request()->station : 0;
+    lbl_desc(16).setCaption(why == link::Failure::GatewayNoAnswer
+                                ? link::gatewayNotice(station, g.languageId)
+                            : busy ? link::busyNotice(g.languageId)
+                                   : noticeText(g.languageId));
     lbl_desc(16).setVisible(true);
     chk_read_out->setEnabled(false);
     set_parameter->setEnabled(false);

@@ -4,6 +4,8 @@
 
 #include "app/global.h"
 #include "app/program.h"
+#include "bus/link_stats.h"
+#include "bus/traffic_log.h"
 #include "editor/frm_config.h"
 #include "link/echo_port.h"
 #include "link/mbap_port.h"
@@ -27,12 +29,19 @@ struct GatewayRig {
           p(tp.clock, front, tp.ui,
             settings::StorePaths{tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")}) {
         mbap.setAnyId(anyId);
+        mbap.setGatewayTimeoutMs(options.timeoutMs);
+        p.linkEvents.add(&log);
+        p.linkEvents.add(&stats);
         for (auto& s : stations)
             s->unit().setLiveMotion(false);
         app::Main(p);
         f = &p.frm_config();
         f->Combo_Port(1).setListIndex(0); // 9600: the gateway's line speed
-        f->Combo_Port(5).setListIndex(1); // RTU
+        f->Combo_Port(5).setListIndex(0); // ASCII, which a gateway's line cannot be
+    }
+    ~GatewayRig() {
+        p.linkEvents.remove(&log);
+        p.linkEvents.remove(&stats);
     }
     static std::vector<sim::Station*> raw(const std::vector<std::unique_ptr<sim::Station>>& all) {
         std::vector<sim::Station*> out;
@@ -66,6 +75,8 @@ struct GatewayRig {
     link::EchoPort front;
     app::Program p;
     editor::frm_config* f = nullptr;
+    bus::TrafficLog log{tp.clock};
+    bus::LinkStats stats{tp.clock};
 };
 
 } // namespace
@@ -82,14 +93,16 @@ void TestGatewayTransfers::transfers_data() {
     QTest::addColumn<bool>("echoId");
     QTest::addColumn<int>("busy");
     QTest::addColumn<bool>("write");
-    for (int address : {3, 40})
+    // Station 9 is not on the line: the gateway answers 0x0B for it.
+    for (int address : {3, 40, 9})
         for (bool echoId : {true, false})
             for (int busy : {0, 1})
                 for (bool write : {false, true})
-                    QTest::addRow("station %d, %s, busy %d, %s", address,
-                                  echoId ? "id echoed" : "id not echoed", busy,
-                                  write ? "write + verify" : "read-out")
-                        << address << echoId << busy << write;
+                    if (!(write && address == 9))
+                        QTest::addRow("station %d, %s, busy %d, %s", address,
+                                      echoId ? "id echoed" : "id not echoed", busy,
+                                      write ? "write + verify" : "read-out")
+                            << address << echoId << busy << write;
 }
 
 // The station's own values come back, and a write reaches that station alone.
@@ -104,11 +117,31 @@ void TestGatewayTransfers::transfers() {
     GatewayRig r(o, !echoId);
     r.choose(address);
     QVERIFY(r.p.port.portOpen());
+    QCOMPARE(r.f->Combo_Port(5).listIndex(), 1); // RTU, and it stays so
+    QVERIFY(!r.f->Combo_Port(5).enabled());
     r.f->cmd_read_device->userClick();
-    QVERIFY(r.run());
+    if (address == 9)
+        QVERIFY(r.tp.clock.advanceUntil([&] { return r.f->lbl_desc(16).visible(); }, 60000));
+    else
+        QVERIFY(r.run());
+    // The repeats wait for the gateway's own answer: none overtakes it and finds it busy.
+    QCOMPARE(r.stream.gateway().busyAnswers(), busy);
+    if (address == 9) {
+        // Repeated as for no reply, each answer counted as the gateway's, none as the unit's.
+        QVERIFY(r.stream.gateway().noAnswers() >= 2);
+        QVERIFY(r.stats.gatewayNoAnswer >= 2);
+        QCOMPARE(r.stats.exceptionTotal(), busy); // its 0x06, the one it may say of itself
+        QVERIFY(r.f->lbl_desc(16).visible());
+        QCOMPARE(r.f->lbl_desc(16).caption(),
+                 QStringLiteral("Das Gateway hatte keine Antwort von Station 9!"));
+        QVERIFY(r.tp.ui.messages().isEmpty());
+        return;
+    }
+    QVERIFY(r.log.entries().size() > 2);
+    QVERIFY(r.log.line(r.log.entries().front()).contains(QStringLiteral("MBAP transaction")));
+    QVERIFY(r.log.line(r.log.entries().back()).contains(QStringLiteral(", unit %1").arg(address)));
     QVERIFY2(r.tp.ui.messages().isEmpty(), qPrintable(r.tp.ui.messages().value(0).text));
     QVERIFY(!r.f->lbl_desc(16).visible());
-    QCOMPARE(r.stream.gateway().busyAnswers(), busy);
     sim::Station* s = r.station(address);
     QCOMPARE(r.shown(3), double(s->unit().reg(3)));
     QCOMPARE(r.shown(6), double(s->unit().reg(6)));
