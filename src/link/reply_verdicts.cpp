@@ -237,6 +237,7 @@ void ReplyVerdicts::report(const QByteArray& bytes, Verdict verdict, quint8 code
     f.exceptionCode = code;
     f.attempt = attempt;
     f.firstByteMs = firstByteMs;
+    f.framing = context_.framing;
     out_->frameReceived(f);
 }
 

@@ -205,7 +205,8 @@ void frmState::Abbruch_Click() {
     main.Timer5.setEnabled(false);
     main.Timer3.setEnabled(false);
     // The outstanding request is given up: the link is free for the next command, as after a
-    // communication failure. A late reply meets state 0 and changes nothing.
+    // communication failure, and a late reply to it is stale.
+    main.transaction.end();
     g.linkReady = true;
     program.unloadFrmState();
 }
