@@ -2,15 +2,17 @@
 // text assigned here raises the box's change handling (selection.cpp), which mirrors and marks it.
 
 #include "app/global.h"
-#include "editor/field_rules.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/field_rules.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <cmath>
 #include <optional>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 
@@ -78,36 +80,6 @@ double stepValue(double v, double min, double max, double step, bool up) {
 }
 
 } // namespace
-
-bool isSignedConfigField(int i) {
-    return i >= 7 && i <= 14;
-}
-
-bool isSignedInputField(int i) {
-    return i != 4 && i != 5;
-}
-
-Range configRange(int i) {
-    // The manual output values after reset run to 1000; every other register is kept within
-    // one byte either way, a value far below clearing to 0 instead of clamping.
-    if (i == 29 || i == 30)
-        return {0, 1000, 1000, 0};
-    return {-255, 255, 255, 0};
-}
-
-Range inputRange(int i) {
-    switch (i) {
-    case 0: // external temperature: above range means "no value given" (32767 on the wire)
-        return {-100, 100, 3276.7, 0};
-    case 1: // external humidity: 16383 on the wire
-        return {-100, 100, 1638.3, 0};
-    case 6:
-    case 7: // manual output values
-        return {0, 1000, 0, 0};
-    default:
-        return {-100, 100, 0, 0};
-    }
-}
 
 void frm_config::txt_data_cfg_KeyPress(int index, KeyEvent* e) {
     filterNumberKey(e, txt_data_cfg(index).textBesideSelection(), isSignedConfigField(index),

@@ -46,6 +46,7 @@ struct SentFrame {
     // wire at the line's baud rate, on the program's clock; -1 when not known.
     qint64 lastByteMs = -1;
     Framing framing = Framing::Rtu;
+    int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
 struct ReceivedFrame {
@@ -59,6 +60,7 @@ struct ReceivedFrame {
     // The line's framing; none when the reporter cannot tell (an adapter's echo), which is then
     // the framing of the request it follows.
     std::optional<Framing> framing = std::nullopt;
+    int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
 class LinkObserver {

@@ -1,8 +1,8 @@
 #include "support/transfer_matrix.h"
 
-#include "editor/numbers.h"
-#include "editor/register_map.h"
 #include "link/transaction.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "sim/faults.h"
 #include "support/unit_rig.h"
 #include "windows/frmState.h"
@@ -118,9 +118,9 @@ struct Rig : UnitRig {
     explicit Rig(const Cell& c)
         : UnitRig(c.framing, QString::number(c.baud), quint16(c.responseMs)) {
         p.linkEvents.add(&events);
-        for (int i = 0; i < editor::kConfigCount; ++i)
+        for (int i = 0; i < params::kConfigCount; ++i)
             startCfg << f->txt_data_cfg(i).text();
-        for (int k = 0; k < editor::kInputCount; ++k)
+        for (int k = 0; k < params::kInputCount; ++k)
             startIn << f->txt_data_in(k).text();
     }
     // Never read: the box as the window was loaded, its reference never set.
@@ -159,10 +159,10 @@ QString fieldText(const char* array, int i, const QString& shown, double referen
 // marked. An older read-out's reference excuses nothing. The response time field forces values
 // below its least to it.
 QString editorDiffers(Rig& r, bool all) {
-    for (int i = editor::kConfigFirst; i < editor::kConfigFirst + editor::kConfigCount; ++i) {
+    for (int i = params::kConfigFirst; i < params::kConfigFirst + params::kConfigCount; ++i) {
         const forms::TextBox& box = r.f->txt_data_cfg(i);
         const double unit = r.unitValue(i);
-        if (i == editor::kResponseTimeRegister && unit < 5)
+        if (i == params::kResponseTimeRegister && unit < 5)
             continue;
         const bool shownAsUnit = box.foreColor() == ColorButtonText && !box.text().isEmpty();
         const bool wrong =
@@ -173,7 +173,7 @@ QString editorDiffers(Rig& r, bool all) {
         if (wrong)
             return fieldText("txt_data_cfg", i, box.text(), r.g.refDataCfg[std::size_t(i)], unit);
     }
-    for (int k = 0; k < editor::kInputCount; ++k) {
+    for (int k = 0; k < params::kInputCount; ++k) {
         const forms::TextBox& box = r.f->txt_data_in(k);
         const double unit = r.unitInput(k);
         const bool shownAsUnit = box.foreColor() == ColorButtonText && !box.text().isEmpty();
@@ -186,7 +186,7 @@ QString editorDiffers(Rig& r, bool all) {
     }
     if (!all)
         return {};
-    for (int i = 0; i < editor::kConfigCoilCount; ++i) {
+    for (int i = 0; i < params::kConfigCoilCount; ++i) {
         const int unit = r.station.unit().coil(i) ? 1 : 0;
         if (r.f->chk_cfg(i).value() != unit || r.g.refCfgBits[std::size_t(i)] != unit ||
             r.f->chk_cfg(i).foreColor() != ColorButtonText)
@@ -195,8 +195,8 @@ QString editorDiffers(Rig& r, bool all) {
                 .arg(r.f->chk_cfg(i).value())
                 .arg(unit);
     }
-    for (int i = 0; i < editor::kInputCoilCount; ++i) {
-        const int unit = r.station.unit().coil(editor::kInputCoilFirst + i) ? 1 : 0;
+    for (int i = 0; i < params::kInputCoilCount; ++i) {
+        const int unit = r.station.unit().coil(params::kInputCoilFirst + i) ? 1 : 0;
         if (r.f->chk_inp_bit(i).value() != unit ||
             r.f->chk_inp_bit(i).foreColor() != ColorButtonText)
             return QStringLiteral("chk_inp_bit(%1) is %2, unit %3")
@@ -209,13 +209,13 @@ QString editorDiffers(Rig& r, bool all) {
 
 // The monitor boxes hold the unit's live registers 256..273 as the decoder shows them.
 QString monitorDiffers(Rig& r) {
-    for (int k = 0; k < editor::kMonitorCount; ++k) {
-        const int reg = editor::kMonitorFirst + k;
+    for (int k = 0; k < params::kMonitorCount; ++k) {
+        const int reg = params::kMonitorFirst + k;
         const quint16 raw = r.station.unit().reg(reg);
-        const editor::Encoding e =
-            k < 10 ? editor::monitorEncoding(reg) : editor::Encoding::Unsigned;
-        const double v = e == editor::Encoding::SignedTenths ? qint16(raw) / 10.0
-                         : e == editor::Encoding::Signed     ? double(qint16(raw))
+        const params::Encoding e =
+            k < 10 ? params::monitorEncoding(reg) : params::Encoding::Unsigned;
+        const double v = e == params::Encoding::SignedTenths ? qint16(raw) / 10.0
+                         : e == params::Encoding::Signed     ? double(qint16(raw))
                                                              : double(raw);
         if (r.shown(r.f->txt_data_out(k)) != v)
             return QStringLiteral("txt_data_out(%1) shows '%2', unit %3")
@@ -302,28 +302,28 @@ QString start(Rig& r, const Cell& c, Goal& goal) {
         return QStringLiteral("the read device before the workflow did not complete");
     goal.setpoint = r.unitValue(11);
     goal.input = r.unitInput(0);
-    goal.inputCoil = unit.coil(editor::kInputCoilFirst + 2);
+    goal.inputCoil = unit.coil(params::kInputCoilFirst + 2);
     const QString sep = r.g.decimalSeparator;
     if (c.workflow == Workflow::ConfigWrite || c.workflow == Workflow::BothGroups) {
         goal.setpoint += 1.5;
-        r.f->txt_data_cfg(11).setText(editor::formatNumber(goal.setpoint, sep));
+        r.f->txt_data_cfg(11).setText(params::formatNumber(goal.setpoint, sep));
         goal.writes = kConfigWrites;
     }
     if (c.workflow == Workflow::BothGroups) {
         // Only the configuration goes out; the read-out after it shows the inputs as the unit
         // holds them.
-        r.f->txt_data_in(0).setText(editor::formatNumber(goal.input == 21.5 ? 22.5 : 21.5, sep));
+        r.f->txt_data_in(0).setText(params::formatNumber(goal.input == 21.5 ? 22.5 : 21.5, sep));
     }
     if (c.workflow == Workflow::InputWrite) {
         goal.input = goal.input == 21.5 ? 22.5 : 21.5; // a value the editor takes, not the unit's
         goal.inputCoil = !goal.inputCoil;
-        r.f->txt_data_in(0).setText(editor::formatNumber(goal.input, sep));
+        r.f->txt_data_in(0).setText(params::formatNumber(goal.input, sep));
         r.f->chk_inp_bit(2).setValue(goal.inputCoil ? 1 : 0);
         goal.writes = kInputWrites;
     }
     // Live values the monitor must bring in.
-    unit.setReg(editor::kMonitorFirst + 2, quint16(qint16(-35)));
-    unit.setReg(editor::kMonitorFirst + 12, 4321);
+    unit.setReg(params::kMonitorFirst + 2, quint16(qint16(-35)));
+    unit.setReg(params::kMonitorFirst + 12, 4321);
     r.port.clearSent();
     r.events.sent = 0;
     r.events.requests = 0;
@@ -429,7 +429,7 @@ QString runCell(Rig& r, const Cell& c) {
         break;
     case Workflow::InputWrite:
         if (r.unitInput(0) != goal.input ||
-            unit.coil(editor::kInputCoilFirst + 2) != goal.inputCoil)
+            unit.coil(params::kInputCoilFirst + 2) != goal.inputCoil)
             return QStringLiteral("the unit does not hold the written inputs");
         break;
     case Workflow::Monitor:
