@@ -146,6 +146,10 @@ QString verdictText(link::Verdict verdict, bool english) {
         return pick("verworfen: Störung", "dropped: noise");
     case Verdict::WrongEcho:
         return pick("verworfen: falsches Echo", "dropped: wrong echo");
+    case Verdict::AfterEcho:
+        return pick("verworfen: nach falschem Echo", "dropped: after a wrong echo");
+    case Verdict::NoEcho:
+        return pick("Echo fehlt", "echo missing");
     }
     return {};
 }

@@ -62,8 +62,10 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
     case Verdict::NotTheAnswer:
     case Verdict::Stale:
     case Verdict::WrongEcho:
+    case Verdict::NoEcho:
         ++unexpected;
         break;
+    case Verdict::AfterEcho:
     case Verdict::Incomplete:
     case Verdict::Noise:
         ++incomplete;

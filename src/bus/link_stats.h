@@ -25,8 +25,8 @@ public:
     qint64 taken = 0;
     qint64 badChecksum = 0;
     qint64 otherStation = 0;
-    qint64 unexpected = 0;                // not the answer, stale, wrong echo
-    qint64 incomplete = 0;                // incomplete frames and noise
+    qint64 unexpected = 0;                // not the answer, stale, wrong or missing echo
+    qint64 incomplete = 0;                // incomplete frames, noise, bytes after a wrong echo
     std::array<qint64, 256> exceptions{}; // the unit's own, by code
     qint64 gatewayNoAnswer = 0;           // a gateway's 0A/0B: it had no answer from the unit
     qint64 failures = 0;

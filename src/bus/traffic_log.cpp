@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace qtx52::bus {
 
 QString verdictWords(link::Verdict v) {
@@ -29,6 +31,10 @@ QString verdictWords(link::Verdict v) {
         return QStringLiteral("dropped: noise");
     case Verdict::WrongEcho:
         return QStringLiteral("dropped: wrong echo");
+    case Verdict::AfterEcho:
+        return QStringLiteral("dropped: after a wrong echo");
+    case Verdict::NoEcho:
+        return QStringLiteral("echo missing");
     }
     return {};
 }
@@ -52,6 +58,7 @@ void TrafficLog::frameSent(const link::SentFrame& f) {
     e.bytes = f.bytes;
     e.attempt = f.attempt;
     e.transactionId = f.transactionId;
+    e.framing = framing_ = f.framing;
     add(std::move(e));
 }
 
@@ -62,16 +69,22 @@ void TrafficLog::frameReceived(const link::ReceivedFrame& f) {
     e.attempt = f.attempt;
     e.verdict = f.verdict;
     e.transactionId = f.transactionId;
-    add(std::move(e));
+    // An adapter's echo is read as the request it echoes.
+    e.framing = f.framing.value_or(framing_);
+    add(std::move(e), f.firstByteMs);
 }
 
-void TrafficLog::add(TrafficEntry e) {
+void TrafficLog::add(TrafficEntry e, qint64 atMs) {
     const qint64 now = clock_.nowMs();
-    e.ms = now - startMs_;
-    e.gapMs = lastMs_ < 0 ? 0 : now - lastMs_;
-    lastMs_ = now;
-    e.wall = QDateTime::currentDateTime();
-    e.meaning = describeFrame(e.bytes, e.direction);
+    // The time the bytes came, not the time they were reported; never before the frame ahead.
+    qint64 at = atMs >= 0 && atMs <= now ? atMs : now;
+    if (lastMs_ >= 0)
+        at = std::max(at, lastMs_);
+    e.ms = at - startMs_;
+    e.gapMs = lastMs_ < 0 ? 0 : at - lastMs_;
+    lastMs_ = at;
+    e.wall = QDateTime::currentDateTime().addMSecs(at - now);
+    e.meaning = describeFrame(e.bytes, e.direction, e.framing);
     entries_.push_back(std::move(e));
     while (qsizetype(entries_.size()) > capacity_) {
         entries_.pop_front();

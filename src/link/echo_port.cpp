@@ -91,8 +91,12 @@ void EchoPort::take() {
         if (echo_.size() == expected_.size())
             endEcho();
     }
-    if (at < bytes.size() && !discarding_)
+    if (at >= bytes.size())
+        return;
+    if (!discarding_)
         ready_ += bytes.mid(at);
+    else
+        report(bytes.mid(at), Verdict::AfterEcho);
 }
 
 void EchoPort::endEcho() {
@@ -100,6 +104,8 @@ void EchoPort::endEcho() {
         return;
     if (mismatch_ || (!echo_.isEmpty() && echo_.size() < expected_.size()))
         reportWrongEcho();
+    else if (echo_.isEmpty())
+        report({}, Verdict::NoEcho); // the next frame goes out: this one's echo never came
     expected_.clear();
     echo_.clear();
     mismatch_ = false;
@@ -107,11 +113,15 @@ void EchoPort::endEcho() {
 
 void EchoPort::reportWrongEcho() {
     discarding_ = true;
+    report(echo_, Verdict::WrongEcho);
+}
+
+void EchoPort::report(const QByteArray& bytes, Verdict verdict) {
     if (!observer_)
         return;
     ReceivedFrame f;
-    f.bytes = echo_;
-    f.verdict = Verdict::WrongEcho;
+    f.bytes = bytes;
+    f.verdict = verdict;
     observer_->frameReceived(f);
 }
 

@@ -6,12 +6,11 @@
 // the unit sent. The link's own logic stays as it is.
 
 #include "link/commport.h"
+#include "link/link_events.h"
 
 #include <functional>
 
 namespace qtx52::link {
-
-class LinkObserver;
 
 class EchoPort final : public CommPort {
 public:
@@ -54,6 +53,7 @@ private:
     void opened(bool wasOpen);
     void endEcho();
     void reportWrongEcho();
+    void report(const QByteArray& bytes, Verdict verdict);
 
     CommPort& inner_;
     std::function<bool(int)> echoFor_;

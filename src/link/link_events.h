@@ -7,9 +7,13 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace qtx52::link {
+
+// How frames are written on the line: RTU bytes with a CRC, or Modbus ASCII lines.
+enum class Framing { Rtu, Ascii };
 
 // What the reply path did with bytes it received.
 enum class Verdict {
@@ -22,6 +26,8 @@ enum class Verdict {
     Incomplete,   // the start of a frame that never completed
     Noise,        // bytes that do not begin a frame
     WrongEcho,    // an adapter's echo of our request that differs from what was sent
+    AfterEcho,    // bytes let go after a wrong echo, up to the next request
+    NoEcho,       // the echo of our request never came (no bytes)
 };
 
 // Why a transaction ended without its answer (the notice shows).
@@ -40,6 +46,7 @@ struct SentFrame {
     // When its last byte is on the line: the time it was handed to the port plus its time on the
     // wire at the line's baud rate, on the program's clock; -1 when not known.
     qint64 lastByteMs = -1;
+    Framing framing = Framing::Rtu;
     int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
@@ -51,6 +58,9 @@ struct ReceivedFrame {
     // When its first byte began to arrive, on the program's clock, as near as the reply path can
     // tell from the time it took the bytes from the port; -1 when not known.
     qint64 firstByteMs = -1;
+    // The line's framing; none when the reporter cannot tell (an adapter's echo), which is then
+    // the framing of the request it follows.
+    std::optional<Framing> framing = std::nullopt;
     int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 

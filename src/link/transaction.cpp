@@ -107,14 +107,20 @@ std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingReques
     return quint8(frame[2]);
 }
 
-int Transaction::begin(const QString& requestHex) {
+void Transaction::keepAsEarlier() {
     if (request_ && (earlier_.empty() || earlier_.front() != *request_)) {
         earlier_.insert(earlier_.begin(), *request_);
         if (earlier_.size() > kEarlierKept)
             earlier_.pop_back();
     }
+}
+
+int Transaction::begin(const QString& requestHex, qint64 nowMs) {
+    keepAsEarlier();
+    firstTryMs_ = nowMs;
     request_ = pendingRequest(requestHex);
     answered_ = false;
+    ended_ = false;
     busy_ = false;
     gatewayNoAnswer_ = false;
     attempt_ = 1;
@@ -123,6 +129,27 @@ int Transaction::begin(const QString& requestHex) {
 
 int Transaction::repeat() {
     return ++attempt_;
+}
+
+void Transaction::noteTaken(const QString& replyHex) {
+    if (attempt_ <= 1)
+        return;
+    owedReply_ = replyHex;
+    owed_ = attempt_ - 1;
+    owedSinceMs_ = firstTryMs_;
+}
+
+bool Transaction::owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs) {
+    if (owed_ <= 0 || nowMs > owedSinceMs_ + waitMs || replyHex != owedReply_)
+        return false;
+    --owed_;
+    return true;
+}
+
+void Transaction::end() {
+    keepAsEarlier();
+    answered_ = true;
+    ended_ = true;
 }
 
 QString exceptionMeaning(quint8 code, const QString& languageId) {
@@ -215,6 +242,14 @@ QString busyNotice(const QString& languageId) {
     return english(languageId)
                ? QStringLiteral("The unit stayed busy, please try again later!")
                : QStringLiteral("Das Gerät war beschäftigt, bitte später erneut versuchen!");
+}
+
+QString refusedNotice(quint8 code, const QString& languageId) {
+    const QString code2 = QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+    return (english(languageId)
+                ? QStringLiteral("The unit refused the request: code %1, %2.")
+                : QStringLiteral("Das Gerät hat die Anfrage abgelehnt: Code %1, %2."))
+        .arg(code2, exceptionMeaning(code, languageId));
 }
 
 } // namespace qtx52::link

@@ -16,8 +16,6 @@
 
 namespace qtx52::link {
 
-enum class Framing { Rtu, Ascii };
-
 // What the link's timing depends on.
 struct LinkTiming {
     Framing framing = Framing::Rtu;
@@ -81,8 +79,8 @@ inline bool isGatewayCode(quint8 code) {
 // The running request and the chain it belongs to.
 class Transaction {
 public:
-    // A new request goes out: its first try. Returns the try number (1).
-    int begin(const QString& requestHex);
+    // A new request goes out at `nowMs`: its first try. Returns the try number (1).
+    int begin(const QString& requestHex, qint64 nowMs = -1);
     // The same request goes out again. Returns the try number.
     int repeat();
     int attempt() const { return attempt_; }
@@ -95,6 +93,20 @@ public:
     // after it no longer belong to one of its tries.
     void noteAnswered() { answered_ = true; }
     bool answered() const { return answered_; }
+
+    // A reply was taken for the request. After more than one try the unit may still answer the
+    // others, with the same bytes, until the link would have given up on the first; by then the
+    // next request may be out, and a read's answer does not say which registers it holds.
+    void noteTaken(const QString& replyHex);
+    // Whether a whole reply at `nowMs` is one of those answers still owed, the link waiting
+    // `waitMs` from a first try for its answer; it is counted off.
+    bool owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs);
+
+    // The transaction is over without waiting any longer (its failure handling, a refusal, a
+    // cancel, the port closing): the request joins the earlier ones, so whatever still comes for
+    // it is stale and nothing revives it. The next request begins afresh.
+    void end();
+    bool ended() const { return ended_; }
 
     // The unit answered the request busy; the failure notice then says so.
     void noteBusy() { busy_ = true; }
@@ -110,9 +122,16 @@ public:
     const std::vector<PendingRequest>& acknowledged() const { return acknowledged_; }
 
 private:
+    void keepAsEarlier();
+
     std::optional<PendingRequest> request_;
     std::vector<PendingRequest> earlier_;
     bool answered_ = false;
+    bool ended_ = false;
+    QString owedReply_;
+    int owed_ = 0;
+    qint64 firstTryMs_ = -1;
+    qint64 owedSinceMs_ = -1;
     int attempt_ = 0;
     bool busy_ = false;
     bool gatewayNoAnswer_ = false;
@@ -133,5 +152,7 @@ QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowl
 QString busyNotice(const QString& languageId);
 // The failure notice when a gateway had no answer from the station.
 QString gatewayNotice(int station, const QString& languageId);
+// The notice after the unit refused a request: the refusal, not a fault of the settings.
+QString refusedNotice(quint8 code, const QString& languageId);
 
 } // namespace qtx52::link

@@ -37,6 +37,8 @@ void MainWindowTransfer::stopTransferTimers() {
     // report a problem for a transfer the user has already ended.
     Timer5.setEnabled(false);
     Timer3.setEnabled(false);
+    // The outstanding request is given up: a late reply to it is stale.
+    transaction.end();
 }
 
 void MainWindowTransfer::statusWindowClosed(int state, bool answered) {

@@ -80,9 +80,12 @@ public:
     // Set by Timer5_Timer around its send: the same request goes out again, and a reply to it that
     // has begun to arrive is kept.
     bool repeating = false;
-    // Whether the unit's response time has been read (read device) or written since the port was
-    // chosen; until then the link allows for the slowest unit.
+    // Whether the response time of the unit on the line has been read or written since the port
+    // opened on it; until then the link allows for the slowest unit.
     bool responseTimeKnown = false;
+    // The response time in the configuration block on its way to the unit: the unit may answer
+    // that very write at it, so the link allows for the slower of it and the one known.
+    std::optional<qint16> responseTimeBeingWritten;
     bool responseTimeChanged = false;
     bool inputsChanged = false;
 
@@ -118,6 +121,9 @@ public:
     void MSComm1_Lost(const link::CommError& why);
     // Tells the link's watchers the port closed, after what was being received.
     void reportPortClosed();
+    // The unit on the line may be another one (station, port or line settings changed, the port
+    // opened): its response time is not known until it is read or written again.
+    void forgetResponseTime();
 
     // transfer/send.cpp
     // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused

@@ -22,7 +22,7 @@ link::LinkTiming MainWindowTransfer::linkTiming() const {
     link::LinkTiming t;
     t.framing = g.modbusMode == QLatin1String("ASCII") ? link::Framing::Ascii : link::Framing::Rtu;
     t.baud = qint32(leadingDigitsValue(g.baudRate));
-    t.minResponseTimeMs = g.minResponseTime;
+    t.minResponseTimeMs = std::max(g.minResponseTime, responseTimeBeingWritten.value_or(0));
     t.responseTimeKnown = responseTimeKnown;
     t.gatewayTimeoutMs = MSComm1.gatewayTimeoutMs(MSComm1.commPort());
     return t;
@@ -92,7 +92,8 @@ bool MainWindowTransfer::send() {
     else
         return false; // no framing chosen yet: nothing goes out
 
-    const int attempt = repeat ? transaction.repeat() : transaction.begin(g.requestHex);
+    const int attempt =
+        repeat ? transaction.repeat() : transaction.begin(g.requestHex, program.clock.nowMs());
     if (const link::CommError err = MSComm1.output(frame)) {
         // The adapter went away under an open port: report it like an unanswered request instead
         // of waiting for a reply that cannot come.
@@ -103,6 +104,7 @@ bool MainWindowTransfer::send() {
     sent.bytes = frame;
     sent.attempt = attempt;
     sent.transactionId = MSComm1.sentTransactionId();
+    sent.framing = linkTiming().framing;
     sent.lastByteMs = program.clock.nowMs() + qint64(std::llround(characterMs() * frame.size()));
     program.linkEvents.frameSent(sent);
     // Every request sent shows the chain is moving: the status window's time limit counts anew.

@@ -33,12 +33,19 @@ void MainWindowTransfer::connectSequencer() {
 }
 
 void MainWindowTransfer::resetTransaction() {
+    // Whatever was outstanding is given up: a late answer to it changes nothing.
+    transaction.end();
     alreadyRead = 0;
     countReadRegister = 0;
     g.monitorBlock = 0;
     g.commState = 1;
     g.linkReady = true;
     g.startAddress = 0;
+    // A response time whose write was not acknowledged is not the unit's.
+    if (responseTimeBeingWritten) {
+        responseTimeBeingWritten.reset();
+        applyLinkTiming();
+    }
 }
 
 void MainWindowTransfer::Timer6_Timer() {

@@ -24,7 +24,8 @@ public:
     // The status window closes at the end of a chain's step: the transfer state it closed in, and
     // whether the last request had its answer (a close at the time limit leaves it outstanding).
     virtual void statusWindowClosed(int state, bool answered) = 0;
-    // Cancelled by the user: the pacing, repeat and failure timers stop, nothing more is sent.
+    // Cancelled by the user: the pacing, repeat and failure timers stop, nothing more is sent,
+    // and a late answer to the request outstanding is stale.
     virtual void stopTransferTimers() = 0;
 
 protected:
