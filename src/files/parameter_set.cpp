@@ -1,7 +1,7 @@
 #include "files/parameter_set.h"
 
-#include "editor/numbers.h"
 #include "files/parameter_file.h"
+#include "params/numbers.h"
 
 #include <QStringList>
 
@@ -15,9 +15,9 @@ constexpr int kFirstWritten = 2;
 
 std::optional<double> numberOf(const QString& text) {
     const QString t = text.trimmed();
-    if (auto v = editor::parseNumber(t, QStringLiteral(",")))
+    if (auto v = params::parseNumber(t, QStringLiteral(",")))
         return v;
-    return editor::parseNumber(t, QStringLiteral("."));
+    return params::parseNumber(t, QStringLiteral("."));
 }
 
 // "Register 3 ;Modbus-Adresse;1" gives "Register 3: Modbus-Adresse" and "1".

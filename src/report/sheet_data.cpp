@@ -5,9 +5,9 @@
 #include "app/program.h"
 #include "bus/link_stats.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
 #include "monitor/monitor_recorder.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "report/sheet_texts.h"
 #include "settings/registry.h"
 
@@ -45,11 +45,11 @@ QString withUnit(const QString& value, const QString& unit) {
 // The entry of a value list for a value text, in the interface's language; the text itself when
 // no entry stands for it.
 QString listEntry(char list, const QString& valueText, bool english) {
-    const editor::ValueList* l = editor::valueList(list);
+    const params::ValueList* l = params::valueList(list);
     const std::optional<qint64> v =
-        editor::integerOfText(valueText.trimmed(), QStringLiteral(","))
-            ? editor::integerOfText(valueText.trimmed(), QStringLiteral(","))
-            : editor::integerOfText(valueText.trimmed(), QStringLiteral("."));
+        params::integerOfText(valueText.trimmed(), QStringLiteral(","))
+            ? params::integerOfText(valueText.trimmed(), QStringLiteral(","))
+            : params::integerOfText(valueText.trimmed(), QStringLiteral("."));
     if (!l || !v)
         return valueText;
     const QStringList& entries = english ? l->entriesEn : l->entriesDe;
@@ -59,7 +59,7 @@ QString listEntry(char list, const QString& valueText, bool english) {
     return valueText;
 }
 
-QString coilText(const editor::CoilInfo* coil, const QString& value, bool english) {
+QString coilText(const params::CoilInfo* coil, const QString& value, bool english) {
     const bool on = value.trimmed() == QLatin1String("1");
     if (coil) {
         const QStringList& states = english ? coil->statesEn : coil->statesDe;
@@ -69,10 +69,10 @@ QString coilText(const editor::CoilInfo* coil, const QString& value, bool englis
     return sheetText(on ? SheetText::On : SheetText::Off, english);
 }
 
-const editor::CoilInfo* coilInfo(int element) {
-    if (element == editor::kCoil13View)
-        return &editor::coil13View();
-    for (const editor::CoilInfo& c : editor::configCoils())
+const params::CoilInfo* coilInfo(int element) {
+    if (element == params::kCoil13View)
+        return &params::coil13View();
+    for (const params::CoilInfo& c : params::configCoils())
         if (c.element == element)
             return &c;
     return nullptr;
@@ -125,7 +125,7 @@ QString stampText(const QDateTime& at, bool english) {
 LiveSnapshot snapshotOf(const editor::frm_config& w, const QDateTime& at) {
     const bool english = w.g.languageId == app::kLanguageEnglish;
     LiveSnapshot s{at, {}};
-    for (int k = 0; k < editor::kMonitorCount; ++k) {
+    for (int k = 0; k < params::kMonitorCount; ++k) {
         const forms::Label* word = w.lbl_in_val.at(k);
         const forms::Label* unit = monitor::unitLabel(w, k);
         const QString value =
@@ -214,12 +214,12 @@ SheetData collectSheet(app::Program& program, const SheetInputs& in) {
                         d.rows.push_back({SheetRow::Kind::Heading, pendingHeading, {}, {}, false});
                     pendingHeading.clear();
                     // The second view of coil 13 shows coil 13.
-                    const int coilIndex = i == editor::kCoil13View ? 13 : i;
+                    const int coilIndex = i == params::kCoil13View ? 13 : i;
                     SheetRow row;
                     row.name = withoutColon(label->caption());
                     std::optional<QString> intended;
                     if (reg) {
-                        const editor::RegisterInfo& r = editor::configRegisters().at(i);
+                        const params::RegisterInfo& r = params::configRegisters().at(i);
                         if (const forms::ListBox* list = w.cmb_cfg.at(i))
                             row.value = list->text();
                         else
@@ -230,7 +230,7 @@ SheetData collectSheet(app::Program& program, const SheetInputs& in) {
                             row.intended =
                                 r.list ? listEntry(r.list, *intended, en) : intended->trimmed();
                     } else {
-                        const editor::CoilInfo* info = coilInfo(i);
+                        const params::CoilInfo* info = coilInfo(i);
                         const forms::ListBox* list = w.cmb_bit_cfg.at(i);
                         row.value = list && list->visible()
                                         ? list->text()
@@ -255,7 +255,7 @@ SheetData collectSheet(app::Program& program, const SheetInputs& in) {
         }
     }
 
-    for (int i = 0; i < editor::kConfigCoilCount; ++i)
+    for (int i = 0; i < params::kConfigCoilCount; ++i)
         d.configBits += QString::number(w.chk_cfg(i).value());
     d.live = in.live;
 

@@ -1,8 +1,8 @@
 #include "trend/recording_reader.h"
 
-#include "editor/numbers.h"
-#include "editor/register_map.h"
 #include "monitor/record_texts.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "trend/trend_texts.h"
 
 #include <QDateTime>
@@ -16,10 +16,10 @@ namespace qtx52::trend {
 
 namespace {
 
-constexpr int kValueColumns = editor::kMonitorCount;
+constexpr int kValueColumns = params::kMonitorCount;
 
 int columnCount() {
-    return 1 + kValueColumns + int(editor::monitorWordElements().size());
+    return 1 + kValueColumns + int(params::monitorWordElements().size());
 }
 
 bool isHeader(const QStringList& fields) {
@@ -42,9 +42,9 @@ std::optional<float> valueOf(const QString& text) {
         return kNoValue;
     // The recording writes the user's decimal separator; the file does not say which it was,
     // and the program never writes a thousands separator.
-    std::optional<double> v = editor::parseNumber(text, QStringLiteral(","));
+    std::optional<double> v = params::parseNumber(text, QStringLiteral(","));
     if (!v)
-        v = editor::parseNumber(text, QStringLiteral("."));
+        v = params::parseNumber(text, QStringLiteral("."));
     if (!v)
         return std::nullopt;
     return float(*v);

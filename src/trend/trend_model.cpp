@@ -5,10 +5,10 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
-#include "link/exchange.h"
 #include "monitor/monitor_recorder.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "transfer/exchange_values.h"
 #include "trend/trend_texts.h"
 
 #include <QFileInfo>
@@ -52,8 +52,8 @@ TrendModel::TrendModel(app::Program& program)
       lbl_cursor(QStringLiteral("lbl_cursor"), -1, this),
       mnuOpenRecording(QStringLiteral("mnuOpenRecording"), -1, this),
       now([] { return QDateTime::currentDateTime(); }), program_(program), w_(program.frm_config()),
-      live_(editor::kMonitorCount, rowsFor(kStartCycleMs)) {
-    for (int k = 0; k < editor::kMonitorCount; ++k) {
+      live_(params::kMonitorCount, rowsFor(kStartCycleMs)) {
+    for (int k = 0; k < params::kMonitorCount; ++k) {
         auto* box = new forms::CheckBox(QStringLiteral("chk_series"), k, this);
         chk_series.add(k, box);
         box->setValue(shownAtFirst(k) ? 1 : 0);
@@ -134,15 +134,16 @@ void TrendModel::onRangeRead() {
     if (w_.chk_read_out->value() != 1)
         return;
     const app::Global& g = program_.g;
-    if (const std::optional<qint32> pacing = link::pacingIntervalMs(g.baudRate, g.minResponseTime))
+    if (const std::optional<qint32> pacing =
+            transfer::pacingIntervalMs(g.baudRate, g.minResponseTime))
         if (const int rows = rowsFor(2 * *pacing); rows > live_.capacity())
             live_.setCapacity(rows);
 
     bool unitsChanged = false;
-    std::vector<float> values(std::size_t(editor::kMonitorCount), kNoValue);
-    for (int k = 0; k < editor::kMonitorCount; ++k) {
+    std::vector<float> values(std::size_t(params::kMonitorCount), kNoValue);
+    for (int k = 0; k < params::kMonitorCount; ++k) {
         const std::optional<double> v =
-            editor::parseNumber(w_.txt_data_out(k).text(), g.decimalSeparator);
+            params::parseNumber(w_.txt_data_out(k).text(), g.decimalSeparator);
         if (v)
             values[std::size_t(k)] = float(*v);
         const forms::Label* unit = monitor::unitLabel(w_, k);

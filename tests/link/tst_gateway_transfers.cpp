@@ -5,9 +5,9 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
 #include "link/echo_port.h"
 #include "link/mbap_port.h"
+#include "params/numbers.h"
 #include "sim/gateway.h"
 #include "sim/station.h"
 #include "support/test_program.h"
@@ -56,7 +56,7 @@ struct GatewayRig {
         return tp.clock.advanceUntil([&] { return idle(); }, maxMs);
     }
     double shown(int reg) const {
-        return editor::parseNumber(f->txt_data_cfg(reg).text(), p.g.decimalSeparator).value_or(-1);
+        return params::parseNumber(f->txt_data_cfg(reg).text(), p.g.decimalSeparator).value_or(-1);
     }
 
     testing::TestProgram tp;
@@ -116,7 +116,7 @@ void TestGatewayTransfers::transfers() {
     if (!write)
         return;
     const double setpoint = r.shown(11) + 1.5;
-    r.f->txt_data_cfg(11).setText(editor::formatNumber(setpoint, r.p.g.decimalSeparator));
+    r.f->txt_data_cfg(11).setText(params::formatNumber(setpoint, r.p.g.decimalSeparator));
     r.f->set_parameter->userClick();
     QVERIFY(r.run());
     QVERIFY(r.tp.ui.messages().isEmpty());
