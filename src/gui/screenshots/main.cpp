@@ -6,11 +6,12 @@
 //
 //   qtx52-screenshots [OUTPUT-FOLDER]
 
-#include "app/command_line.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "bus/bus_desk.h"
 #include "bus/finder_form.h"
+#include "cli/command_line.h"
+#include "cli/link_target.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "gui/bus_views.h"
@@ -20,7 +21,6 @@
 #include "gui/trend_view.h"
 #include "monitor/monitor_recorder.h"
 #include "settings/store_paths.h"
-#include "sim/link_target.h"
 #include "trend/trend_model.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
@@ -92,9 +92,9 @@ private:
 // window, which runs far faster than one with its views.
 bool recordMonitor(const settings::StorePaths& paths, const QString& csv, int minutes) {
     forms::ManualClock clock;
-    app::LinkOptions link;
+    cli::LinkOptions link;
     link.simulate = true;
-    sim::LinkTarget target = sim::openLinkTarget(link, clock, paths);
+    cli::LinkTarget target = cli::openLinkTarget(link, clock, paths);
     SilentUi ui;
     app::Program program(clock, *target.port, ui, paths);
     app::Main(program);
@@ -117,10 +117,10 @@ bool recordMonitor(const settings::StorePaths& paths, const QString& csv, int mi
 bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& languageId) {
     QTemporaryDir dir;
     forms::ManualClock clock;
-    app::LinkOptions link;
+    cli::LinkOptions link;
     link.simulate = true;
     const settings::StorePaths paths = stores(dir.path(), languageId);
-    sim::LinkTarget target = sim::openLinkTarget(link, clock, paths);
+    cli::LinkTarget target = cli::openLinkTarget(link, clock, paths);
     SilentUi ui;
     app::Program program(clock, *target.port, ui, paths);
     app::Main(program);

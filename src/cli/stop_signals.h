@@ -12,7 +12,7 @@
 
 class QSocketNotifier;
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 class StopSignals final : public QObject {
     Q_OBJECT
@@ -29,4 +29,4 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

@@ -1,4 +1,4 @@
-#include "app/stop_signals.h"
+#include "cli/stop_signals.h"
 
 #include <QSocketNotifier>
 
@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 namespace {
 
@@ -60,4 +60,4 @@ void StopSignals::readPipe() {
         onStop_(int(numbers[n - 1]));
 }
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

@@ -3,7 +3,7 @@
 // The port the program talks through, chosen by the command line: a real serial device, or the
 // built-in simulated unit.
 
-#include "app/command_line.h"
+#include "cli/command_line.h"
 #include "link/commport.h"
 #include "settings/store_paths.h"
 
@@ -14,8 +14,10 @@ class Clock;
 }
 
 namespace qtx52::sim {
-
 class Station;
+}
+
+namespace qtx52::cli {
 
 struct LinkTarget {
     LinkTarget();
@@ -23,7 +25,7 @@ struct LinkTarget {
     LinkTarget(LinkTarget&&) noexcept;
     LinkTarget& operator=(LinkTarget&&) noexcept;
 
-    std::unique_ptr<Station> station;       // the simulated unit, with --simulate only
+    std::unique_ptr<sim::Station> station;  // the simulated unit, with --simulate only
     std::unique_ptr<link::CommPort> device; // the serial device or the simulated unit's port
     // What the program talks through: the device behind the echo check, which strips the echo of
     // adapters that echo (--echo, or "Echo" in the settings stores) and passes all else through.
@@ -36,7 +38,7 @@ struct LinkTarget {
 // and framing the program opens the port with. Otherwise the QSerialPort backend, with --device
 // overriding the port mapping of the settings stores. With --echo the simulated unit's line echoes
 // too.
-LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
+LinkTarget openLinkTarget(const cli::LinkOptions& options, forms::Clock& clock,
                           const settings::StorePaths& stores);
 
-} // namespace qtx52::sim
+} // namespace qtx52::cli

@@ -1,10 +1,10 @@
-#include "app/command_ui.h"
+#include "cli/command_ui.h"
 
 #include "forms/controls.h"
 
 #include <utility>
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 CommandUi::CommandUi(std::function<void(const QString&)> say) : say_(std::move(say)) {}
 
@@ -29,4 +29,4 @@ void CommandUi::showModal(forms::Form& form) {
         form.setVisible(false);
 }
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

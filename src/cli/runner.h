@@ -8,17 +8,19 @@
 // Results go to standard output, progress to standard error (one line per step, none with
 // --quiet). Message boxes of the logic become lines on standard error and never block.
 
-#include "app/cli_texts.h"
-#include "app/command_line.h"
+#include "cli/cli_texts.h"
+#include "cli/command_line.h"
+#include "cli/command_output.h"
+#include "files/parameter_set.h"
 #include "settings/store_paths.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace qtx52::forms {
 class Clock;
@@ -28,6 +30,9 @@ namespace qtx52::link {
 class CommPort;
 }
 
+namespace qtx52::app {
+class Program;
+}
 namespace qtx52::bus {
 class BusWatch;
 }
@@ -35,26 +40,11 @@ namespace qtx52::monitor {
 class MonitorRecorder;
 }
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 class CommandUi;
-class Program;
-
-// Exit codes of the commands.
-inline constexpr int kExitOk = 0;       // done; also a write with nothing to write
-inline constexpr int kExitUsage = 2;    // the command line was off
-inline constexpr int kExitLink = 3;     // the port did not open, or the unit did not answer
-inline constexpr int kExitMismatch = 4; // after a write the unit holds other values than the file
-inline constexpr int kExitFile = 5;     // the file could not be read, is incomplete, or not saved
-inline constexpr int kExitRefused = 6;  // the unit refused the request (an exception reply)
-
-// Where the lines go: results, and progress and messages.
-struct CommandOutput {
-    std::function<void(const QString&)> result;
-    std::function<void(const QString&)> progress;
-    // Standard output and standard error.
-    static CommandOutput standard();
-};
+using app::Language;
+using app::Program;
 
 // One command on one port. start() sets the program up and takes the first step; from then on the
 // command moves on with the program's timers on the given clock until finished().
@@ -83,16 +73,8 @@ private:
         bool answered;
     };
 
+    // cli/runner.cpp: the shared steps.
     bool openPort();
-    void startReadOut();
-    void readOutDone();
-    void saveFile();
-    void writeFile();
-    void verify();
-    // The fields whose value in the file differs from what the unit holds, one line each.
-    QStringList differencesFromFile() const;
-    void afterReceive();
-    void watchStatusWindow();
     void poll();
     void finish(int code);
     QString text(CliText id, const QStringList& args = {}) const;
@@ -113,7 +95,26 @@ private:
     // --monitor: the cycles as CSV lines, and into the file of --log.
     std::unique_ptr<monitor::MonitorRecorder> recorder_;
     bool recordFailed_ = false;
-    void startMonitor(); // after the read-out
+
+    // cli/read_out.cpp
+    void startReadOut();
+    void readOutDone();
+    void saveFile();
+    // cli/write.cpp: the file is read and checked before the port opens; false when the command
+    // has finished on it.
+    bool readFile();
+    bool checkFile();
+    void writeFile();
+    void verify();
+    // The fields whose value in the file differs from what the unit holds, one line each.
+    QStringList differencesFromFile() const;
+    // cli/monitor.cpp
+    void startMonitor();
+    // cli/diff.cpp: the file of --diff against the unit just read out.
+    void diffWithUnit();
+    // cli/report.cpp: the sheet of --report, the file of the command attached; false, said, when
+    // it could not be written.
+    bool writeReport(const std::optional<files::ParameterSet>& intended);
 
     // Sets the waiting limit of a phase of `requests` requests from now: each may take the pacing
     // interval and the time the link needs to give up on it, at the unit's response time as it
@@ -133,12 +134,14 @@ private:
     int exitCode_ = kExitOk;
     bool noticeShown_ = false;
     bool nothingToWrite_ = false;
-    QPointer<QObject> watchedStatusWindow_;
     std::deque<Closing> closings_;
     int cycles_ = 0;
     // The values of the file of --write, read before anything is sent.
     struct FileValues;
-    std::unique_ptr<FileValues> file_;
+    struct FileValuesDelete {
+        void operator()(FileValues* values) const;
+    };
+    std::unique_ptr<FileValues, FileValuesDelete> file_;
 };
 
 // Runs a command through the given port on the given clock, which must be the Qt clock: the
@@ -152,4 +155,9 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
 // --simulate. Lives with the simulated unit (src/sim/cli_main.cpp), which the core cannot see.
 int runCommand(const CommandLine& commandLine);
 
-} // namespace qtx52::app
+// --diff A B: two parameter files, no port. Exit 0 the same, 4 different, 5 a file unreadable.
+int runFileDiff(const CommandLine& commandLine, const CommandOutput& output, Language language);
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+
+} // namespace qtx52::cli

@@ -1,8 +1,8 @@
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 #include <QTest>
 
-using namespace qtx52::app;
+using namespace qtx52::cli;
 
 class TestCommandLine : public QObject {
     Q_OBJECT

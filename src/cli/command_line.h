@@ -3,7 +3,7 @@
 // The program's command line: how to reach the unit, and an optional command that runs without
 // a window.
 
-#include "app/cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +11,7 @@
 
 #include <optional>
 
-namespace qtx52::app {
+namespace qtx52::cli {
 
 struct LinkOptions {
     QString device;        // --device PATH: a serial device used whatever port number is chosen
@@ -44,11 +44,13 @@ struct ScanOptions {
 };
 
 struct CommandLine {
-    enum class Command { Window, ReadOut, Write, Monitor, Scan, Help, Version };
+    enum class Command { Window, ReadOut, Write, Monitor, Scan, Diff, Help, Version };
     Command command = Command::Window;
-    QString file;   // --read-out FILE, --write FILE
-    int cycles = 0; // --monitor N (0: until interrupted)
-    QString log;    // --log FILE: the monitor's lines also go to this CSV file
+    QString file;      // --read-out FILE, --write FILE, --diff FILE
+    QString otherFile; // --diff FILE OTHER: the second set; empty to compare with the unit
+    QString report;    // --report FILE: the commissioning sheet after --read-out or --write
+    int cycles = 0;    // --monitor N (0: until interrupted)
+    QString log;       // --log FILE: the monitor's lines also go to this CSV file
     bool quiet = false;
     QString trace;      // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end
@@ -66,4 +68,4 @@ CommandLine parseCommandLine(const QStringList& arguments);
 // The usage error of a parsed command line in the language.
 QString usageError(const CommandLine& commandLine, Language language);
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

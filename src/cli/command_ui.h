@@ -12,7 +12,9 @@
 #include <functional>
 #include <optional>
 
-namespace qtx52::app {
+namespace qtx52::cli {
+
+using app::UserInteraction;
 
 class CommandUi : public UserInteraction {
 public:
@@ -43,4 +45,4 @@ private:
     int messages_ = 0;
 };
 
-} // namespace qtx52::app
+} // namespace qtx52::cli

@@ -1,4 +1,4 @@
-#include "sim/link_target.h"
+#include "cli/link_target.h"
 
 #include "link/echo_port.h"
 #include "link/port_map.h"
@@ -6,7 +6,11 @@
 #include "sim/simcommport.h"
 #include "sim/station.h"
 
-namespace qtx52::sim {
+namespace qtx52::cli {
+
+using sim::Framing;
+using sim::SimCommPort;
+using sim::Station;
 
 LinkTarget::LinkTarget() = default;
 LinkTarget::~LinkTarget() {
@@ -23,7 +27,7 @@ QString LinkTarget::describe(int portNumber) const {
     return port ? port->describePort(portNumber) : QString();
 }
 
-LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
+LinkTarget openLinkTarget(const cli::LinkOptions& options, forms::Clock& clock,
                           const settings::StorePaths& stores) {
     LinkTarget t;
     if (options.simulate) {
@@ -71,4 +75,4 @@ LinkTarget openLinkTarget(const app::LinkOptions& options, forms::Clock& clock,
     return t;
 }
 
-} // namespace qtx52::sim
+} // namespace qtx52::cli

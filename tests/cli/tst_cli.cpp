@@ -1,13 +1,13 @@
 // The commands without a window, in process on virtual time against the simulated unit: the cases
 // that need the unit's insides (faults, pinned live values, its address) or exact timing.
 
-#include "app/cli.h"
-#include "app/cli_texts.h"
 #include "app/language.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
+#include "cli/cli_texts.h"
+#include "cli/runner.h"
 #include "forms/clock.h"
 #include "monitor/record_texts.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
 
@@ -61,10 +61,10 @@ struct Rig {
     int run(const QStringList& arguments) {
         out.clear();
         err.clear();
-        const app::CommandLine cl = app::parseCommandLine(QStringList{"qtx52-config"} + arguments);
+        const cli::CommandLine cl = cli::parseCommandLine(QStringList{"qtx52-config"} + arguments);
         // No machine settings: German texts.
         const settings::StorePaths stores{path("machine.ini"), path("user.ini")};
-        app::CommandRunner runner(
+        cli::CommandRunner runner(
             cl, clock, port, stores,
             {[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }});
         runner.start();
@@ -100,6 +100,8 @@ private slots:
     void writeChecksTheFileFirst();
     void speaksTheInterfaceLanguage_data();
     void speaksTheInterfaceLanguage();
+    void diffOfTwoSets_data();
+    void diffOfTwoSets();
 };
 
 void TstCli::refusedValueIsALinkFailure() {
@@ -224,6 +226,65 @@ void TstCli::writeChecksTheFileFirst() {
     }
 }
 
+void TstCli::diffOfTwoSets_data() {
+    QTest::addColumn<int>("line"); // of the second file changed, 0: none
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("againstUnit");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // the one line of a difference, or the summary
+    for (bool unit : {false, true}) {
+        const QString of = unit ? " against the unit" : " of two files";
+        QTest::newRow(qPrintable("same" + of)) << 0 << "" << unit << 0 << "dieselben Werte";
+        // A number written otherwise is the same value.
+        QTest::newRow(qPrintable("blanks and a point" + of))
+            << 15 + 6 << " 10.0 " << unit << 0 << "dieselben Werte";
+        QTest::newRow(qPrintable("a register" + of))
+            << 15 + 6 << "25" << unit << 4 << "Register 7: Min-Response-Time";
+        QTest::newRow(qPrintable("a coil" + of)) << 53 + 9 << "9" << unit << 4 << "\"9\"";
+        QTest::newRow(qPrintable("an incomplete file" + of)) << 70 << "" << unit << 5 << "--diff";
+    }
+}
+
+void TstCli::diffOfTwoSets() {
+    QFETCH(int, line);
+    QFETCH(QString, value);
+    QFETCH(bool, againstUnit);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    Rig r;
+    const QString a = r.path("a.txt");
+    const QString b = r.path("b.txt");
+    QCOMPARE(r.run({"--read-out", b}), 0);
+    if (line > 66) {
+        QFile f(b);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray head = f.readAll().left(500);
+        f.close();
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(head);
+    } else if (line > 0) {
+        r.readOutAndChange(b, line, value);
+    }
+    // The changed file is compared with the unit's own set: read out now, or in a file.
+    int code = 0;
+    if (againstUnit) {
+        code = r.run({"--diff", b});
+    } else {
+        QCOMPARE(r.run({"--read-out", a}), 0);
+        cli::CommandLine cl = cli::parseCommandLine({"qtx52-config", "--diff", a, b});
+        QVERIFY(cl.error.isEmpty());
+        r.out.clear();
+        r.err.clear();
+        code = cli::runFileDiff(
+            cl, {[&](const QString& l) { r.out << l; }, [&](const QString& l) { r.err << l; }},
+            app::Language::German);
+    }
+    const QString all = (r.out + r.err).join('\n');
+    QCOMPARE(code, exitCode);
+    QVERIFY2(all.contains(said), qPrintable(all));
+    QCOMPARE(r.out.size(), exitCode == 4 ? 1 : 0);
+}
+
 void TstCli::speaksTheInterfaceLanguage_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("scenario");
@@ -244,7 +305,7 @@ void TstCli::speaksTheInterfaceLanguage() {
     if (scenario != QLatin1String("read-out") && scenario != QLatin1String("usage"))
         r.readOutAndChange(file, 15 + 35, scenario == QLatin1String("bad value") ? "-1" : "90");
     r.setStores(language, ",");
-    const app::Language lang = app::languageOf(language);
+    const app::Language lang = cli::languageOf(language);
 
     QStringList arguments;
     if (scenario == QLatin1String("read-out")) {
@@ -284,7 +345,7 @@ void TstCli::speaksTheInterfaceLanguage() {
     };
     QList<QRegularExpression> own;
     QList<QRegularExpression> others;
-    for (const app::CliTextEntry& e : app::cliTextTable()) {
+    for (const cli::CliTextEntry& e : cli::cliTextTable()) {
         const QString mine = lang == app::Language::German ? e.de : e.en;
         const QString theirs = lang == app::Language::German ? e.en : e.de;
         own << pattern(mine);
@@ -323,7 +384,7 @@ void TstCli::speaksTheInterfaceLanguage() {
         if (theirs) {
             // Only a line that reads the same in both languages may match the other's pattern.
             bool alsoMine = false;
-            for (const app::CliTextEntry& e : app::cliTextTable())
+            for (const cli::CliTextEntry& e : cli::cliTextTable())
                 alsoMine = alsoMine ||
                            (pattern(e.de).match(l).hasMatch() && pattern(e.en).match(l).hasMatch());
             QVERIFY2(alsoMine, qPrintable(QStringLiteral("a line of the other language: ") + l));

@@ -1,14 +1,16 @@
-#include "bus/cli_scan.h"
+#include "cli/scan.h"
 
 #include "forms/clock.h"
 
 #include <QEventLoop>
 
-namespace qtx52::bus {
+namespace qtx52::cli {
 
-FinderOptions scanOptions(const app::CommandLine& cl) {
-    const app::ScanOptions& s = cl.scan;
-    const app::LinkOptions& l = cl.link;
+using namespace bus;
+
+FinderOptions scanOptions(const cli::CommandLine& cl) {
+    const cli::ScanOptions& s = cl.scan;
+    const cli::LinkOptions& l = cl.link;
     FinderOptions o;
     const LineChoice current{l.mode == QLatin1String("ASCII"), l.baud.toInt(),
                              char(l.parity.toLatin1())};
@@ -21,15 +23,15 @@ FinderOptions scanOptions(const app::CommandLine& cl) {
     return o;
 }
 
-ScanRunner::ScanRunner(const app::CommandLine& commandLine, forms::Clock& clock,
-                       link::CommPort& port, app::CommandOutput output)
+ScanRunner::ScanRunner(const cli::CommandLine& commandLine, forms::Clock& clock,
+                       link::CommPort& port, cli::CommandOutput output)
     : cl_(commandLine), clock_(clock), port_(port), out_(std::move(output)), finder_(clock, port) {}
 
 void ScanRunner::start() {
     if (!cl_.error.isEmpty()) {
         if (out_.progress)
             out_.progress(cl_.error);
-        finish(app::kExitUsage);
+        finish(cli::kExitUsage);
         return;
     }
     options_ = scanOptions(cl_);
@@ -65,7 +67,7 @@ void ScanRunner::start() {
                 out_.progress(QStringLiteral("the port could not be used: %1 %2")
                                   .arg(finder_.portError().number)
                                   .arg(finder_.portError().reason));
-            finish(app::kExitLink);
+            finish(cli::kExitLink);
             return;
         }
         if (out_.progress)
@@ -76,7 +78,7 @@ void ScanRunner::start() {
                               .arg(finder_.progress().probesDone)
                               .arg(options_.lines.indexOf(finder_.progress().line) + 1)
                               .arg(double(ms) / 1000.0, 0, 'f', 1));
-        finish(found > 0 ? app::kExitOk : app::kExitLink);
+        finish(found > 0 ? cli::kExitOk : cli::kExitLink);
     };
     startMs_ = clock_.nowMs();
     switch (finder_.start(options)) {
@@ -85,12 +87,12 @@ void ScanRunner::start() {
     case UnitFinder::Refusal::PortOpen:
         if (out_.progress)
             out_.progress(QStringLiteral("the port is in use"));
-        finish(app::kExitLink);
+        finish(cli::kExitLink);
         break;
     case UnitFinder::Refusal::NothingToProbe:
         if (out_.progress)
             out_.progress(QStringLiteral("nothing to probe"));
-        finish(app::kExitUsage);
+        finish(cli::kExitUsage);
         break;
     }
 }
@@ -104,8 +106,8 @@ void ScanRunner::finish(int code) {
         onFinished();
 }
 
-int runScan(const app::CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
-            const app::CommandOutput& output) {
+int runScan(const cli::CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
+            const cli::CommandOutput& output) {
     ScanRunner runner(commandLine, clock, port, output);
     QEventLoop loop;
     runner.onFinished = [&loop] { loop.quit(); };
@@ -115,4 +117,4 @@ int runScan(const app::CommandLine& commandLine, forms::Clock& clock, link::Comm
     return runner.exitCode();
 }
 
-} // namespace qtx52::bus
+} // namespace qtx52::cli
