@@ -6,6 +6,7 @@
 #include "forms/clock.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <memory>
 
@@ -19,8 +20,19 @@ int runCommand(const CommandLine& commandLine) {
         static int argc = 1;
         static char name[] = "qtx52-config";
         static char* argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        // The sheet is laid out with Qt's text document, which needs the fonts of a GUI
+        // application; without a display it runs on the offscreen platform.
+        if (!commandLine.report.isEmpty()) {
+            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
     }
+    if (commandLine.command == CommandLine::Command::Diff && !commandLine.otherFile.isEmpty())
+        return runFileDiff(commandLine, CommandOutput::standard(),
+                           storeLanguage(settings::StorePaths::standard()));
     forms::QtClock clock;
     // Read after the application exists: the machine store may lie beside the executable.
     const settings::StorePaths stores = settings::StorePaths::standard();

@@ -150,6 +150,23 @@ const std::vector<CliTextEntry>& cliTextTable() {
         entry(T::EndedEarly,
               "die Übertragung endete, bevor das Gerät jede Anfrage beantwortet hatte",
               "the transfer ended before the unit had answered every request"),
+        entry(T::UsageReport,
+              "--report nimmt einen Dateinamen und gehört zu --read-out oder --write",
+              "--report takes a file name and goes with --read-out or --write"),
+        entry(T::UsageDiff,
+              "--diff nimmt eine Parameterdatei und eine zweite oder das Gerät (--device, --port, "
+              "--simulate)",
+              "--diff takes a parameter file and a second one or the unit (--device, --port, "
+              "--simulate)"),
+        entry(T::DiffSame, "%1 und %2 haben dieselben Werte", "%1 and %2 hold the same values"),
+        entry(T::DiffField, "%1: %2 \"%3\", %4 \"%5\"", "%1: %2 \"%3\", %4 \"%5\""),
+        entry(T::DiffCount, "%1 Felder unterscheiden sich zwischen %2 und %3",
+              "%1 fields differ between %2 and %3"),
+        entry(T::DiffMissing, "fehlt", "missing"),
+        entry(T::DiffUnit, "Gerät", "unit"),
+        entry(T::ReportWritten, "Protokoll %1 geschrieben", "wrote the sheet %1"),
+        entry(T::ReportFailed, "das Protokoll %1 konnte nicht geschrieben werden: %2",
+              "the sheet %1 could not be written: %2"),
     };
     return table;
 }

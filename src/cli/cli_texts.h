@@ -78,6 +78,15 @@ enum class CliText {
     StillWaiting,
     NotInTime,
     EndedEarly,
+    UsageReport,
+    UsageDiff,
+    DiffSame,    // %1, %2 the two sets
+    DiffField,   // %1 field, %2 first set, %3 its value, %4 second set, %5 its value
+    DiffCount,   // %1 fields, %2, %3 the two sets
+    DiffMissing, // a field a set lacks
+    DiffUnit,    // the unit as the second set
+    ReportWritten,
+    ReportFailed, // %1 file, %2 reason
 };
 
 struct CliTextEntry {

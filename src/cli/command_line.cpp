@@ -160,6 +160,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                   mode,    address,      echo,      quiet, trace,         stats, simStation,
                   simMode, simBaud,      simParity, anyId, gatewayTimeout});
     p.addOption(log);
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("With --read-out or --write: also write the "
+                                                   "commissioning sheet to the PDF file FILE, the "
+                                                   "parameter file attached."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption diff(QStringLiteral("diff"),
+                                  QStringLiteral("Compare the parameter file FILE with a second "
+                                                 "one given after it, or with the unit; exit 4 "
+                                                 "when they differ."),
+                                  QStringLiteral("FILE"));
+    p.addOption(report);
+    p.addOption(diff);
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
@@ -171,7 +183,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         parserError(cl, p);
         return cl;
     }
-    if (!p.positionalArguments().isEmpty()) {
+    // Only --diff takes a second file after it.
+    if (!p.positionalArguments().isEmpty() &&
+        !(p.isSet(diff) && p.positionalArguments().size() == 1)) {
         usage(cl, CliText::UsageUnexpectedArgument, {p.positionalArguments().first()});
         return cl;
     }
@@ -184,8 +198,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return cl;
     }
 
-    const int commands =
-        int(p.isSet(readOut)) + int(p.isSet(write)) + int(p.isSet(monitor)) + int(p.isSet(scan));
+    const int commands = int(p.isSet(readOut)) + int(p.isSet(write)) + int(p.isSet(monitor)) +
+                         int(p.isSet(scan)) + int(p.isSet(diff));
     if (commands > 1) {
         usage(cl, CliText::UsageOneCommand);
         return cl;
@@ -206,6 +220,23 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         }
     } else if (p.isSet(scan)) {
         cl.command = CommandLine::Command::Scan;
+    } else if (p.isSet(diff)) {
+        cl.command = CommandLine::Command::Diff;
+        cl.file = p.value(diff);
+        cl.otherFile = p.positionalArguments().value(0);
+        if (cl.file.isEmpty()) {
+            usage(cl, CliText::UsageDiff);
+            return cl;
+        }
+    }
+    if (p.isSet(report)) {
+        cl.report = p.value(report);
+        if ((cl.command != CommandLine::Command::ReadOut &&
+             cl.command != CommandLine::Command::Write) ||
+            cl.report.isEmpty()) {
+            usage(cl, CliText::UsageReport);
+            return cl;
+        }
     }
     if (p.isSet(log)) {
         cl.log = p.value(log);

@@ -48,11 +48,13 @@ struct ScanOptions {
 };
 
 struct CommandLine {
-    enum class Command { Window, ReadOut, Write, Monitor, Scan, Help, Version };
+    enum class Command { Window, ReadOut, Write, Monitor, Scan, Diff, Help, Version };
     Command command = Command::Window;
-    QString file;   // --read-out FILE, --write FILE
-    int cycles = 0; // --monitor N (0: until interrupted)
-    QString log;    // --log FILE: the monitor's lines also go to this CSV file
+    QString file;      // --read-out FILE, --write FILE, --diff FILE
+    QString otherFile; // --diff FILE OTHER: the second set; empty to compare with the unit
+    QString report;    // --report FILE: the commissioning sheet after --read-out or --write
+    int cycles = 0;    // --monitor N (0: until interrupted)
+    QString log;       // --log FILE: the monitor's lines also go to this CSV file
     bool quiet = false;
     QString trace;      // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end

@@ -1,8 +1,8 @@
 // --monitor N: the live values, one CSV line per cycle, and into the file of --log.
 
+#include "app/program.h"
 #include "cli/runner.h"
 #include "cli/runner_steps.h"
-#include "app/program.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "monitor/monitor_recorder.h"

@@ -28,6 +28,8 @@ void CommandRunner::readOutDone() {
         startMonitor();
     else if (cl_.command == CommandLine::Command::ReadOut)
         saveFile();
+    else if (cl_.command == CommandLine::Command::Diff)
+        diffWithUnit();
     else
         writeFile();
 }
@@ -42,6 +44,10 @@ void CommandRunner::saveFile() {
         return;
     }
     result(text(CliText::Saved, {QString::number(cl_.link.address), cl_.file}));
+    if (!cl_.report.isEmpty() && !writeReport(std::nullopt)) {
+        finish(kExitFile);
+        return;
+    }
     finish(kExitOk);
 }
 

@@ -134,7 +134,7 @@ void CommandRunner::start() {
         return;
     }
     if (cl_.command != Command::ReadOut && cl_.command != Command::Write &&
-        cl_.command != Command::Monitor) {
+        cl_.command != Command::Monitor && cl_.command != Command::Diff) {
         say(text(CliText::UsageNoCommand));
         finish(kExitUsage);
         return;

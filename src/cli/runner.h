@@ -11,6 +11,7 @@
 #include "cli/cli_texts.h"
 #include "cli/command_line.h"
 #include "cli/command_output.h"
+#include "files/parameter_set.h"
 #include "settings/store_paths.h"
 
 #include <QObject>
@@ -19,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace qtx52::forms {
 class Clock;
@@ -108,6 +110,11 @@ private:
     QStringList differencesFromFile() const;
     // cli/monitor.cpp
     void startMonitor();
+    // cli/diff.cpp: the file of --diff against the unit just read out.
+    void diffWithUnit();
+    // cli/report.cpp: the sheet of --report, the file of the command attached; false, said, when
+    // it could not be written.
+    bool writeReport(const std::optional<files::ParameterSet>& intended);
 
     // Sets the waiting limit of a phase of `requests` requests from now: each may take the pacing
     // interval and the time the link needs to give up on it, at the unit's response time as it
@@ -147,5 +154,10 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
 // The same through the port the command line chooses: a serial device, or the simulated unit with
 // --simulate. Lives with the simulated unit (src/sim/cli_main.cpp), which the core cannot see.
 int runCommand(const CommandLine& commandLine);
+
+// --diff A B: two parameter files, no port. Exit 0 the same, 4 different, 5 a file unreadable.
+int runFileDiff(const CommandLine& commandLine, const CommandOutput& output, Language language);
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
 
 } // namespace qtx52::cli

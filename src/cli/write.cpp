@@ -10,6 +10,7 @@
 #include "cli/command_ui.h"
 #include "editor/frm_config.h"
 #include "files/parameter_file.h"
+#include "files/parameter_set.h"
 #include "params/numbers.h"
 #include "params/write_check.h"
 
@@ -207,13 +208,17 @@ void CommandRunner::verify() {
                     {cl_.file, QString::number(kFirstWrittenRegister + 1),
                      QString::number(kRegisters), program_->g.langTexts[kLangTextConfigBit],
                      QString::number(1), QString::number(kCoils)}));
-        finish(kExitOk);
+    } else {
+        for (const QString& d : std::as_const(differences))
+            result(d);
+        say(text(CliText::FieldsDiffer, {QString::number(differences.size()), cl_.file}));
+    }
+    // The sheet records what the unit took, with the file's values as the intended ones.
+    if (!cl_.report.isEmpty() && !writeReport(files::readParameterSet(fileBytes(cl_.file)))) {
+        finish(kExitFile);
         return;
     }
-    for (const QString& d : std::as_const(differences))
-        result(d);
-    say(text(CliText::FieldsDiffer, {QString::number(differences.size()), cl_.file}));
-    finish(kExitMismatch);
+    finish(differences.isEmpty() ? kExitOk : kExitMismatch);
 }
 
 } // namespace qtx52::cli

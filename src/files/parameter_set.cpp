@@ -26,7 +26,10 @@ void take(const QString& line, std::optional<QString>& value, QString& name) {
     if (pieces.size() <= 2)
         return;
     value = pieces.at(2).trimmed();
-    name = pieces.at(0).simplified() + QStringLiteral(": ") + pieces.at(1).trimmed();
+    QString caption = pieces.at(1).trimmed();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    name = pieces.at(0).simplified() + QStringLiteral(": ") + caption.trimmed();
 }
 
 } // namespace

@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     case cli::CommandLine::Command::Write:
     case cli::CommandLine::Command::Monitor:
     case cli::CommandLine::Command::Scan:
+    case cli::CommandLine::Command::Diff:
 #ifdef QTX52_HAVE_CLI
         return cli::runCommand(cl);
 #else

@@ -100,6 +100,8 @@ private slots:
     void writeChecksTheFileFirst();
     void speaksTheInterfaceLanguage_data();
     void speaksTheInterfaceLanguage();
+    void diffOfTwoSets_data();
+    void diffOfTwoSets();
 };
 
 void TstCli::refusedValueIsALinkFailure() {
@@ -222,6 +224,65 @@ void TstCli::writeChecksTheFileFirst() {
         for (const QString& l : std::as_const(r.err))
             QVERIFY2(l.size() < 400, qPrintable(l.left(100)));
     }
+}
+
+void TstCli::diffOfTwoSets_data() {
+    QTest::addColumn<int>("line"); // of the second file changed, 0: none
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("againstUnit");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // the one line of a difference, or the summary
+    for (bool unit : {false, true}) {
+        const QString of = unit ? " against the unit" : " of two files";
+        QTest::newRow(qPrintable("same" + of)) << 0 << "" << unit << 0 << "dieselben Werte";
+        // A number written otherwise is the same value.
+        QTest::newRow(qPrintable("blanks and a point" + of))
+            << 15 + 6 << " 10.0 " << unit << 0 << "dieselben Werte";
+        QTest::newRow(qPrintable("a register" + of))
+            << 15 + 6 << "25" << unit << 4 << "Register 7: Min-Response-Time";
+        QTest::newRow(qPrintable("a coil" + of)) << 53 + 9 << "9" << unit << 4 << "\"9\"";
+        QTest::newRow(qPrintable("an incomplete file" + of)) << 70 << "" << unit << 5 << "--diff";
+    }
+}
+
+void TstCli::diffOfTwoSets() {
+    QFETCH(int, line);
+    QFETCH(QString, value);
+    QFETCH(bool, againstUnit);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    Rig r;
+    const QString a = r.path("a.txt");
+    const QString b = r.path("b.txt");
+    QCOMPARE(r.run({"--read-out", b}), 0);
+    if (line > 66) {
+        QFile f(b);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray head = f.readAll().left(500);
+        f.close();
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(head);
+    } else if (line > 0) {
+        r.readOutAndChange(b, line, value);
+    }
+    // The changed file is compared with the unit's own set: read out now, or in a file.
+    int code = 0;
+    if (againstUnit) {
+        code = r.run({"--diff", b});
+    } else {
+        QCOMPARE(r.run({"--read-out", a}), 0);
+        cli::CommandLine cl = cli::parseCommandLine({"qtx52-config", "--diff", a, b});
+        QVERIFY(cl.error.isEmpty());
+        r.out.clear();
+        r.err.clear();
+        code = cli::runFileDiff(
+            cl, {[&](const QString& l) { r.out << l; }, [&](const QString& l) { r.err << l; }},
+            app::Language::German);
+    }
+    const QString all = (r.out + r.err).join('\n');
+    QCOMPARE(code, exitCode);
+    QVERIFY2(all.contains(said), qPrintable(all));
+    QCOMPARE(r.out.size(), exitCode == 4 ? 1 : 0);
 }
 
 void TstCli::speaksTheInterfaceLanguage_data() {
