@@ -1,6 +1,6 @@
 #include "commission/line_worker.h"
 
-#include "app/command_ui.h"
+#include "cli/command_ui.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
@@ -65,7 +65,7 @@ struct LineWorker::LinkWatch final : link::LinkObserver {
 LineWorker::LineWorker(forms::Clock& clock, link::CommPort& port, settings::StorePaths stores,
                        std::vector<PlanUnit> units, RunOptions options, ResultStore* store)
     : clock_(clock), port_(port), units_(std::move(units)), options_(options), store_(store),
-      ui_(std::make_unique<app::CommandUi>([this](const QString& line) {
+      ui_(std::make_unique<cli::CommandUi>([this](const QString& line) {
           lastMessage_ = line;
           if (say)
               say(line);

@@ -27,9 +27,11 @@ namespace qtx52::link {
 class CommPort;
 }
 namespace qtx52::app {
-class CommandUi;
 class Program;
-} // namespace qtx52::app
+}
+namespace qtx52::cli {
+class CommandUi;
+}
 
 namespace qtx52::commission {
 
@@ -77,7 +79,7 @@ private:
     std::size_t next_ = 0;
     RunOptions options_;
     ResultStore* store_;
-    std::unique_ptr<app::CommandUi> ui_;
+    std::unique_ptr<cli::CommandUi> ui_;
     std::unique_ptr<app::Program> program_;
     std::unique_ptr<LinkWatch> watch_;
     std::unique_ptr<forms::ClockTimer> poll_;
