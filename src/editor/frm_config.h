@@ -249,6 +249,15 @@ public:
     void txt_data_in_KeyPress(int index, KeyEvent* e);
     void txt_data_cfg_LostFocus(int index);
     void txt_data_in_LostFocus(int index);
+    // Apply completes the value being typed, as leaving its box would; values set otherwise (a
+    // file, the unit) are left to the check before the write.
+    void completeTypedValue();
+    // The value box typed in and not yet left.
+    struct TypedBox {
+        bool config; // txt_data_cfg, else txt_data_in
+        int element;
+    };
+    std::optional<TypedBox> typedBox;
     void UpD_txt_cfg_UpClick(int index);
     void UpD_txt_cfg_DownClick(int index);
     void UpD_txt_cfg_MouseDown(int index, int x, int y);

@@ -173,16 +173,12 @@ void frm_config::txt_data_cfg_Change(int index) {
             setLocalLockDisplay(*this);
     }
 
-    if (index == kResponseTimeRegister) {
+    // The response time's range is forced when its value is complete (leaving the box, Enter,
+    // Apply), never at a key: "20" must be typeable through its first digit.
+    if (index == kResponseTimeRegister)
         responseTimeChanged = true;
-        const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
-        if (v && *v < kMinResponseTimeMs) {
-            box.setText(QString::number(kMinResponseTimeMs));
-            g.minResponseTime = kMinResponseTimeMs;
-        }
-    }
 
-    // Read again: the list or the response-time rule may have rewritten the text.
+    // Read again: the list may have rewritten the text.
     const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
     if (!v)
         return;

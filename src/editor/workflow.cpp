@@ -4,6 +4,7 @@
 // The steps themselves are sent by the request builders and pacing timers and moved on by the
 // reply decoder; the handlers here only start a chain in its first state.
 
+#include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
@@ -41,12 +42,18 @@ QString helpTarget(const QString& installPath, const QString& helpDocument) {
     return target;
 }
 
+// What the unit holds of a register, when the references are a read-out of the unit on the line;
+// references never read stand for nothing and exempt no value from the limits.
+std::optional<double> heldByUnit(const app::Global& g, double reference) {
+    return g.unitValuesRead ? std::optional(reference) : std::nullopt;
+}
+
 // Every value a write of the group will send, as the boxes hold it.
 std::vector<WriteValue> configGroupValues(frm_config& f) {
     std::vector<WriteValue> values;
     for (int i = kConfigWriteFirst; i < kConfigFirst + kConfigCount; ++i)
         values.push_back({WriteKind::ConfigRegister, i, f.txt_data_cfg(i).text(), 0,
-                          f.g.refDataCfg[std::size_t(i)]});
+                          heldByUnit(f.g, f.g.refDataCfg[std::size_t(i)])});
     for (int i = 0; i < kConfigCoilCount; ++i)
         values.push_back({WriteKind::ConfigCoil, i, QString::number(f.chk_cfg(i).value())});
     return values;
@@ -56,7 +63,7 @@ std::vector<WriteValue> inputGroupValues(frm_config& f) {
     std::vector<WriteValue> values;
     for (int i = 0; i < kInputCount; ++i)
         values.push_back({WriteKind::InputRegister, i, f.txt_data_in(i).text(), 0,
-                          f.g.refDataIn[std::size_t(i)]});
+                          heldByUnit(f.g, f.g.refDataIn[std::size_t(i)])});
     for (int i = 0; i < kInputCoilCount; ++i)
         values.push_back({WriteKind::InputCoil, i, QString::number(f.chk_inp_bit(i).value())});
     return values;
@@ -80,6 +87,8 @@ void frm_config::read_out_parameter_Click() {
 }
 
 void frm_config::func_read_out_parameter() {
+    // The references are the unit's again only once the whole read-out is in.
+    g.unitValuesRead = false;
     resetTransaction();
     Timer6.setEnabled(true); // its interval stays as the last read device set it
     ShowMsgWindow();
@@ -88,6 +97,7 @@ void frm_config::func_read_out_parameter() {
 }
 
 void frm_config::set_parameter_Click() {
+    completeTypedValue();
     inputsChanged = false;
     // The change marks are the only record of edits: a group counts as changed when any of its
     // fields is shown in red.

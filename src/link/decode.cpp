@@ -435,6 +435,7 @@ private:
             box.setForeColor(ColorButtonText);
             g_.refInpBits[std::size_t(i)] = qint16(box.value());
         }
+        g_.unitValuesRead = true;
         closeStatusWindow();
         g_.linkReady = true;
         return true;

@@ -518,8 +518,10 @@ void deliver(QLineEdit* edit, const QString& way, const QString& text) {
 
 } // namespace
 
-// Whichever way text arrives, it goes in as if typed: what the key filter refuses is left out,
-// the length limit cuts, and each character that goes in raises the box's change.
+// Whichever way text arrives, it goes in as if typed, whole or not at all: a character the key
+// filter refuses or the length limit would cut refuses the whole paste, saying why at the box,
+// so that no value is pasted with digits left out; each character that goes in raises the box's
+// change.
 void TestViews::pastedTextFollowsTheKeyRules_data() {
     QTest::addColumn<QString>("way");
     QTest::addColumn<QString>("box");
@@ -531,41 +533,55 @@ void TestViews::pastedTextFollowsTheKeyRules_data() {
     for (const char* way :
          {"Ctrl+V", "Shift+Insert", "context menu", "middle button", "drop", "input method"}) {
         // A box of five characters without a minus.
-        QTest::addRow("%s: letters, minus, limit", way) << way << "cfg:3"
-                                                        << "" << false << "abc-1234567,5"
-                                                        << "12345" << 5;
+        QTest::addRow("%s: letters refuse it", way) << way << "cfg:3"
+                                                    << "" << false << "abc12"
+                                                    << "" << 0;
         QTest::addRow("%s: minus in an unsigned box", way) << way << "cfg:3"
                                                            << "" << false << "-5"
-                                                           << "5" << 1;
+                                                           << "" << 0;
+        QTest::addRow("%s: longer than the box", way) << way << "cfg:3"
+                                                      << "" << false << "1234567"
+                                                      << "" << 0;
+        QTest::addRow("%s: the other separator", way) << way << "in:0"
+                                                      << "" << false << "21.5"
+                                                      << "21,5" << 4;
     }
     QTest::newRow("signed box keeps its minus") << "Ctrl+V"
                                                 << "in:2"
                                                 << "" << false << "-5"
                                                 << "-5" << 2;
-    QTest::newRow("second minus left out") << "Ctrl+V"
-                                           << "in:2"
-                                           << "-1" << false << "-5"
-                                           << "-15" << 1;
-    QTest::newRow("one separator") << "Ctrl+V"
-                                   << "in:0"
-                                   << "" << false << "2,5,7"
-                                   << "2,57" << 4;
+    QTest::newRow("second minus refuses it") << "Ctrl+V"
+                                             << "in:2"
+                                             << "-1" << false << "-5"
+                                             << "-1" << 0;
+    QTest::newRow("second separator refuses it") << "Ctrl+V"
+                                                 << "in:0"
+                                                 << "" << false << "2,5,7"
+                                                 << "" << 0;
     QTest::newRow("over the selection of a full box") << "Ctrl+V"
                                                       << "cfg:3"
-                                                      << "12345" << true << "x67"
+                                                      << "12345" << true << "67"
                                                       << "67" << 2;
-    QTest::newRow("line break and tab left out") << "Ctrl+V"
-                                                 << "cfg:3"
-                                                 << "" << false << "1\t2\n3"
-                                                 << "123" << 3;
+    QTest::newRow("blanks and line end around it") << "Ctrl+V"
+                                                   << "cfg:3"
+                                                   << "" << false << " 12\r\n"
+                                                   << "12" << 2;
+    QTest::newRow("tab inside refuses it") << "Ctrl+V"
+                                           << "cfg:3"
+                                           << "" << false << "1\t2"
+                                           << "" << 0;
     QTest::newRow("nothing acceptable keeps the selection's text") << "Ctrl+V"
                                                                    << "cfg:3"
                                                                    << "12" << true << "abc"
                                                                    << "12" << 0;
     QTest::newRow("station digits") << "Ctrl+V"
                                     << "address"
-                                    << "1" << true << "4x2"
+                                    << "1" << true << "42"
                                     << "42" << 2;
+    QTest::newRow("station letter refuses it") << "Ctrl+V"
+                                               << "address"
+                                               << "1" << true << "4x2"
+                                               << "1" << 0;
     // "9" goes in, "99" is out of range: the box's own handling puts back 1, as for typing.
     QTest::newRow("station out of range, as typed") << "Ctrl+V"
                                                     << "address"
@@ -600,6 +616,9 @@ void TestViews::pastedTextFollowsTheKeyRules() {
     QCOMPARE(model.text(), expected);
     QCOMPARE(edit->text(), expected);
     QCOMPARE(seen, changes);
+    // A value box says at its tooltip why a paste was refused.
+    if (box != QLatin1String("address"))
+        QCOMPARE(edit->toolTip().isEmpty(), changes > 0);
 }
 
 namespace {
