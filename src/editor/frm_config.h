@@ -17,6 +17,7 @@
 //   editor/field_editing.cpp key filter, range forcing, up/down steps and auto-repeat
 //   editor/selection.cpp     list mirroring, change marks, update_apply_button
 //   files/parameter_file.cpp the file menu, save and load
+//   editor/unsaved_work.cpp  asking before edits are dropped, offering "Speichern"
 
 #include "forms/controls.h"
 #include "forms/timer.h"
@@ -278,8 +279,24 @@ public:
 
     // files/parameter_file.cpp
     void ParMenüMain_Click(int index);
-    void SaveParameterFile();
+    // True when the file was written.
+    bool SaveParameterFile();
     void LoadParameterFile();
+
+    // editor/unsaved_work.cpp
+    static constexpr int kMenuSave = 2;
+    // A field is red and the edits were not saved since their last change.
+    bool hasUnsavedEdits() const;
+    // Before edits are dropped (exit, close box, read device, load): asks whether to save them
+    // first, drop them or stay. True when the caller may go on.
+    bool mayDropEdits();
+    // A field changed: its edit is not saved yet, and once the editor holds anything worth
+    // saving, "Speichern" is offered.
+    void editorChanged();
+    // A whole read-out or a file is in the editor.
+    void editorFilled();
+    bool editsSaved = false;
+    bool editorHoldsValues = false;
 
 signals:
     // The decoder has written all 18 monitor values from one pass over registers 256..273, both

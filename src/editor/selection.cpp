@@ -320,11 +320,13 @@ void frm_config::cmb_bit_cfg_Click(int index) {
     }
 }
 
-void frm_config::update_apply_button(int /*group*/) {
+void frm_config::update_apply_button(int group) {
     // Every group is looked at whichever group asks: a change waiting in one group must keep the
     // button enabled while another group's last change is undone.
     const bool changed = anyMarked(txt_data_cfg) || anyMarked(txt_data_in) || anyMarked(chk_cfg) ||
                          anyMarked(chk_inp_bit);
+    if (group != 0) // a field's change, not the port opening
+        editorChanged();
     // The monitor owns the button while it runs.
     if (chk_read_out->value() != 0)
         return;

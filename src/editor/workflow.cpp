@@ -187,7 +187,11 @@ void frm_config::MenüMain_Click(int index) {
 }
 
 void frm_config::connectWorkflow() {
-    connect(cmd_read_device, &CommandButton::click, this, [this] { cmd_read_device_Click(); });
+    // A read-out replaces every field: edits not saved are asked about first.
+    connect(cmd_read_device, &CommandButton::click, this, [this] {
+        if (mayDropEdits())
+            cmd_read_device_Click();
+    });
     connect(read_out_parameter, &CommandButton::click, this,
             [this] { read_out_parameter_Click(); });
     connect(set_parameter, &CommandButton::click, this, [this] { set_parameter_Click(); });
