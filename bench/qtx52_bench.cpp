@@ -10,7 +10,7 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "forms/clock.h"
 #include "forms/controls.h"
 #include "link/qt_serial_port.h"
@@ -199,9 +199,9 @@ int main(int argc, char** argv) {
 
                 editor::frm_config& f = *r.f;
                 const auto v =
-                    editor::parseNumber(f.txt_data_cfg(11).text(), r.program.g.decimalSeparator);
+                    params::parseNumber(f.txt_data_cfg(11).text(), r.program.g.decimalSeparator);
                 f.txt_data_cfg(11).setText(
-                    editor::formatNumber(v.value_or(20) + 0.5, r.program.g.decimalSeparator));
+                    params::formatNumber(v.value_or(20) + 0.5, r.program.g.decimalSeparator));
                 r.port.clearSent();
                 f.set_parameter->userClick();
                 const qint64 writeBack = r.until(6 + 9);

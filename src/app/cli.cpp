@@ -9,9 +9,9 @@
 #include "app/shown_value.h"
 #include "app/stop_signals.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
-#include "editor/write_check.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 #include "files/parameter_file.h"
 #include "forms/clock.h"
 #include "link/commport.h"
@@ -137,14 +137,14 @@ struct CommandRunner::FileValues {
     }
 
     // Every value the write sends, with the line it stands on.
-    std::vector<editor::WriteValue> toWrite() const {
-        std::vector<editor::WriteValue> values;
+    std::vector<params::WriteValue> toWrite() const {
+        std::vector<params::WriteValue> values;
         for (int i = kFirstWrittenRegister; i < kRegisters; ++i)
-            values.push_back({editor::WriteKind::ConfigRegister, i, registers[std::size_t(i)],
+            values.push_back({params::WriteKind::ConfigRegister, i, registers[std::size_t(i)],
                               kFirstRegisterLine + i});
         for (int i = 0; i < kCoils; ++i)
             values.push_back(
-                {editor::WriteKind::ConfigCoil, i, coilTexts[std::size_t(i)], kFirstCoilLine + i});
+                {params::WriteKind::ConfigCoil, i, coilTexts[std::size_t(i)], kFirstCoilLine + i});
         return values;
     }
 };
@@ -266,11 +266,11 @@ void CommandRunner::start() {
     if (file_) {
         // Every value of the file is checked before the port opens: nothing goes to the unit
         // unless all of it can.
-        const std::vector<editor::WriteProblem> problems =
-            editor::checkWrite(file_->toWrite(), program_->g.decimalSeparator);
+        const std::vector<params::WriteProblem> problems =
+            params::checkWrite(file_->toWrite(), program_->g.decimalSeparator);
         if (!problems.empty()) {
             say(text(CliText::FileValuesRefused, {cl_.file}));
-            for (const QString& line : editor::problemLines(problems, program_->g.languageId,
+            for (const QString& line : params::problemLines(problems, program_->g.languageId,
                                                             program_->g.decimalSeparator))
                 say(QStringLiteral("  ") + line);
             finish(kExitFile);
@@ -464,24 +464,24 @@ void CommandRunner::writeFile() {
 QStringList CommandRunner::differencesFromFile() const {
     // What the unit holds is what the last read-out gave the editor: its reference values.
     const Global& g = program_->g;
-    using editor::WriteKind;
+    using params::WriteKind;
     QStringList differences;
     for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
         const QString& wanted = file_->registers[std::size_t(i)];
         const double held = g.refDataCfg[std::size_t(i)];
-        const std::optional<double> value = editor::writeNumber(wanted, g.decimalSeparator);
+        const std::optional<double> value = params::writeNumber(wanted, g.decimalSeparator);
         if (!value || *value != held)
             differences << text(CliText::Difference,
-                                {editor::fileFieldName(WriteKind::ConfigRegister, i, g.languageId),
+                                {params::fileFieldName(WriteKind::ConfigRegister, i, g.languageId),
                                  shownValue(wanted),
-                                 editor::formatNumber(held, g.decimalSeparator)});
+                                 params::formatNumber(held, g.decimalSeparator)});
     }
     for (int i = 0; i < kCoils; ++i) {
         const int wanted = file_->coils[std::size_t(i)];
         const int held = g.refCfgBits[std::size_t(i)];
         if (wanted != held)
             differences << text(CliText::CoilDifference,
-                                {editor::fileFieldName(WriteKind::ConfigCoil, i, g.languageId),
+                                {params::fileFieldName(WriteKind::ConfigCoil, i, g.languageId),
                                  QString::number(wanted), QString::number(held)});
     }
     return differences;

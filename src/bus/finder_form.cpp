@@ -5,7 +5,7 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "link/commport.h"
 #include "link/port_texts.h"
 
@@ -220,7 +220,7 @@ std::optional<LineChoice> FinderForm::currentLine() const {
 int FinderForm::currentStation() const {
     if (!program_.frm_configLoaded())
         return 0;
-    return int(editor::leadingDigitsValue(program_.frm_config().txt_Modbus_adress->text()));
+    return int(params::leadingDigitsValue(program_.frm_config().txt_Modbus_adress->text()));
 }
 
 void FinderForm::refuse(BusText why) {

@@ -6,22 +6,12 @@
 namespace qtx52::editor {
 
 frm_config::frm_config(app::Program& p)
-    : QObject(nullptr), program(p), g(p.g), form(QStringLiteral("frm_config"), this),
-      Timer1(p.clock, QStringLiteral("Timer1"), 400, this),
-      Timer3(p.clock, QStringLiteral("Timer3"), 500, this),
-      Timer4(p.clock, QStringLiteral("Timer4"), 50, this),
-      Timer5(p.clock, QStringLiteral("Timer5"), 1000, this),
-      Timer6(p.clock, QStringLiteral("Timer6"), 200, this),
-      Timer(p.clock, QStringLiteral("Timer"), 200, this), MSComm1(p.port),
-      replyVerdicts(p.linkEvents) {
+    : MainWindowTransfer(p), Timer(p.clock, QStringLiteral("Timer"), 200, this) {
     createControls();
     connectHandlers();
 }
 
-frm_config::~frm_config() {
-    // The port outlives the window; it must not report to a window that is gone.
-    MSComm1.setLostHandler({});
-}
+frm_config::~frm_config() = default;
 
 void frm_config::connectHandlers() {
     connectSequencer();
@@ -36,3 +26,55 @@ void frm_config::connectHandlers() {
 }
 
 } // namespace qtx52::editor
+
+namespace qtx52::app {
+
+// The main window's accessors live with the window, as every window's do, so that the program
+// does not depend on the window classes.
+editor::frm_config& Program::frm_config() {
+    if (!frmConfig_) {
+        auto* w = new editor::frm_config(*this);
+        frmConfig_.reset(w);
+        // Its first use loads it, as any window of the program.
+        w->form.setLoaded(true);
+        w->Form_Load();
+    }
+    return *static_cast<editor::frm_config*>(frmConfig_.get());
+}
+
+void Program::unloadFrmConfig() {
+    if (!frmConfig_)
+        return;
+    static_cast<editor::frm_config*>(frmConfig_.get())->Form_Unload();
+    requestQuit();
+}
+
+QObject& Program::mainWindow() {
+    frm_config();
+    return *frmConfig_;
+}
+
+void Main(Program& p) {
+    Global& g = p.g;
+    g.inputFieldCount = 8;
+    g.commPort = 2;
+    g.baudRate = QStringLiteral("9600");
+    g.parity = QStringLiteral("E");
+    g.dataBits = QStringLiteral("8");
+    g.stopBits = QStringLiteral("1");
+    g.startInputMode = 0;
+    g.portOpen = false;
+    g.modbusMode = QStringLiteral("standard_ascii");
+
+    editor::frm_config& main = p.frm_config(); // loads the window and sets up the selectors
+
+    // The port is closed here, so these settings cannot fail; the selectors' handler has applied
+    // the same values already and opens the port only when the user chooses "open".
+    p.port.setInputMode(g.startInputMode == 0 ? link::InputMode::Text : link::InputMode::Binary);
+    p.port.setSettings(g.baudRate + QLatin1Char(',') + g.parity + QLatin1Char(',') + g.dataBits +
+                       QLatin1Char(',') + g.stopBits);
+    p.port.setCommPort(g.commPort);
+    main.form.setVisible(true);
+}
+
+} // namespace qtx52::app

@@ -4,9 +4,11 @@
 
 #include "app/language.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 
@@ -315,7 +317,7 @@ void frm_config::createControls() {
         b.monitorRow(i, f);
 
     // Every text that the languages share with the English tables, in German.
-    app::applyMainWindowTexts(*this, app::Language::German);
+    applyMainWindowTexts(*this, app::Language::German);
 }
 
 } // namespace qtx52::editor

@@ -4,9 +4,11 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
-#include "editor/field_rules.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/field_rules.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <climits>
 #include <limits>
@@ -18,6 +18,8 @@
 #include <vector>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 
@@ -95,22 +97,6 @@ const ConfigList* configList(int element) {
 const ListCoding* inputCoding(int element) {
     return element == 4 || element == 5 ? &kPlain : nullptr;
 }
-
-// Monitored values shown as words: value and its entry of the language texts.
-struct Word {
-    int value;
-    int text;
-};
-struct MonitorWords {
-    int element;
-    std::vector<Word> words;
-};
-const std::vector<MonitorWords> kMonitorWords{
-    {6, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {65280, 4}}},   // fan stage, 0xFF00 = automatic
-    {7, {{0, 5}, {1, 6}}},                               // occupancy
-    {10, {{0, 24}, {1, 23}}},                            // local controller lock
-    {17, {{0, 25}, {1, 26}, {2, 27}, {3, 28}, {4, 29}}}, // controller mode
-};
 
 constexpr int kDeviceTypeElement = 2;
 constexpr int kButtonElement = 4;
@@ -203,27 +189,6 @@ void frm_config::txt_data_in_Change(int index) {
     if (coding)
         cmb_in(index).setForeColor(mark);
     update_apply_button(2);
-}
-
-const std::vector<int>& monitorWordElements() {
-    static const std::vector<int> elements = [] {
-        std::vector<int> out;
-        for (const MonitorWords& m : kMonitorWords)
-            out.push_back(m.element);
-        return out;
-    }();
-    return elements;
-}
-
-std::optional<int> monitorWordIndex(int element, double value) {
-    for (const MonitorWords& m : kMonitorWords) {
-        if (m.element != element)
-            continue;
-        for (const Word& w : m.words)
-            if (value == w.value)
-                return w.text;
-    }
-    return std::nullopt;
 }
 
 void frm_config::txt_data_out_Change(int index) {

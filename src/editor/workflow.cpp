@@ -8,9 +8,9 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/help_texts.h"
-#include "editor/register_map.h"
-#include "editor/write_check.h"
+#include "params/help_texts.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 #include "windows/frmState.h"
@@ -19,6 +19,8 @@
 #include <QFileInfo>
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

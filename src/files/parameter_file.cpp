@@ -12,7 +12,7 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
+#include "params/numbers.h"
 #include "settings/registry.h"
 
 #include <QFile>
@@ -109,7 +109,7 @@ QStringList splitParameterLines(const QString& text) {
 }
 
 QString parameterFileNumber(double value, const QString& separator) {
-    const QString digits = editor::formatNumber(value, separator);
+    const QString digits = params::formatNumber(value, separator);
     if (digits.startsWith(QLatin1Char('-')))
         return digits + QLatin1Char(' ');
     return QLatin1Char(' ') + digits + QLatin1Char(' ');
@@ -118,6 +118,8 @@ QString parameterFileNumber(double value, const QString& separator) {
 } // namespace qtx52::files
 
 namespace qtx52::editor {
+
+using namespace params;
 
 namespace {
 

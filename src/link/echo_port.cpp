@@ -23,7 +23,20 @@ EchoPort::EchoPort(CommPort& inner, std::function<bool(int)> echoFor)
 CommError EchoPort::setPortOpen(bool open) {
     const bool wasOpen = inner_.portOpen();
     const CommError error = inner_.setPortOpen(open);
-    if (open && !wasOpen && inner_.portOpen())
+    opened(wasOpen);
+    return error;
+}
+
+void EchoPort::startOpen(OpenDone done) {
+    const bool wasOpen = inner_.portOpen();
+    inner_.startOpen([this, wasOpen, done = std::move(done)](const CommError& error) {
+        opened(wasOpen);
+        done(error);
+    });
+}
+
+void EchoPort::opened(bool wasOpen) {
+    if (!wasOpen && inner_.portOpen())
         echoing_ = echoFor_ && echoFor_(inner_.commPort());
     if (!inner_.portOpen()) {
         // Closing drops every byte not yet read, the awaited echo with them.
@@ -33,7 +46,6 @@ CommError EchoPort::setPortOpen(bool open) {
         discarding_ = false;
         ready_.clear();
     }
-    return error;
 }
 
 CommError EchoPort::output(const QByteArray& frame) {

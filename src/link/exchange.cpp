@@ -1,6 +1,5 @@
 #include "link/exchange.h"
 
-#include "editor/numbers.h"
 #include "link/checksum.h"
 
 #include <cmath>
@@ -104,24 +103,6 @@ bool lrcMatches(const QByteArray& frameWithLrc) {
         sum = quint8(sum + quint8(c));
     // The LRC is the two's complement of the byte sum, so everything together sums to zero.
     return sum == 0;
-}
-
-std::optional<qint32> pacingIntervalMs(const QString& baudRate, qint16 minResponseTime) {
-    const qint64 baud = editor::leadingDigitsValue(baudRate);
-    if (baud <= 0)
-        return std::nullopt;
-    const qint32 responseMs = minResponseTime < 0 ? 0 : minResponseTime;
-    const double ms = 550.0 * 1000.0 / double(baud) + 15.0 * responseMs;
-    return qint32(editor::roundHalfEven(ms));
-}
-
-std::optional<QString> valueWord(double value) {
-    if (!std::isfinite(value))
-        return std::nullopt;
-    const double rounded = editor::roundHalfEven(value);
-    if (rounded < -32768 || rounded > 65535)
-        return std::nullopt;
-    return LongToHexStr(qint32(rounded) & 0xFFFF, 2);
 }
 
 } // namespace qtx52::link

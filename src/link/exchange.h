@@ -1,8 +1,7 @@
 #pragma once
 
 // One exchange with the unit as the link sees it: the request in flight, read back from its hex
-// text, what a reply must look like to answer it, and the timing and value words derived from the
-// unit's settings. Pure functions; the window's state is passed in.
+// text and what a reply must look like to answer it. Pure functions.
 
 #include <QByteArray>
 #include <QString>
@@ -52,15 +51,5 @@ bool answersRequest(const QByteArray& frame, const PendingRequest& request);
 bool crcMatches(const QByteArray& frameWithCrc);
 // Whether the last byte is the LRC of the bytes before it.
 bool lrcMatches(const QByteArray& frameWithLrc);
-
-// The pacing interval of the read and write timers in milliseconds: the time of a 55-character
-// exchange at the baud rate plus 15 response times, rounded half to even. A negative response
-// time counts as 0. Nothing when the baud rate text holds no positive number.
-std::optional<qint32> pacingIntervalMs(const QString& baudRate, qint16 minResponseTime);
-
-// The four hex digits of a register value as written: the number (already scaled) rounded half
-// to even and written as 16-bit two's complement. Nothing for a value outside -32768..65535 after
-// rounding, which no register can take.
-std::optional<QString> valueWord(double value);
 
 } // namespace qtx52::link

@@ -39,6 +39,7 @@ struct SentFrame {
     // When its last byte is on the line: the time it was handed to the port plus its time on the
     // wire at the line's baud rate, on the program's clock; -1 when not known.
     qint64 lastByteMs = -1;
+    int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
 struct ReceivedFrame {
@@ -49,6 +50,7 @@ struct ReceivedFrame {
     // When its first byte began to arrive, on the program's clock, as near as the reply path can
     // tell from the time it took the bytes from the port; -1 when not known.
     qint64 firstByteMs = -1;
+    int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
 class LinkObserver {

@@ -5,8 +5,8 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "forms/clock.h"
 #include "monitor/record_texts.h"
 
@@ -38,7 +38,7 @@ const forms::Label* unitLabel(const editor::frm_config& w, int element) {
 
 // A value's caption as a column name: without the colon that ends it on the window.
 QString columnName(int element, bool english) {
-    const editor::RegisterInfo& r = editor::monitorRegisters().at(std::size_t(element));
+    const params::RegisterInfo& r = params::monitorRegisters().at(std::size_t(element));
     QString name = (english ? r.labelEn : r.labelDe).trimmed();
     while (name.endsWith(QLatin1Char(':')))
         name.chop(1);
@@ -50,7 +50,7 @@ QString columnName(int element, bool english) {
 bool looksLikeRecording(const QString& firstLine) {
     const QStringList fields = firstLine.split(QLatin1Char(kSeparator));
     const qsizetype columns =
-        1 + editor::kMonitorCount + qsizetype(editor::monitorWordElements().size());
+        1 + params::kMonitorCount + qsizetype(params::monitorWordElements().size());
     return fields.size() == columns &&
            (fields.first() == recordText(RecordText::TimeColumn, false) ||
             fields.first() == recordText(RecordText::TimeColumn, true));
@@ -82,7 +82,7 @@ MonitorRecorder::~MonitorRecorder() {
 QString MonitorRecorder::header() const {
     const bool english = program_.g.languageId == app::kLanguageEnglish;
     QStringList fields{recordText(RecordText::TimeColumn, english)};
-    for (int k = 0; k < editor::kMonitorCount; ++k) {
+    for (int k = 0; k < params::kMonitorCount; ++k) {
         const QString name = columnName(k, english);
         const forms::Label* unit = unitLabel(w_, k);
         fields << csvField(
@@ -90,7 +90,7 @@ QString MonitorRecorder::header() const {
                 ? recordText(RecordText::UnitColumn, english).arg(name, unit->caption().trimmed())
                 : name);
     }
-    for (int element : editor::monitorWordElements())
+    for (int element : params::monitorWordElements())
         fields << csvField(
             recordText(RecordText::WordsColumn, english).arg(columnName(element, english)));
     return fields.join(QLatin1Char(kSeparator));
@@ -100,15 +100,15 @@ QString MonitorRecorder::line() const {
     // Local time with its offset from UTC, to the millisecond.
     const QDateTime t = now();
     QStringList fields{t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODateWithMs)};
-    for (int k = 0; k < editor::kMonitorCount; ++k)
+    for (int k = 0; k < params::kMonitorCount; ++k)
         fields << csvField(w_.txt_data_out(k).text());
     // The word for the value read in this cycle; none for a value that has no word, where the
     // window goes on showing the word of an earlier value.
-    for (int element : editor::monitorWordElements()) {
+    for (int element : params::monitorWordElements()) {
         const std::optional<double> value =
-            editor::parseNumber(w_.txt_data_out(element).text(), program_.g.decimalSeparator);
+            params::parseNumber(w_.txt_data_out(element).text(), program_.g.decimalSeparator);
         const std::optional<int> word =
-            value ? editor::monitorWordIndex(element, *value) : std::nullopt;
+            value ? params::monitorWordIndex(element, *value) : std::nullopt;
         fields << csvField(word ? program_.g.langTexts.at(std::size_t(*word)) : QString());
     }
     return fields.join(QLatin1Char(kSeparator));

@@ -4,8 +4,8 @@
 #include "app/cli.h"
 #include "app/cli_texts.h"
 #include "app/language.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "forms/clock.h"
 #include "monitor/record_texts.h"
 #include "sim/simcommport.h"
@@ -147,8 +147,8 @@ void TstCli::monitorLinesHoldTheLiveRegisters() {
     QStringList expected;
     for (int k = 0; k < 18; ++k) {
         const quint16 raw = r.station.unit().reg(256 + k);
-        const bool tenths = editor::monitorEncoding(256 + k) == editor::Encoding::SignedTenths;
-        expected << editor::formatNumber(tenths ? qint16(raw) / 10.0 : raw, ",");
+        const bool tenths = params::monitorEncoding(256 + k) == params::Encoding::SignedTenths;
+        expected << params::formatNumber(tenths ? qint16(raw) / 10.0 : raw, ",");
     }
     QCOMPARE(expected.at(2), QStringLiteral("-3,5"));
     for (const QString& line : std::as_const(r.out))
@@ -303,7 +303,7 @@ void TstCli::speaksTheInterfaceLanguage() {
             continue;
         // The monitor's header names its columns in the language (the recorder's own table).
         const bool english = lang == app::Language::English;
-        if (l.count(QLatin1Char(';')) >= editor::kMonitorCount) {
+        if (l.count(QLatin1Char(';')) >= params::kMonitorCount) {
             QVERIFY2(l.startsWith(monitor::recordText(monitor::RecordText::TimeColumn, english) +
                                   QLatin1Char(';')),
                      qPrintable(l));

@@ -1,6 +1,6 @@
 #include "app/language.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "support/control_lookup.h"
 #include "support/test_program.h"
 #include "windows/frmState.h"
@@ -193,21 +193,21 @@ void TestLanguage::mainWindowTexts() {
     }
     for (const app::ControlText& c : app::tabTitles())
         QCOMPARE(w.SSTab1->captions().at(c.index), pick(c.de, c.en));
-    for (const editor::RegisterInfo& r : editor::configRegisters()) {
+    for (const params::RegisterInfo& r : params::configRegisters()) {
         QCOMPARE(w.lbl_cfg(r.element).caption(), pick(r.labelDe, r.labelEn));
-        if (const editor::ValueList* l = editor::valueList(r.list))
+        if (const params::ValueList* l = params::valueList(r.list))
             QCOMPARE(w.cmb_cfg(r.element).items(), pick(l->entriesDe, l->entriesEn));
     }
-    for (const editor::RegisterInfo& r : editor::inputRegisters())
-        if (const editor::ValueList* l = editor::valueList(r.list))
+    for (const params::RegisterInfo& r : params::inputRegisters())
+        if (const params::ValueList* l = params::valueList(r.list))
             QCOMPARE(w.cmb_in(r.element).items(), pick(l->entriesDe, l->entriesEn));
-    for (const editor::CoilInfo& c : editor::configCoils())
+    for (const params::CoilInfo& c : params::configCoils())
         QCOMPARE(w.lbl_read_cfg_bit(c.element).caption(), pick(c.labelDe, c.labelEn));
-    for (const editor::RegisterInfo& r : editor::monitorRegisters())
+    for (const params::RegisterInfo& r : params::monitorRegisters())
         QCOMPARE(w.lbl_read_out(r.element).caption(), pick(r.labelDe, r.labelEn));
 
     // The device-type list: under English the first seven entries are renamed, the eighth stays.
-    const editor::ValueList* types = editor::valueList('A');
+    const params::ValueList* types = params::valueList('A');
     for (int pos = 0; pos < 8; ++pos)
         QCOMPARE(w.cmb_cfg(2).items().at(pos) == types->entriesDe[pos], !english || pos == 7);
 

@@ -1,8 +1,8 @@
-#include "editor/field_rules.h"
 #include "editor/main_window_rig.h"
-#include "editor/numbers.h"
-#include "editor/register_map.h"
-#include "editor/write_check.h"
+#include "params/field_rules.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 
 #include <QTest>
 
@@ -334,24 +334,24 @@ void TestFieldEditing::everyLimitCanBeTyped_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<bool>("withinLimits");
     const auto add = [](bool config, int element) {
-        const editor::FieldLimits l = editor::limitsOf(
-            config ? editor::WriteKind::ConfigRegister : editor::WriteKind::InputRegister, element);
+        const params::FieldLimits l = params::limitsOf(
+            config ? params::WriteKind::ConfigRegister : params::WriteKind::InputRegister, element);
         if (!l.codes.empty())
             return; // a list's codes are chosen, not typed
         const auto row = [&](const char* what, double v, bool within) {
             QTest::addRow("%s %d %s", config ? "cfg" : "in", element, what)
-                << config << element << editor::formatNumber(v, ",") << within;
+                << config << element << params::formatNumber(v, ",") << within;
         };
         row("min", l.min, true);
         row("max", l.max, true);
         row("above max", l.max + 1, false);
         if (l.min > 0 ||
-            (config ? editor::isSignedConfigField(element) : editor::isSignedInputField(element)))
+            (config ? params::isSignedConfigField(element) : params::isSignedInputField(element)))
             row("below min", l.min - 1, false);
     };
-    for (int i = editor::kConfigWriteFirst; i < editor::kConfigCount; ++i)
+    for (int i = params::kConfigWriteFirst; i < params::kConfigCount; ++i)
         add(true, i);
-    for (int i = 0; i < editor::kInputCount; ++i)
+    for (int i = 0; i < params::kInputCount; ++i)
         add(false, i);
 }
 
@@ -368,9 +368,9 @@ void TestFieldEditing::everyLimitCanBeTyped() {
     box.leaveFocus();
     if (withinLimits)
         QCOMPARE(box.text(), keys);
-    const editor::WriteKind kind =
-        config ? editor::WriteKind::ConfigRegister : editor::WriteKind::InputRegister;
-    QVERIFY(editor::checkWrite({{kind, element, box.text()}}, ",").empty());
+    const params::WriteKind kind =
+        config ? params::WriteKind::ConfigRegister : params::WriteKind::InputRegister;
+    QVERIFY(params::checkWrite({{kind, element, box.text()}}, ",").empty());
 }
 
 QTEST_GUILESS_MAIN(TestFieldEditing)

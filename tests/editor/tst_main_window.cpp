@@ -1,5 +1,5 @@
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "support/control_lookup.h"
 #include "support/test_program.h"
 
@@ -68,9 +68,9 @@ void TestMainWindow::arrays_data() {
     QTest::addColumn<QString>("array");
     QTest::addColumn<Elements>("elements");
     Elements arrows;
-    for (const auto& l : editor::upDownLimits())
+    for (const auto& l : params::upDownLimits())
         arrows.insert(l.element);
-    const auto& lists = editor::configListElements();
+    const auto& lists = params::configListElements();
     QTest::newRow("UpD_txt_cfg") << "UpD_txt_cfg" << arrows;
     QTest::newRow("cmb_cfg") << "cmb_cfg" << Elements(lists.begin(), lists.end());
     QTest::newRow("chk_cfg") << "chk_cfg"

@@ -2,8 +2,8 @@
 // pseudo-terminal pair: the whole program on a real serial line in real time, so every wait is
 // bounded, none exact.
 
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 #include "forms/clock.h"
 #include "sim/roomunit.h"
 #include "support/config_process.h"
@@ -43,11 +43,11 @@ QStringList factoryTexts() {
     for (int i = 0; i < 38; ++i) {
         const quint16 raw = unit.reg(i);
         double v = raw;
-        if (editor::configEncoding(i) == editor::Encoding::Signed)
+        if (params::configEncoding(i) == params::Encoding::Signed)
             v = qint16(raw);
-        else if (editor::configEncoding(i) == editor::Encoding::SignedTenths)
+        else if (params::configEncoding(i) == params::Encoding::SignedTenths)
             v = qint16(raw) / 10.0;
-        out << editor::formatNumber(v, QStringLiteral(","));
+        out << params::formatNumber(v, QStringLiteral(","));
     }
     for (int i = 0; i < 14; ++i)
         out << QString::number(unit.coil(i) ? 1 : 0);
@@ -234,8 +234,8 @@ void TstE2eCli::monitor() {
         QVERIFY2(QDateTime::fromString(fields.at(0), Qt::ISODateWithMs).isValid(),
                  qPrintable(line));
         // Registers 258 and 261: the room temperature and humidity as the unit measures them.
-        const double temperature = editor::parseNumber(fields.at(1 + 2), ",").value_or(0);
-        const double humidity = editor::parseNumber(fields.at(1 + 5), ",").value_or(0);
+        const double temperature = params::parseNumber(fields.at(1 + 2), ",").value_or(0);
+        const double humidity = params::parseNumber(fields.at(1 + 5), ",").value_or(0);
         QVERIFY2(temperature > 15 && temperature < 30 && humidity > 30 && humidity < 60,
                  qPrintable(line));
     }

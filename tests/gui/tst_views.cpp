@@ -1,7 +1,7 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "gui/binders.h"
 #include "gui/dialog_views.h"
 #include "gui/gui_interaction.h"
@@ -659,23 +659,23 @@ std::map<QWidget*, Group> fieldGroups(editor::frm_config& w, gui::MainWindowView
         }
     };
     auto configRegister = [](int i) {
-        const auto& map = editor::configRegisters();
+        const auto& map = params::configRegisters();
         return i >= 0 && i < int(map.size()) &&
-               map[std::size_t(i)].family == editor::Family::Config;
+               map[std::size_t(i)].family == params::Family::Config;
     };
     auto inputRegister = [](int i) {
-        const auto& map = editor::inputRegisters();
-        return i >= 0 && i < int(map.size()) && map[std::size_t(i)].family == editor::Family::Input;
+        const auto& map = params::inputRegisters();
+        return i >= 0 && i < int(map.size()) && map[std::size_t(i)].family == params::Family::Input;
     };
     auto monitorRegister = [](int i) {
-        const auto& map = editor::monitorRegisters();
+        const auto& map = params::monitorRegisters();
         return i >= 0 && i < int(map.size()) &&
-               map[std::size_t(i)].family == editor::Family::Monitor;
+               map[std::size_t(i)].family == params::Family::Monitor;
     };
     auto configCoil = [](int i) {
-        return i == editor::kCoil13View || (i >= 0 && i < int(editor::configCoils().size()));
+        return i == params::kCoil13View || (i >= 0 && i < int(params::configCoils().size()));
     };
-    auto inputCoil = [](int i) { return i >= 0 && i < int(editor::inputCoils().size()); };
+    auto inputCoil = [](int i) { return i >= 0 && i < int(params::inputCoils().size()); };
     addAll(w.txt_data_cfg, Group::ConfigRegisters, configRegister);
     addAll(w.cmb_cfg, Group::ConfigRegisters, configRegister);
     addAll(w.UpD_txt_cfg, Group::ConfigRegisters, configRegister);
@@ -711,7 +711,7 @@ void TestViews::headingsNameTheFieldsBelow() {
     Shown s;
     editor::frm_config& w = s.w();
     if (english)
-        app::applyMainWindowTexts(w, app::Language::English);
+        editor::applyMainWindowTexts(w, app::Language::English);
     const std::map<QWidget*, Group> groups = fieldGroups(w, *s.view);
     std::set<QWidget*> headings;
     for (const auto& [i, label] : w.lbl_desc)

@@ -8,7 +8,7 @@
 #include "app/program.h"
 #include "bus/bus_watch.h"
 #include "editor/frm_config.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 #include "link/framing.h"
 #include "link/link_events.h"
 #include "sim/faults.h"
@@ -51,7 +51,7 @@ struct Rig {
     Rig(Framing m, int baudIndex = 0, quint16 responseMs = 10) {
         static const int bauds[] = {9600, 19200, 38400, 57600};
         station.unit().setLiveMotion(false);
-        station.unit().setReg(editor::kResponseTimeRegister, responseMs);
+        station.unit().setReg(params::kResponseTimeRegister, responseMs);
         station.setFraming(m == Framing::Rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
         station.setLineSettings({bauds[baudIndex], 'E', m == Framing::Rtu ? 8 : 7, 1});
         app::Main(p);

@@ -1,7 +1,7 @@
 #include "support/unit_rig.h"
 
-#include "editor/numbers.h"
-#include "editor/register_map.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <QTest>
 
@@ -28,7 +28,7 @@ UnitRig::UnitRig(link::Framing m, const QString& baud, quint16 responseTimeMs,
       framing(m) {
     const bool rtu = m == link::Framing::Rtu;
     station.unit().setLiveMotion(false);
-    station.unit().setReg(editor::kResponseTimeRegister, responseTimeMs);
+    station.unit().setReg(params::kResponseTimeRegister, responseTimeMs);
     station.setFraming(rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
     station.setLineSettings({baud.toInt(), 'E', rtu ? 8 : 7, 1});
     app::Main(p);
@@ -50,23 +50,23 @@ QStringList UnitRig::requests() const {
 
 double UnitRig::unitValue(int reg) {
     const qint16 raw = qint16(station.unit().reg(reg));
-    return editor::configEncoding(reg) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
+    return params::configEncoding(reg) == params::Encoding::SignedTenths ? raw / 10.0 : raw;
 }
 
 double UnitRig::unitInput(int element) {
-    const qint16 raw = qint16(station.unit().reg(editor::kInputFirst + element));
-    return editor::inputEncoding(element) == editor::Encoding::SignedTenths ? raw / 10.0 : raw;
+    const qint16 raw = qint16(station.unit().reg(params::kInputFirst + element));
+    return params::inputEncoding(element) == params::Encoding::SignedTenths ? raw / 10.0 : raw;
 }
 
 std::optional<double> UnitRig::shown(const forms::TextBox& box) const {
-    return editor::parseNumber(box.text(), g.decimalSeparator);
+    return params::parseNumber(box.text(), g.decimalSeparator);
 }
 
 // Every field and reference holds the unit's value and nothing is marked.
 void verifyEditorMatchesUnit(UnitRig& r) {
-    for (int i = editor::kConfigFirst; i < editor::kConfigFirst + editor::kConfigCount; ++i) {
+    for (int i = params::kConfigFirst; i < params::kConfigFirst + params::kConfigCount; ++i) {
         // The response time field forces values below its least to it.
-        if (i == editor::kResponseTimeRegister && r.unitValue(i) < 5)
+        if (i == params::kResponseTimeRegister && r.unitValue(i) < 5)
             continue;
         const QString where = QStringLiteral("txt_data_cfg(%1): '%2', reference %3, unit %4")
                                   .arg(i)
@@ -77,7 +77,7 @@ void verifyEditorMatchesUnit(UnitRig& r) {
         QVERIFY2(r.g.refDataCfg[std::size_t(i)] == r.unitValue(i), qPrintable(where));
         QVERIFY2(r.f->txt_data_cfg(i).foreColor() == ColorButtonText, qPrintable(where));
     }
-    for (int k = 0; k < editor::kInputCount; ++k) {
+    for (int k = 0; k < params::kInputCount; ++k) {
         QCOMPARE(r.shown(r.f->txt_data_in(k)), r.unitInput(k));
         QCOMPARE(r.g.refDataIn[std::size_t(k)], r.unitInput(k));
         QCOMPARE(r.f->txt_data_in(k).foreColor(), ColorButtonText);
@@ -87,11 +87,11 @@ void verifyEditorMatchesUnit(UnitRig& r) {
         QCOMPARE(r.g.refCfgBits[std::size_t(i)], qint16(r.station.unit().coil(i) ? 1 : 0));
         QCOMPARE(r.f->chk_cfg(i).foreColor(), ColorButtonText);
     }
-    QCOMPARE(r.f->chk_cfg(editor::kCoil13View).value(), r.f->chk_cfg(13).value());
-    QCOMPARE(r.f->chk_cfg(editor::kCoil13View).foreColor(), ColorButtonText);
+    QCOMPARE(r.f->chk_cfg(params::kCoil13View).value(), r.f->chk_cfg(13).value());
+    QCOMPARE(r.f->chk_cfg(params::kCoil13View).foreColor(), ColorButtonText);
     for (int i = 0; i < 5; ++i) {
         QCOMPARE(r.f->chk_inp_bit(i).value(),
-                 r.station.unit().coil(editor::kInputCoilFirst + i) ? 1 : 0);
+                 r.station.unit().coil(params::kInputCoilFirst + i) ? 1 : 0);
         QCOMPARE(r.f->chk_inp_bit(i).foreColor(), ColorButtonText);
     }
 }

@@ -6,7 +6,7 @@
 //   qtx52-helpdoc OUTPUT-FOLDER
 
 #include "app/language.h"
-#include "editor/register_map.h"
+#include "params/register_map.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +22,7 @@
 #include <cstdio>
 
 using namespace qtx52;
-using editor::Encoding;
+using params::Encoding;
 
 namespace {
 
@@ -55,12 +55,12 @@ QString number(Lang lang, double value) {
     return s;
 }
 
-QString listOrLimits(Lang lang, const editor::RegisterInfo& r) {
+QString listOrLimits(Lang lang, const params::RegisterInfo& r) {
     QStringList parts;
     if (r.list != 0)
         parts << tr2(lang, "Liste ", "List ") + QLatin1Char(r.list);
-    if (r.family == editor::Family::Config) {
-        if (const editor::UpDownLimits* l = editor::upDownLimitsFor(r.element))
+    if (r.family == params::Family::Config) {
+        if (const params::UpDownLimits* l = params::upDownLimitsFor(r.element))
             parts << QStringLiteral("%1 … %2 (%3 %4)")
                          .arg(number(lang, l->min), number(lang, l->max),
                               tr2(lang, "Schritt", "step"), number(lang, l->step));
@@ -103,9 +103,9 @@ QString tableStart(Lang lang, const Range& range, const QString& lastColumn) {
 }
 
 QString registerTable(Lang lang, const Range& range,
-                      const std::vector<editor::RegisterInfo>& registers) {
+                      const std::vector<params::RegisterInfo>& registers) {
     QString html = tableStart(lang, range, tr2(lang, "Liste/Grenzen", "List/limits"));
-    for (const editor::RegisterInfo& r : registers) {
+    for (const params::RegisterInfo& r : registers) {
         html += "<tr>" + cell(QString::number(r.address)) +
                 cell(lang == Lang::English ? r.labelEn : r.labelDe) +
                 cell(encodingText(lang, r.encoding)) + cell(r.unit) + cell(listOrLimits(lang, r)) +
@@ -114,9 +114,9 @@ QString registerTable(Lang lang, const Range& range,
     return html + "</table>";
 }
 
-QString coilTable(Lang lang, const Range& range, const std::vector<editor::CoilInfo>& coils) {
+QString coilTable(Lang lang, const Range& range, const std::vector<params::CoilInfo>& coils) {
     QString html = tableStart(lang, range, tr2(lang, "Zustände", "States"));
-    for (const editor::CoilInfo& c : coils) {
+    for (const params::CoilInfo& c : coils) {
         const QStringList& states = lang == Lang::English ? c.statesEn : c.statesDe;
         html += "<tr>" + cell(QString::number(c.address)) +
                 cell(lang == Lang::English ? c.labelEn : c.labelDe) +
@@ -131,7 +131,7 @@ QString coilTable(Lang lang, const Range& range, const std::vector<editor::CoilI
 QString valueLists(Lang lang) {
     QString html = "<h2>" + esc(tr2(lang, "Wertelisten", "Value lists")) + "</h2>";
     for (char id = 'A'; id <= 'K'; ++id) {
-        const editor::ValueList* l = editor::valueList(id);
+        const params::ValueList* l = params::valueList(id);
         if (!l)
             continue;
         html += "<h3>" + esc(tr2(lang, "Liste ", "List ") + QLatin1Char(id)) + "</h3>";
@@ -151,16 +151,16 @@ QString valueLists(Lang lang) {
 
 QString documentHtml(Lang lang) {
     const Range ranges[] = {
-        {tr2(lang, "Konfigurationsregister", "Configuration registers"), editor::kConfigFirst,
-         editor::kConfigCount},
-        {tr2(lang, "Messwertregister", "Monitor registers"), editor::kMonitorFirst,
-         editor::kMonitorCount},
-        {tr2(lang, "Eingangsregister", "Input registers"), editor::kInputFirst,
-         editor::kInputCount},
-        {tr2(lang, "Konfigurations-Coils", "Configuration coils"), editor::kConfigCoilFirst,
-         editor::kConfigCoilCount},
-        {tr2(lang, "Eingangs-Coils", "Input coils"), editor::kInputCoilFirst,
-         editor::kInputCoilCount},
+        {tr2(lang, "Konfigurationsregister", "Configuration registers"), params::kConfigFirst,
+         params::kConfigCount},
+        {tr2(lang, "Messwertregister", "Monitor registers"), params::kMonitorFirst,
+         params::kMonitorCount},
+        {tr2(lang, "Eingangsregister", "Input registers"), params::kInputFirst,
+         params::kInputCount},
+        {tr2(lang, "Konfigurations-Coils", "Configuration coils"), params::kConfigCoilFirst,
+         params::kConfigCoilCount},
+        {tr2(lang, "Eingangs-Coils", "Input coils"), params::kInputCoilFirst,
+         params::kInputCoilCount},
     };
     const QString title =
         tr2(lang, "QTX52 RS485 Modbus – Registerbeschreibung", "QTX52 RS485 Modbus – Register map");
@@ -173,11 +173,11 @@ QString documentHtml(Lang lang) {
     for (const Range& r : ranges)
         html += rangeLine(r);
     html += "</ul>";
-    html += registerTable(lang, ranges[0], editor::configRegisters());
-    html += registerTable(lang, ranges[1], editor::monitorRegisters());
-    html += registerTable(lang, ranges[2], editor::inputRegisters());
-    html += coilTable(lang, ranges[3], editor::configCoils());
-    html += coilTable(lang, ranges[4], editor::inputCoils());
+    html += registerTable(lang, ranges[0], params::configRegisters());
+    html += registerTable(lang, ranges[1], params::monitorRegisters());
+    html += registerTable(lang, ranges[2], params::inputRegisters());
+    html += coilTable(lang, ranges[3], params::configCoils());
+    html += coilTable(lang, ranges[4], params::inputCoils());
     html += valueLists(lang);
     return html + "</body></html>";
 }

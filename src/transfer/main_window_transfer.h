@@ -1,0 +1,187 @@
+#pragma once
+
+// The main window's transfer handlers: what moves values between the window's controls and the
+// unit. The serial settings group and the station address box, the single transmit path, the
+// one-shot requests, the timers that pace, repeat and give up on requests, the write pacing, the
+// reply assembly and the decoder, and the early ends of a transaction. The handlers keep the names
+// the window has always given them; the editor (frm_config) derives from this class and gives it
+// the three things it needs of the editor.
+//
+// The handlers are grouped by concern in their own source files:
+//   transfer/port_settings.cpp  Combo_Port_Click, the station address box, reset_cmb_bit_cfg
+//   transfer/send.cpp           send
+//   transfer/requests.cpp       the one-shot request builders
+//   transfer/sequencer.cpp      the read pacing, repeat, failure and polling timers
+//   transfer/write_pacing.cpp   the write pacing timer
+//   transfer/receive.cpp        receive_reply: reply assembly and dispatch
+//   transfer/decode.cpp         what each reply does in each transaction state
+//   transfer/early_end.cpp      a refused request, a status window closed before the last step
+
+#include "forms/timer.h"
+#include "link/reply_verdicts.h"
+#include "link/transaction.h"
+#include "panel/main_panel.h"
+#include "windows/chain_owner.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace qtx52::link {
+class CommPort;
+struct CommError;
+} // namespace qtx52::link
+
+namespace qtx52::transfer {
+
+using forms::KeyEvent;
+using panel::CheckBox;
+using panel::CommandButton;
+using panel::ControlArray;
+using panel::Frame;
+using panel::Label;
+using panel::ListBox;
+using panel::MenuItem;
+using panel::TabStrip;
+using panel::TextBox;
+using panel::UpDown;
+
+class MainWindowTransfer : public panel::MainPanel, public windows::ChainOwner {
+    Q_OBJECT
+public:
+    explicit MainWindowTransfer(app::Program& program);
+    ~MainWindowTransfer() override;
+
+    // Timers: write pacing, failure, receive polling, repeat, read pacing.
+    forms::Timer Timer1;
+    forms::Timer Timer3;
+    forms::Timer Timer4;
+    forms::Timer Timer5;
+    forms::Timer Timer6;
+
+    // The serial port.
+    link::CommPort& MSComm1;
+
+    // Form-level counters and flags.
+    qint16 countReadRegister = 0;
+    qint16 alreadyRead = 0;
+    qint16 countWriteRegister = 0;
+    qint16 alreadyWrite = 0;
+    qint16 alreadyWriteCoils = 0;
+    qint16 alreadyWriteBytes = 0;
+    qint32 rtuExpectedLength = 0;
+    // The Modbus ASCII line being received, from its ":" on; empty while none is under way. Kept
+    // apart from replyHex, which holds the last whole reply for the decoder.
+    QByteArray rxLine;
+    // The request in flight: its tries, its timing and what the unit acknowledged of the chain.
+    link::Transaction transaction;
+    // What became of the received bytes the reply assembly did not take, for the link's watchers.
+    link::ReplyVerdicts replyVerdicts;
+    // Set by Timer5_Timer around its send: the same request goes out again, and a reply to it that
+    // has begun to arrive is kept.
+    bool repeating = false;
+    // Whether the unit's response time has been read (read device) or written since the port was
+    // chosen; until then the link allows for the slowest unit.
+    bool responseTimeKnown = false;
+    bool responseTimeChanged = false;
+    bool inputsChanged = false;
+
+    // What the transfer handlers ask of the editor.
+    // Shows the status window for the transfer commState names.
+    virtual void ShowMsgWindow() = 0;
+    // The Apply button follows the change marks (every group is looked at, whichever asks).
+    virtual void update_apply_button(int group) = 0;
+    // An input register's box changed: its marks follow.
+    virtual void txt_data_in_Change(int index) = 0;
+    // A whole read-out of the unit is in the editor.
+    virtual void editorFilled() = 0;
+
+    // What the status window asks of the window whose chain it shows.
+    void setInputEnabled(bool enabled) override;
+    qint32 requestGiveUpMs() const override;
+    bool lastCoilGroupWritten() const override;
+    void stopTransferTimers() override;
+
+    // transfer/port_settings.cpp
+    void Combo_Port_Click(int index);
+    void txt_Modbus_adress_KeyPress(KeyEvent* e);
+    void txt_Modbus_adress_Change();
+    void reset_cmb_bit_cfg();
+    // The station address as the two hex digits of a request.
+    QString stationHex() const;
+    // The device the entry at `position` of the port selector reaches ("COM1" is position 0), for
+    // the view to show beside the selector.
+    QString portDevice(int position) const;
+    // The technician opens the port selector's list: the machine's devices are read again, so an
+    // adapter plugged in since shows up.
+    void Combo_Port_DropDown();
+    // The port's device went away while open: closed through the port-state selector, once.
+    void MSComm1_Lost(const link::CommError& why);
+    // Tells the link's watchers the port closed, after what was being received.
+    void reportPortClosed();
+
+    // transfer/send.cpp
+    // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
+    // the write, which has then run the failure handling).
+    bool send();
+    // The link's timing for the chosen framing, baud rate and the unit's response time.
+    link::LinkTiming linkTiming() const;
+    // The repeat and failure intervals for that timing.
+    void applyLinkTiming();
+    // Time one character takes on the line with the chosen settings, in ms; 0 when unknown.
+    double characterMs() const;
+    // The reply being assembled is given up (a new request, the port closes): its bytes go to
+    // the verdicts as let go, and the exchange's verdicts are settled.
+    void dropHeldReply();
+    // Only the RTU frame held so far is given up (a reply that could not be taken over).
+    void dropHeldRtuFrame();
+
+    // transfer/requests.cpp
+    void cmd_read_device_Click();
+    void send_read_cfg_coils();
+    void send_write_cfg_coils();
+    void send_read_data_in();
+    void send_read_inp_bits();
+    void send_write_inp_bits();
+
+    // transfer/write_pacing.cpp
+    void Timer1_Timer();
+
+    // transfer/sequencer.cpp
+    // Back to reading from register 0 with the link free: after a failure, when the port
+    // closes, and at the start of a read-out.
+    void resetTransaction();
+    void Timer3_Timer();
+    // The failure handling: timers stop, the notice shows, the link is free again. `why` goes to
+    // the link's watchers; nothing when the link itself did not fail.
+    void failTransaction(std::optional<link::Failure> why);
+    // Ends the transaction after the unit refused the request in flight (exception 01..04).
+    void refusedByUnit(quint8 code);
+    // The status window closed before the chain's last step: nothing more is sent, the notice
+    // shows and a message says what the unit has and has not taken.
+    void endIncomplete() override;
+    void Timer4_Timer();
+    void Timer5_Timer();
+    void Timer6_Timer();
+
+    // transfer/receive.cpp
+    void receive_reply();
+
+signals:
+    // The decoder has written all 18 monitor values from one pass over registers 256..273, both
+    // blocks in order: a cycle of the live monitor, or the monitor range of a read-out. Whoever
+    // records the values listens here; the window logic itself does not.
+    void monitorRangeRead();
+
+protected:
+    bool englishTexts() const;  // the interface language is English
+    void connectSequencer();    // transfer/sequencer.cpp
+    void connectWritePacing();  // transfer/write_pacing.cpp
+    void connectPortSettings(); // transfer/port_settings.cpp
+
+private:
+    void showPortDevice(); // lbl_port_device follows the port number
+    void restoreNotice();  // the link notice's own text, hidden
+};
+
+} // namespace qtx52::transfer

@@ -1,0 +1,112 @@
+// The single transmit path: frames requestHex for the chosen framing and hands it to the port.
+
+#include "app/global.h"
+#include "app/program.h"
+#include "app/ui.h"
+#include "link/commport.h"
+#include "link/framing.h"
+#include "params/numbers.h"
+#include "transfer/main_window_transfer.h"
+#include "windows/frmState.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace qtx52::transfer {
+
+using namespace params;
+
+link::LinkTiming MainWindowTransfer::linkTiming() const {
+    link::LinkTiming t;
+    t.framing = g.modbusMode == QLatin1String("ASCII") ? link::Framing::Ascii : link::Framing::Rtu;
+    t.baud = qint32(leadingDigitsValue(g.baudRate));
+    t.minResponseTimeMs = g.minResponseTime;
+    t.responseTimeKnown = responseTimeKnown;
+    return t;
+}
+
+void MainWindowTransfer::applyLinkTiming() {
+    const link::LinkTiming t = linkTiming();
+    Timer5.setInterval(link::repeatIntervalMs(t));
+    Timer3.setInterval(link::failureIntervalMs(t));
+}
+
+double MainWindowTransfer::characterMs() const {
+    const qint64 baud = leadingDigitsValue(g.baudRate);
+    if (baud <= 0)
+        return 0;
+    // Start bit, data bits, the parity bit unless there is none, stop bits.
+    const qint64 bits = 1 + std::max<qint64>(7, leadingDigitsValue(g.dataBits)) +
+                        (g.parity == QLatin1String("N") ? 0 : 1) +
+                        std::max<qint64>(1, leadingDigitsValue(g.stopBits));
+    return double(bits) * 1000.0 / double(baud);
+}
+
+void MainWindowTransfer::dropHeldReply() {
+    dropHeldRtuFrame();
+    rtuExpectedLength = 0;
+    for (const char c : std::exchange(rxLine, QByteArray()))
+        replyVerdicts.dropped(c, replyVerdicts.asciiLine);
+    replyVerdicts.close();
+}
+
+void MainWindowTransfer::dropHeldRtuFrame() {
+    std::vector<link::ByteSeen>& seen = replyVerdicts.rtuHeld;
+    for (int i = 0; i < g.rtuRxCount && i < int(g.rtuRxBuffer.size()); ++i)
+        replyVerdicts.dropped(char(g.rtuRxBuffer[std::size_t(i)]), std::size_t(i) < seen.size()
+                                                                       ? seen[std::size_t(i)]
+                                                                       : link::ByteSeen{});
+    seen.clear();
+    g.rtuRxBuffer[0] = 0;
+    g.rtuRxBuffer[1] = 0;
+    g.rtuRxBuffer[2] = 0;
+    g.rtuRxCount = 0;
+}
+
+bool MainWindowTransfer::send() {
+    const bool repeat = std::exchange(repeating, false);
+    if (!repeat) {
+        // A new request: whatever was being assembled belongs to an earlier exchange, and only a
+        // whole reply to this one may be taken. A repeat keeps a reply that has begun to arrive:
+        // a slow unit's answer to the first try is as good as one to the second.
+        dropHeldReply();
+    }
+
+    Timer5.setEnabled(false);
+    lbl_desc(16).setVisible(false);
+    chk_read_out->setEnabled(true);
+
+    if (!MSComm1.portOpen()) {
+        program.ui.messageBox(QStringLiteral("Port ist nicht geöffnet"), app::kAppTitle);
+        return false;
+    }
+
+    QByteArray frame;
+    if (g.modbusMode == QLatin1String("ASCII"))
+        frame = link::frameAscii(g.requestHex);
+    else if (g.modbusMode == QLatin1String("RTU"))
+        frame = link::frameRtu(g.requestHex);
+    else
+        return false; // no framing chosen yet: nothing goes out
+
+    const int attempt = repeat ? transaction.repeat() : transaction.begin(g.requestHex);
+    if (const link::CommError err = MSComm1.output(frame)) {
+        // The adapter went away under an open port: report it like an unanswered request instead
+        // of waiting for a reply that cannot come.
+        failTransaction(link::Failure::WriteFailed);
+        return false;
+    }
+    link::SentFrame sent;
+    sent.bytes = frame;
+    sent.attempt = attempt;
+    sent.lastByteMs = program.clock.nowMs() + qint64(std::llround(characterMs() * frame.size()));
+    program.linkEvents.frameSent(sent);
+    // Every request sent shows the chain is moving: the status window's time limit counts anew.
+    windows::restartTimeLimit(program);
+    Timer5.setEnabled(true);
+    return true;
+}
+
+} // namespace qtx52::transfer

@@ -1,0 +1,96 @@
+// The timers that run the link: read pacing (Timer6), receive polling (Timer4), repeat (Timer5)
+// and failure (Timer3). Write pacing (Timer1) lives with the write path.
+
+#include "app/global.h"
+#include "link/checksum.h"
+#include "link/commport.h"
+#include "transfer/main_window_transfer.h"
+
+#include "app/language.h"
+#include "app/program.h"
+
+#include <algorithm>
+
+namespace qtx52::transfer {
+
+namespace {
+
+// The communication notice as the language gives it.
+QString noticeText(const QString& languageId) {
+    for (const app::ControlText& t : app::mainWindowTexts())
+        if (t.control == QLatin1String("lbl_desc") && t.index == 16)
+            return languageId == app::kLanguageEnglish ? t.en : t.de;
+    return QString();
+}
+
+} // namespace
+
+void MainWindowTransfer::connectSequencer() {
+    connect(&Timer3, &forms::Timer::tick, this, [this] { Timer3_Timer(); });
+    connect(&Timer4, &forms::Timer::tick, this, [this] { Timer4_Timer(); });
+    connect(&Timer5, &forms::Timer::tick, this, [this] { Timer5_Timer(); });
+    connect(&Timer6, &forms::Timer::tick, this, [this] { Timer6_Timer(); });
+}
+
+void MainWindowTransfer::resetTransaction() {
+    alreadyRead = 0;
+    countReadRegister = 0;
+    g.monitorBlock = 0;
+    g.commState = 1;
+    g.linkReady = true;
+    g.startAddress = 0;
+}
+
+void MainWindowTransfer::Timer6_Timer() {
+    if (g.commState == 0) {
+        // The transfer was cancelled or has ended: a late tick sends nothing.
+        Timer6.setEnabled(false);
+        return;
+    }
+    if (txt_Modbus_adress->text().isEmpty() || !g.linkReady)
+        return;
+    if (g.startAddress <= 37)
+        countReadRegister = qint16(std::min(38 - alreadyRead, 10));
+    else if (g.startAddress >= 256 && g.startAddress <= 273)
+        countReadRegister = qint16(std::min(18 - alreadyRead, 10));
+    alreadyRead = qint16(alreadyRead + countReadRegister);
+    g.requestHex = stationHex() + QLatin1String("03") + link::LongToHexStr(g.startAddress, 2) +
+                   link::LongToHexStr(countReadRegister, 2);
+    // Cleared first: a send that fails runs the failure handling, which frees the link again.
+    g.linkReady = false;
+    send();
+}
+
+void MainWindowTransfer::Timer4_Timer() {
+    if (MSComm1.inBufferCount() > 0)
+        receive_reply();
+}
+
+void MainWindowTransfer::Timer5_Timer() {
+    repeating = true;
+    // A send that failed has already run the failure handling; the failure timer must not be
+    // armed again behind it.
+    if (send())
+        Timer3.setEnabled(true);
+}
+
+void MainWindowTransfer::Timer3_Timer() {
+    failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
+}
+
+void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
+    const bool busy = why == link::Failure::Busy;
+    Timer1.setEnabled(false);
+    Timer3.setEnabled(false);
+    Timer5.setEnabled(false);
+    Timer6.setEnabled(false);
+    lbl_desc(16).setCaption(busy ? link::busyNotice(g.languageId) : noticeText(g.languageId));
+    lbl_desc(16).setVisible(true);
+    chk_read_out->setEnabled(false);
+    set_parameter->setEnabled(false);
+    resetTransaction();
+    if (why)
+        program.linkEvents.transactionFailed(*why);
+}
+
+} // namespace qtx52::transfer
