@@ -107,6 +107,8 @@ public:
     // True when the file was written.
     bool SaveParameterFile();
     void LoadParameterFile();
+    // The parameter file of the editor's values as SaveParameterFile writes it, stamped now.
+    QByteArray parameterFileBytes() const;
 
     // editor/unsaved_work.cpp
     static constexpr int kMenuSave = 2;

@@ -1,6 +1,8 @@
 #include "gui/gui_interaction.h"
 
 #include "gui/dialog_views.h"
+#include "gui/sheet_views.h"
+#include "report/sheet_desk.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 
@@ -91,6 +93,8 @@ FormDialog* GuiInteraction::viewFor(forms::Form& form) {
         view = new DownloadDialogView(*dialog, owner_);
     else if (auto* about = qobject_cast<windows::fAbout*>(form.parent()))
         view = new AboutView(*about, owner_);
+    else if (auto* header = qobject_cast<report::SheetHeaderForm*>(form.parent()))
+        view = new SheetHeaderView(*header, owner_);
     else
         view = new FormDialog(form, owner_);
     // An unloaded window takes its view with it; the next load brings a new one.

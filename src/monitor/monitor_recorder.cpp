@@ -19,8 +19,8 @@ namespace {
 constexpr char kSeparator = ';';
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
-// The unit caption beside a value on the Monitor tab, which follows the unit's settings (°C or °F,
-// K or %rH); empty for the values without one.
+} // namespace
+
 const forms::Label* unitLabel(const editor::frm_config& w, int element) {
     switch (element) {
     case 2:
@@ -36,7 +36,6 @@ const forms::Label* unitLabel(const editor::frm_config& w, int element) {
     }
 }
 
-// A value's caption as a column name: without the colon that ends it on the window.
 QString columnName(int element, bool english) {
     const params::RegisterInfo& r = params::monitorRegisters().at(std::size_t(element));
     QString name = (english ? r.labelEn : r.labelDe).trimmed();
@@ -44,6 +43,8 @@ QString columnName(int element, bool english) {
         name.chop(1);
     return name.trimmed();
 }
+
+namespace {
 
 // The first line of a file written by a recorder in either language: the time column's name in
 // front and as many columns as a recording has.

@@ -2,7 +2,9 @@
 
 #include "settings/reg_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace qtx52::settings {
@@ -50,15 +52,25 @@ QString CRegistry::MachineSetting(const QString& sSection, const QString& sKey) 
 
 void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
                                const QString& sSetting) {
-    lastError_ = 0;
+    lastError_ = writeText(stores_.machineFile, sSection, sKey, sSetting, false) ? 0 : kWriteFailed;
+}
+
+void CRegistry::Werte(const QString& sSection, const QString& sKey, const QString& sSetting) {
+    // The user's configuration folder may not be there before the first value is kept.
+    lastError_ = writeText(stores_.userFile, sSection, sKey, sSetting, true) ? 0 : kWriteFailed;
+}
+
+bool CRegistry::writeText(const QString& fileName, const QString& sSection, const QString& sKey,
+                          const QString& sSetting, bool createFolder) {
     RegFile file;
-    if (QFile::exists(stores_.machineFile)) {
-        std::optional<RegFile> loaded = RegFile::load(stores_.machineFile);
-        if (!loaded) {
-            lastError_ = kWriteFailed;
-            return;
-        }
+    if (QFile::exists(fileName)) {
+        // A store that cannot be read is not written over: it may hold what it could not give.
+        std::optional<RegFile> loaded = RegFile::load(fileName);
+        if (!loaded)
+            return false;
         file = std::move(*loaded);
+    } else if (createFolder && !QDir().mkpath(QFileInfo(fileName).absolutePath())) {
+        return false;
     }
     RegKey& key = file.createKey(sSection);
     auto it = std::find_if(key.values.begin(), key.values.end(), [&](const RegValue& v) {
@@ -69,8 +81,7 @@ void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
         *it = v;
     else
         key.values.push_back(v);
-    if (!file.save(stores_.machineFile))
-        lastError_ = kWriteFailed;
+    return file.save(fileName);
 }
 
 bool CRegistry::DeleteMachineKey(const QString& sKey) {

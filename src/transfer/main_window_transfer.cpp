@@ -39,4 +39,8 @@ void MainWindowTransfer::stopTransferTimers() {
     Timer3.setEnabled(false);
 }
 
+void MainWindowTransfer::statusWindowClosed(int state, bool answered) {
+    emit chainEnded(state, answered);
+}
+
 } // namespace qtx52::transfer

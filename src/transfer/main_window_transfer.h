@@ -101,6 +101,7 @@ public:
     qint32 requestGiveUpMs() const override;
     bool lastCoilGroupWritten() const override;
     void stopTransferTimers() override;
+    void statusWindowClosed(int state, bool answered) override;
 
     // transfer/port_settings.cpp
     void Combo_Port_Click(int index);
@@ -168,6 +169,10 @@ public:
     void receive_reply();
 
 signals:
+    // A chain's step has ended and the status window closed: `state` is the transfer state it
+    // closed in, `answered` whether the last request had its answer. Whoever runs the window
+    // without a view (the command line) follows the chains here.
+    void chainEnded(int state, bool answered);
     // The decoder has written all 18 monitor values from one pass over registers 256..273, both
     // blocks in order: a cycle of the live monitor, or the monitor range of a read-out. Whoever
     // records the values listens here; the window logic itself does not.

@@ -21,6 +21,9 @@ public:
     virtual void endIncomplete() = 0;
     // A write-back ended: everything is read again, so the fields show what the unit holds.
     virtual void func_read_out_parameter() = 0;
+    // The status window closes at the end of a chain's step: the transfer state it closed in, and
+    // whether the last request had its answer (a close at the time limit leaves it outstanding).
+    virtual void statusWindowClosed(int state, bool answered) = 0;
     // Cancelled by the user: the pacing, repeat and failure timers stop, nothing more is sent.
     virtual void stopTransferTimers() = 0;
 

@@ -207,6 +207,8 @@ void frmState::CloseWindow() {
         lblTxt.setCaption(QStringLiteral("Invalid state"));
     cmdOK.setVisible(true);
     frameProgress.setVisible(false);
+    if (ChainOwner* o = owner())
+        o->statusWindowClosed(state, g.linkReady);
     g.commState = 0;
 
     // Unloading destroys this window: from here on only the program is used.
