@@ -28,6 +28,12 @@ public:
     void showModal(forms::Form& form) override;
     // Nothing is opened without a screen.
     bool openExternal(const QString&) override { return false; }
+    // A command goes on with what it was asked to do: the editor's values are the unit's or the
+    // file's, and the file named on the command line is the one meant.
+    UnsavedWork askUnsavedWork(const QString&, const QString&, const QStringList&) override {
+        return UnsavedWork::Discard;
+    }
+    bool askYesNo(const QString&, const QString&, const QStringList&) override { return true; }
 
     void answerOpen(const QString& fileName) { open_ = fileName; }
     void answerSave(const QString& fileName) { save_ = fileName; }

@@ -11,11 +11,13 @@
 //   editor/field_editing.cpp key filter, range forcing, up/down steps and auto-repeat
 //   editor/selection.cpp     list mirroring, change marks, update_apply_button
 //   files/parameter_file.cpp the file menu, save and load
+//   editor/unsaved_work.cpp  asking before edits are dropped, offering "Speichern"
 
 #include "app/language.h"
 #include "forms/timer.h"
 #include "transfer/main_window_transfer.h"
 
+#include <optional>
 #include <vector>
 
 namespace qtx52::editor {
@@ -73,6 +75,15 @@ public:
     void txt_data_in_KeyPress(int index, KeyEvent* e);
     void txt_data_cfg_LostFocus(int index);
     void txt_data_in_LostFocus(int index);
+    // Apply completes the value being typed, as leaving its box would; values set otherwise (a
+    // file, the unit) are left to the check before the write.
+    void completeTypedValue();
+    // The value box typed in and not yet left.
+    struct TypedBox {
+        bool config; // txt_data_cfg, else txt_data_in
+        int element;
+    };
+    std::optional<TypedBox> typedBox;
     void UpD_txt_cfg_UpClick(int index);
     void UpD_txt_cfg_DownClick(int index);
     void UpD_txt_cfg_MouseDown(int index, int x, int y);
@@ -93,10 +104,26 @@ public:
 
     // files/parameter_file.cpp
     void ParMenüMain_Click(int index);
-    void SaveParameterFile();
+    // True when the file was written.
+    bool SaveParameterFile();
     void LoadParameterFile();
     // The parameter file of the editor's values as SaveParameterFile writes it, stamped now.
     QByteArray parameterFileBytes() const;
+
+    // editor/unsaved_work.cpp
+    static constexpr int kMenuSave = 2;
+    // A field is red and the edits were not saved since their last change.
+    bool hasUnsavedEdits() const;
+    // Before edits are dropped (exit, close box, read device, load): asks whether to save them
+    // first, drop them or stay. True when the caller may go on.
+    bool mayDropEdits();
+    // A field changed: its edit is not saved yet, and once the editor holds anything worth
+    // saving, "Speichern" is offered.
+    void editorChanged();
+    // A whole read-out or a file is in the editor.
+    void editorFilled() override;
+    bool editsSaved = false;
+    bool editorHoldsValues = false;
 
 private:
     void createControls();      // editor/layout.cpp

@@ -178,6 +178,8 @@ void frm_config::createControls() {
     for (int i = 1; i <= 4; ++i)
         b.add(ParMenüMain, i, fileMenu);
     ParMenüMain(3).setCaption(QStringLiteral("-"));
+    // Nothing to save before a read-out, a file or an edit.
+    ParMenüMain(kMenuSave).setEnabled(false);
     b.add(MenüMain, 2, &form);
     b.add(MenüMain, 3, &form);
 

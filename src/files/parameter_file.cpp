@@ -231,10 +231,24 @@ QByteArray frm_config::parameterFileBytes() const {
     return bytes;
 }
 
-void frm_config::SaveParameterFile() {
-    const std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
+bool frm_config::SaveParameterFile() {
+    std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
     if (!name || name->isEmpty())
-        return;
+        return false;
+    // The filter shows text files: a name typed without an extension gets theirs.
+    if (QFileInfo(*name).suffix().isEmpty() && !name->endsWith(QLatin1Char('.')))
+        *name += QStringLiteral(".txt");
+    if (QFileInfo::exists(*name) &&
+        !program.ui.askYesNo(
+            (english(g)
+                 ? QStringLiteral("The file \"%1\" already exists. Replace it?")
+                 : QStringLiteral("Die Datei \"%1\" gibt es schon. Soll sie ersetzt werden?"))
+                .arg(*name),
+            app::kAppTitle,
+            english(g) ? QStringList{QStringLiteral("Replace"), QStringLiteral("Keep")}
+                       : QStringList{QStringLiteral("Ersetzen"), QStringLiteral("Behalten")}))
+        return false;
+
     const QByteArray bytes = parameterFileBytes();
 
     // The old file stays as it was unless the new one is written whole.
@@ -247,12 +261,18 @@ void frm_config::SaveParameterFile() {
                         : QStringLiteral("Die Datei \"%1\" konnte nicht geschrieben werden: %2"))
                 .arg(*name, reason),
             app::kAppTitle);
+        return false;
     }
+    editsSaved = true;
+    return true;
 }
 
 void frm_config::LoadParameterFile() {
     const std::optional<QString> name = program.ui.openFileName(files::kParameterFileFilter);
     if (!name || name->isEmpty())
+        return;
+    // The file's values replace the fields: edits not saved are asked about first.
+    if (!mayDropEdits())
         return;
 
     QFile file(*name);
@@ -302,6 +322,11 @@ void frm_config::LoadParameterFile() {
         }
     }
 
+    if (readable) {
+        editorFilled();
+        // What the fields show now is in that file: nothing is lost by dropping it.
+        editsSaved = registersTaken == kRegisterLinesLoaded && coilsTaken == kCoilLines;
+    }
     if (!readable) {
         program.ui.messageBox(
             (english(g) ? QStringLiteral("The file \"%1\" could not be read: %2")
@@ -333,7 +358,10 @@ void frm_config::ParMenüMain_Click(int index) {
         SaveParameterFile();
         break;
     case 4:
-        // Exit at once: the timers stop, and the main window's unload handling does not run.
+        // Exit at once once the edits are saved or given up: the timers stop, and the main
+        // window's unload handling does not run.
+        if (!mayDropEdits())
+            break;
         Timer.setEnabled(false);
         Timer1.setEnabled(false);
         Timer4.setEnabled(false);

@@ -446,6 +446,8 @@ private:
             box.setForeColor(ColorButtonText);
             g_.refInpBits[std::size_t(i)] = qint16(box.value());
         }
+        g_.unitValuesRead = true;
+        f_.editorFilled();
         closeStatusWindow();
         g_.linkReady = true;
         return true;

@@ -96,6 +96,8 @@ public:
     virtual void update_apply_button(int group) = 0;
     // An input register's box changed: its marks follow.
     virtual void txt_data_in_Change(int index) = 0;
+    // A whole read-out of the unit is in the editor.
+    virtual void editorFilled() = 0;
 
     // What the status window asks of the window whose chain it shows.
     void setInputEnabled(bool enabled) override;

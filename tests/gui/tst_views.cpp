@@ -59,6 +59,8 @@ private slots:
     void pastedTextFollowsTheKeyRules();
     void headingsNameTheFieldsBelow_data();
     void headingsNameTheFieldsBelow();
+    void editsAreNotDroppedUnasked_data();
+    void editsAreNotDroppedUnasked();
 };
 
 void TestViews::typing_data() {
@@ -358,8 +360,10 @@ void deliver(QLineEdit* edit, const QString& way, const QString& text) {
 
 } // namespace
 
-// Whichever way text arrives, it goes in as if typed: what the key filter refuses is left out,
-// the length limit cuts, and each character that goes in raises the box's change.
+// Whichever way text arrives, it goes in as if typed, whole or not at all: a character the key
+// filter refuses or the length limit would cut refuses the whole paste, saying why at the box,
+// so that no value is pasted with digits left out; each character that goes in raises the box's
+// change.
 void TestViews::pastedTextFollowsTheKeyRules_data() {
     QTest::addColumn<QString>("way");
     QTest::addColumn<QString>("box");
@@ -371,41 +375,55 @@ void TestViews::pastedTextFollowsTheKeyRules_data() {
     for (const char* way :
          {"Ctrl+V", "Shift+Insert", "context menu", "middle button", "drop", "input method"}) {
         // A box of five characters without a minus.
-        QTest::addRow("%s: letters, minus, limit", way) << way << "cfg:3"
-                                                        << "" << false << "abc-1234567,5"
-                                                        << "12345" << 5;
+        QTest::addRow("%s: letters refuse it", way) << way << "cfg:3"
+                                                    << "" << false << "abc12"
+                                                    << "" << 0;
         QTest::addRow("%s: minus in an unsigned box", way) << way << "cfg:3"
                                                            << "" << false << "-5"
-                                                           << "5" << 1;
+                                                           << "" << 0;
+        QTest::addRow("%s: longer than the box", way) << way << "cfg:3"
+                                                      << "" << false << "1234567"
+                                                      << "" << 0;
+        QTest::addRow("%s: the other separator", way) << way << "in:0"
+                                                      << "" << false << "21.5"
+                                                      << "21,5" << 4;
     }
     QTest::newRow("signed box keeps its minus") << "Ctrl+V"
                                                 << "in:2"
                                                 << "" << false << "-5"
                                                 << "-5" << 2;
-    QTest::newRow("second minus left out") << "Ctrl+V"
-                                           << "in:2"
-                                           << "-1" << false << "-5"
-                                           << "-15" << 1;
-    QTest::newRow("one separator") << "Ctrl+V"
-                                   << "in:0"
-                                   << "" << false << "2,5,7"
-                                   << "2,57" << 4;
+    QTest::newRow("second minus refuses it") << "Ctrl+V"
+                                             << "in:2"
+                                             << "-1" << false << "-5"
+                                             << "-1" << 0;
+    QTest::newRow("second separator refuses it") << "Ctrl+V"
+                                                 << "in:0"
+                                                 << "" << false << "2,5,7"
+                                                 << "" << 0;
     QTest::newRow("over the selection of a full box") << "Ctrl+V"
                                                       << "cfg:3"
-                                                      << "12345" << true << "x67"
+                                                      << "12345" << true << "67"
                                                       << "67" << 2;
-    QTest::newRow("line break and tab left out") << "Ctrl+V"
-                                                 << "cfg:3"
-                                                 << "" << false << "1\t2\n3"
-                                                 << "123" << 3;
+    QTest::newRow("blanks and line end around it") << "Ctrl+V"
+                                                   << "cfg:3"
+                                                   << "" << false << " 12\r\n"
+                                                   << "12" << 2;
+    QTest::newRow("tab inside refuses it") << "Ctrl+V"
+                                           << "cfg:3"
+                                           << "" << false << "1\t2"
+                                           << "" << 0;
     QTest::newRow("nothing acceptable keeps the selection's text") << "Ctrl+V"
                                                                    << "cfg:3"
                                                                    << "12" << true << "abc"
                                                                    << "12" << 0;
     QTest::newRow("station digits") << "Ctrl+V"
                                     << "address"
-                                    << "1" << true << "4x2"
+                                    << "1" << true << "42"
                                     << "42" << 2;
+    QTest::newRow("station letter refuses it") << "Ctrl+V"
+                                               << "address"
+                                               << "1" << true << "4x2"
+                                               << "1" << 0;
     // "9" goes in, "99" is out of range: the box's own handling puts back 1, as for typing.
     QTest::newRow("station out of range, as typed") << "Ctrl+V"
                                                     << "address"
@@ -440,6 +458,9 @@ void TestViews::pastedTextFollowsTheKeyRules() {
     QCOMPARE(model.text(), expected);
     QCOMPARE(edit->text(), expected);
     QCOMPARE(seen, changes);
+    // A value box says at its tooltip why a paste was refused.
+    if (box != QLatin1String("address"))
+        QCOMPARE(edit->toolTip().isEmpty(), changes > 0);
 }
 
 namespace {
@@ -581,6 +602,87 @@ void TestViews::headingsNameTheFieldsBelow() {
     }
     // Every field is on some tab, under some heading.
     QCOMPARE(placed.size(), groups.size());
+}
+
+// Exit, the close box, "Gerät auslesen" and "Laden" on the real widgets, with the editor's edits
+// unsaved, saved or absent: only unsaved edits are asked about, and each answer does what it says.
+void TestViews::editsAreNotDroppedUnasked_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("edits"); // "none", "saved", "unsaved"
+    QTest::addColumn<int>("answer");    // app::UserInteraction::UnsavedWork
+    using W = app::UserInteraction::UnsavedWork;
+    for (const char* action : {"exit", "close", "read", "load"})
+        for (const char* edits : {"none", "saved", "unsaved"})
+            for (W answer : {W::Save, W::Discard, W::Cancel}) {
+                if (QLatin1String(edits) != "unsaved" && answer != W::Save)
+                    continue; // nothing is asked: one row is enough
+                QTest::addRow("%s, edits %s, answer %d", action, edits, int(answer))
+                    << action << edits << int(answer);
+            }
+}
+
+void TestViews::editsAreNotDroppedUnasked() {
+    QFETCH(QString, action);
+    QFETCH(QString, edits);
+    QFETCH(int, answer);
+    using W = app::UserInteraction::UnsavedWork;
+    Shown s;
+    editor::frm_config& w = s.w();
+    testing::ScriptedUi& ui = s.tp.ui;
+    w.Combo_Port(6).setListIndex(1); // open
+    const QString other = s.tp.dir.filePath(QStringLiteral("other.txt"));
+    const QString mine = s.tp.dir.filePath(QStringLiteral("mine"));
+    ui.queueSaveFileName(other);
+    QVERIFY(w.SaveParameterFile()); // a file to load, holding what the box holds now
+    auto menuAction = [&](int i) {
+        return s.view->findChild<QAction*>(QStringLiteral("ParMenüMain%1").arg(i));
+    };
+    // Nothing to save is not offered; an edit is.
+    QVERIFY(!menuAction(2)->isEnabled());
+    const QString before = w.txt_data_cfg(35).text();
+    if (edits != QLatin1String("none")) {
+        w.txt_data_cfg(35).setText(QStringLiteral("77"));
+        QVERIFY(menuAction(2)->isEnabled());
+    }
+    if (edits == QLatin1String("saved")) {
+        ui.queueSaveFileName(mine);
+        QVERIFY(w.SaveParameterFile());
+        // A file of that name is not replaced unasked.
+        ui.queueSaveFileName(mine);
+        ui.queueYesNo(false);
+        QVERIFY(!w.SaveParameterFile());
+        QCOMPARE(ui.questions().size(), 1);
+        QFile::remove(mine + ".txt");
+    }
+    const qsizetype questionsBefore = ui.questions().size();
+    const bool asked = edits == QLatin1String("unsaved");
+    if (asked)
+        ui.queueUnsavedWork(W(answer));
+    if (asked && W(answer) == W::Save)
+        ui.queueSaveFileName(mine);
+    const int sentBefore = int(s.tp.port.outputs().size());
+
+    if (action == QLatin1String("exit")) {
+        menuAction(4)->trigger();
+    } else if (action == QLatin1String("close")) {
+        s.view->close();
+    } else if (action == QLatin1String("read")) {
+        s.widget<QPushButton>(*w.cmd_read_device)->click();
+    } else {
+        ui.queueOpenFileName(other);
+        menuAction(1)->trigger();
+    }
+
+    QCOMPARE(ui.questions().size() - questionsBefore, asked ? 1 : 0);
+    const bool goesOn = !asked || W(answer) != W::Cancel;
+    if (action == QLatin1String("exit") || action == QLatin1String("close"))
+        QCOMPARE(s.tp.program().quitRequested(), goesOn);
+    else if (action == QLatin1String("read"))
+        QCOMPARE(int(s.tp.port.outputs().size()) > sentBefore, goesOn);
+    else
+        QCOMPARE(w.txt_data_cfg(35).text(), goesOn ? before : QStringLiteral("77"));
+    // Saved first as asked, under the name with the extension the filter shows.
+    QCOMPARE(QFileInfo::exists(mine + ".txt"), asked && W(answer) == W::Save);
 }
 
 QTEST_MAIN(TestViews)
