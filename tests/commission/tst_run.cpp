@@ -2,7 +2,7 @@
 // recorded, the exit code, and what the units hold afterwards.
 
 #include "commission/run.h"
-#include "sim/building.h"
+#include "commission/sim_building.h"
 #include "support/test_program.h"
 
 #include <QDir>
@@ -17,7 +17,7 @@ namespace {
 
 // The saved sample (its coil 13 made sendable) with the value on a line replaced.
 QByteArray setWith(int line, const QByteArray& value) {
-    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../files/data/parameters_de.txt"));
+    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/files/data/parameters_de.txt"));
     file.open(QIODevice::ReadOnly);
     QList<QByteArray> lines = file.readAll().split('\n');
     for (const auto& [at, text] : {std::pair{65, QByteArray(" 1 ")}, std::pair{line, value}}) {
@@ -89,7 +89,7 @@ void TestRun::plans() {
     write("plan.csv", plan);
     const QString out = tp.dir.filePath("out");
 
-    sim::Building building(tp.clock);
+    commission::Building building(tp.clock);
     building.addStations("sim:a", {1, 2});
     building.addStations("sim:b", {1});
     if (setup == "refuse A2")

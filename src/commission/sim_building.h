@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-namespace qtx52::sim {
+namespace qtx52::commission {
 
 class Building {
 public:
@@ -22,19 +22,19 @@ public:
 
     // The stations of a line, made (varied by address) at first mention.
     void addStations(const QString& line, const QList<int>& addresses);
-    Station* station(const QString& line, int address);
-    GatewayOptions& options(const QString& line) { return options_[line]; }
+    sim::Station* station(const QString& line, int address);
+    sim::GatewayOptions& options(const QString& line) { return options_[line]; }
     // sim:NAME lines (every line with `all`) become their gateway's port.
-    commission::PortMaker maker(bool all = false);
+    PortMaker maker(bool all = false);
     // The gateway port of a line once the run has made it.
-    GatewayStreamPort* stream(const QString& line);
+    sim::GatewayStreamPort* stream(const QString& line);
 
 private:
     forms::Clock& clock_;
-    QHash<QString, std::vector<std::unique_ptr<Station>>*> stations_;
-    std::vector<std::unique_ptr<std::vector<std::unique_ptr<Station>>>> owned_;
-    QHash<QString, GatewayOptions> options_;
-    QHash<QString, GatewayStreamPort*> streams_;
+    QHash<QString, std::vector<std::unique_ptr<sim::Station>>*> stations_;
+    std::vector<std::unique_ptr<std::vector<std::unique_ptr<sim::Station>>>> owned_;
+    QHash<QString, sim::GatewayOptions> options_;
+    QHash<QString, sim::GatewayStreamPort*> streams_;
 };
 
-} // namespace qtx52::sim
+} // namespace qtx52::commission

@@ -1,17 +1,18 @@
-#include "sim/building.h"
+#include "commission/sim_building.h"
 
 #include "link/mbap_port.h"
 
-namespace qtx52::sim {
+namespace qtx52::commission {
 
 namespace {
 
 class GatewayLine final : public commission::LinePort {
 public:
-    GatewayLine(forms::Clock& clock, std::vector<Station*> stations, GatewayOptions options)
+    GatewayLine(forms::Clock& clock, std::vector<sim::Station*> stations,
+                sim::GatewayOptions options)
         : stream(clock, std::move(stations), options), mbap(stream) {}
     link::CommPort& port() override { return mbap; }
-    GatewayStreamPort stream;
+    sim::GatewayStreamPort stream;
     link::MbapPort mbap;
 };
 
@@ -21,21 +22,21 @@ Building::~Building() = default;
 
 void Building::addStations(const QString& line, const QList<int>& addresses) {
     if (!stations_.contains(line)) {
-        owned_.push_back(std::make_unique<std::vector<std::unique_ptr<Station>>>());
+        owned_.push_back(std::make_unique<std::vector<std::unique_ptr<sim::Station>>>());
         stations_.insert(line, owned_.back().get());
     }
-    std::vector<std::unique_ptr<Station>>& all = *stations_.value(line);
+    std::vector<std::unique_ptr<sim::Station>>& all = *stations_.value(line);
     QList<int> fresh;
     for (const int a : addresses)
         if (!station(line, a))
             fresh << a;
-    for (auto& s : makeStations(clock_, fresh, true)) {
+    for (auto& s : sim::makeStations(clock_, fresh, true)) {
         s->unit().setLiveMotion(false);
         all.push_back(std::move(s));
     }
 }
 
-Station* Building::station(const QString& line, int address) {
+sim::Station* Building::station(const QString& line, int address) {
     if (!stations_.contains(line))
         return nullptr;
     for (auto& s : *stations_.value(line))
@@ -44,15 +45,15 @@ Station* Building::station(const QString& line, int address) {
     return nullptr;
 }
 
-GatewayStreamPort* Building::stream(const QString& line) {
+sim::GatewayStreamPort* Building::stream(const QString& line) {
     return streams_.value(line);
 }
 
-commission::PortMaker Building::maker(bool all) {
+PortMaker Building::maker(bool all) {
     return [this, all](const QString& line) -> std::unique_ptr<commission::LinePort> {
         if (!all && !line.startsWith(QStringLiteral("sim:")))
             return nullptr;
-        std::vector<Station*> stations;
+        std::vector<sim::Station*> stations;
         if (stations_.contains(line))
             for (auto& s : *stations_.value(line))
                 stations.push_back(s.get());
@@ -62,4 +63,4 @@ commission::PortMaker Building::maker(bool all) {
     };
 }
 
-} // namespace qtx52::sim
+} // namespace qtx52::commission
