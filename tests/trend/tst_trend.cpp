@@ -26,7 +26,7 @@ namespace {
 
 // A series described in words: "flat 20 x1000 spike 537=35 dip 900=-5 gap 400..600 nan 700
 // break 800 step 1000" over rows one second apart.
-struct Spec {
+struct SeriesShape {
     int rows = 1000;
     float level = 20;
     std::vector<std::pair<int, float>> spikes;
@@ -36,7 +36,7 @@ struct Spec {
     qint64 stepMs = 1000;
 };
 
-TrendBuffer build(const Spec& s) {
+TrendBuffer build(const SeriesShape& s) {
     TrendBuffer b(1, s.rows);
     for (int i = 0; i < s.rows; ++i) {
         if (i >= s.gap.first && i < s.gap.second)
@@ -76,7 +76,7 @@ QString line(const QString& time, const QString& temperature) {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Spec)
+Q_DECLARE_METATYPE(SeriesShape)
 Q_DECLARE_METATYPE(std::vector<Expect>)
 
 class TestTrend : public QObject {
@@ -91,44 +91,45 @@ private slots:
 };
 
 void TestTrend::decimation_data() {
-    QTest::addColumn<Spec>("spec");
+    QTest::addColumn<SeriesShape>("shape");
     QTest::addColumn<int>("width");
     QTest::addColumn<std::vector<Expect>>("expect");
     // 1000 rows into 10 columns: 100 rows a column.
     QTest::newRow("one-row spike up")
-        << Spec{1000, 20, {{537, 35}}} << 10
+        << SeriesShape{1000, 20, {{537, 35}}} << 10
         << std::vector<Expect>{{5, 20, 35, false}, {4, 20, 20, false}};
     QTest::newRow("one-row dip and spike in one column")
-        << Spec{1000, 20, {{901, -5}, {950, 80}}} << 10 << std::vector<Expect>{{9, -5, 80, false}};
+        << SeriesShape{1000, 20, {{901, -5}, {950, 80}}} << 10
+        << std::vector<Expect>{{9, -5, 80, false}};
     QTest::newRow("spike in the first and in the last row")
-        << Spec{1000, 20, {{0, 99}, {999, -99}}} << 10
+        << SeriesShape{1000, 20, {{0, 99}, {999, -99}}} << 10
         << std::vector<Expect>{{0, 20, 99, true}, {9, -99, 20, false}};
     QTest::newRow("monitor stopped for 200 s")
-        << Spec{1000, 20, {}, {400, 600}} << 10
+        << SeriesShape{1000, 20, {}, {400, 600}} << 10
         << std::vector<Expect>{{3, 20, 20, false}, {4, 0, 0, false}, {6, 20, 20, true}};
     QTest::newRow("monitor switched off and on")
-        << Spec{1000, 20, {}, {-1, -1}, -1, 800} << 10
+        << SeriesShape{1000, 20, {}, {-1, -1}, -1, 800} << 10
         << std::vector<Expect>{{8, 20, 20, true}, {7, 20, 20, false}};
     QTest::newRow("unknown value breaks the line")
-        << Spec{1000, 20, {}, {-1, -1}, 700} << 10 << std::vector<Expect>{{7, 20, 20, true}};
+        << SeriesShape{1000, 20, {}, {-1, -1}, 700} << 10 << std::vector<Expect>{{7, 20, 20, true}};
     // Fewer rows than columns: empty columns between, the line joined across them.
     QTest::newRow("zoomed in: 10 rows, 100 columns")
-        << Spec{10, 20, {{5, 30}}} << 100
+        << SeriesShape{10, 20, {{5, 30}}} << 100
         << std::vector<Expect>{{50, 30, 30, false}, {51, 0, 0, false}, {60, 20, 20, false}};
     // Rows 2 s apart are one stretch, 11 s apart are not.
-    QTest::newRow("rows 2 s apart") << Spec{100, 20, {}, {-1, -1}, -1, -1, 2000} << 10
+    QTest::newRow("rows 2 s apart") << SeriesShape{100, 20, {}, {-1, -1}, -1, -1, 2000} << 10
                                     << std::vector<Expect>{{5, 20, 20, false}};
-    QTest::newRow("rows 11 s apart") << Spec{100, 20, {}, {-1, -1}, -1, -1, 11000} << 10
+    QTest::newRow("rows 11 s apart") << SeriesShape{100, 20, {}, {-1, -1}, -1, -1, 11000} << 10
                                      << std::vector<Expect>{{5, 20, 20, true}};
 }
 
 void TestTrend::decimation() {
-    QFETCH(Spec, spec);
+    QFETCH(SeriesShape, shape);
     QFETCH(int, width);
     QFETCH(std::vector<Expect>, expect);
-    const TrendBuffer b = build(spec);
+    const TrendBuffer b = build(shape);
     const std::vector<Column> columns =
-        trend::decimate(b, 0, 0, qint64(spec.rows) * spec.stepMs, width);
+        trend::decimate(b, 0, 0, qint64(shape.rows) * shape.stepMs, width);
     QCOMPARE(int(columns.size()), width);
     for (const Expect& e : expect) {
         const Column& c = columns.at(std::size_t(e.column));
@@ -148,7 +149,7 @@ void TestTrend::decimation() {
         if (std::isnan(v))
             continue;
         const int x =
-            std::min(int(b.time(i) * width / (qint64(spec.rows) * spec.stepMs)), width - 1);
+            std::min(int(b.time(i) * width / (qint64(shape.rows) * shape.stepMs)), width - 1);
         QVERIFY(v >= columns[std::size_t(x)].min && v <= columns[std::size_t(x)].max);
     }
 }
