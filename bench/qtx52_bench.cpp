@@ -10,10 +10,11 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
 #include "forms/clock.h"
 #include "forms/controls.h"
+#include "link/commport.h"
 #include "link/qt_serial_port.h"
+#include "params/numbers.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
 
@@ -100,7 +101,7 @@ struct Run {
 
     // Every frame sent so far and its reply on the wire, plus a response time per request.
     double floorMs() const {
-        const double msPerChar = (rtu ? 11.0 : 10.0) * 1000.0 / baud;
+        const double msPerChar = link::lineTimeMs(link::LineSettings{baud, 'E', rtu ? 8 : 7, 1}, 1);
         double ms = 0;
         for (const auto& s : port.sent())
             ms += (s.frame.size() + replyChars(s.frame)) * msPerChar + responseMs;

@@ -7,9 +7,9 @@
 
 #include "bus/unit_finder.h"
 #include "forms/clock.h"
+#include "link/commport.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
-#include "sim/wire.h"
 
 #include <QCoreApplication>
 
@@ -80,7 +80,7 @@ struct Sweep {
                            : station.framing() == sim::Framing::Rtu) &&
                     (ascii ? QByteArray::fromHex(frame.mid(1, 2)) : frame.left(1)) ==
                         QByteArray(1, char(station.address()));
-                ms += sim::wireTimeMs(s, frame.size() + replyChars(frame, ascii)) +
+                ms += link::lineTimeMs(s, frame.size() + replyChars(frame, ascii)) +
                       (answered ? kResponseMs : kProbeTimeoutMs);
             }
         }

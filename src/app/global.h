@@ -55,6 +55,9 @@ struct Global {
     // Language values, set whenever a window applies its language.
     QString installPath;
     QString languageId;
+    // The language chosen in the menu while the program runs ("1031" or "1033"); it stands before
+    // the stores, so the choice holds even when the user store cannot be written.
+    QString languageChoice;
     QString helpDocument;
     QString decimalSeparator;
     std::array<QString, 31> langTexts{};

@@ -113,13 +113,49 @@ const std::vector<LangText>& langTextTable() {
     return table;
 }
 
+LanguageFollower::LanguageFollower(Program& program, std::function<void()> apply)
+    : program_(program), apply_(std::move(apply)) {
+    program_.addLanguageTexts(this);
+}
+
+LanguageFollower::~LanguageFollower() {
+    program_.removeLanguageTexts(this);
+}
+
+void LanguageFollower::applyLanguage(Language, qint16) {
+    if (apply_)
+        apply_();
+}
+
+QString interfaceLanguageId(const settings::StorePaths& stores) {
+    const auto known = [](const QString& id) {
+        return id == kLanguageGerman || id == kLanguageEnglish;
+    };
+    const QString chosen =
+        settings::CRegistry(stores).Werte(settings::kProductKey, QStringLiteral("Language"));
+    if (known(chosen))
+        return chosen;
+    const QString installed = settings::CRegistry(stores).MachineSetting(
+        settings::kProductKey, QStringLiteral("Language"));
+    return installed == kLanguageEnglish ? kLanguageEnglish : kLanguageGerman;
+}
+
+bool ChooseLanguage(Program& program, Language language) {
+    const QString id = language == Language::English ? kLanguageEnglish : kLanguageGerman;
+    program.g.languageChoice = id;
+    settings::CRegistry store(program.stores);
+    store.Werte(settings::kProductKey, QStringLiteral("Language"), id);
+    SetLanguage(program, kWindowMain);
+    return store.lastError() == 0;
+}
+
 void SetLanguage(Program& program, qint16 window) {
     Global& g = program.g;
     // Each value from a fresh reader, as every reader lives for one call.
     g.installPath = settings::CRegistry(program.stores)
                         .MachineSetting(settings::kProductKey, QStringLiteral("Pfad"));
-    g.languageId = settings::CRegistry(program.stores)
-                       .MachineSetting(settings::kProductKey, QStringLiteral("Language"));
+    g.languageId =
+        g.languageChoice.isEmpty() ? interfaceLanguageId(program.stores) : g.languageChoice;
     g.decimalSeparator = settings::CRegistry(program.stores)
                              .Werte(settings::kInternationalKey, QStringLiteral("sDecimal"));
 
@@ -145,6 +181,9 @@ void SetLanguage(Program& program, qint16 window) {
     for (QObject* loaded : {program.frmState_.get(), program.frmConfig_.get()})
         if (auto* texts = dynamic_cast<LanguageTexts*>(loaded))
             texts->applyLanguage(language, window);
+    const std::vector<LanguageTexts*> beside = program.languageTexts();
+    for (LanguageTexts* texts : beside)
+        texts->applyLanguage(language, window);
 }
 
 } // namespace qtx52::app

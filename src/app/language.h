@@ -5,8 +5,11 @@
 // the installation folder and the decimal separator are read afresh at every window load, so a
 // change in the settings store shows in the next window loaded.
 
+#include "settings/store_paths.h"
+
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace qtx52::app {
@@ -44,10 +47,38 @@ protected:
     ~LanguageTexts() = default;
 };
 
+// The interface language's code, "1031" or "1033": the technician's choice kept in the user
+// store when it is one of the two, else the machine store's "Language" (the installation's
+// default); only the exact English code selects English.
+QString interfaceLanguageId(const settings::StorePaths& stores);
+
+// Switches the interface to `language` at once: the choice goes to the user store (and holds for
+// this run even when the store cannot be written), and every loaded window writes its texts.
+// Returns false when the user store could not keep it.
+bool ChooseLanguage(Program& program, Language language);
+
+// Writes a window's texts again whenever the language changes, for as long as it lives: the seam
+// through which the windows beside the program's own (the bus windows, the recording control, the
+// trend, the sheet) follow a switch without this room knowing them. Declare it last, so that it
+// goes before the controls it writes.
+class LanguageFollower final : public LanguageTexts {
+public:
+    LanguageFollower(Program& program, std::function<void()> apply);
+    ~LanguageFollower();
+    LanguageFollower(const LanguageFollower&) = delete;
+    LanguageFollower& operator=(const LanguageFollower&) = delete;
+    void applyLanguage(Language language, qint16 loadingWindow) override;
+
+private:
+    Program& program_;
+    std::function<void()> apply_;
+};
+
 // Reads "Pfad", "Language" and "sDecimal", sets installPath, languageId (normalised to "1031" or
 // "1033"), helpDocument, decimalSeparator ("," when none is set) and langTexts, and has the
 // loaded windows write the texts of the language: the window being loaded takes them, and under
-// German the status window also sets its waiting text, whichever window is loading.
+// German the status window also sets its waiting text, whichever window is loading. The windows
+// beside them (Program::languageTexts) write theirs too.
 void SetLanguage(Program& program, qint16 window);
 
 // A caption of the main window that is not a register or coil caption (those live in the register

@@ -4,6 +4,8 @@
 #include "link/commport.h"
 #include "link/echo_port.h"
 
+#include <algorithm>
+
 namespace qtx52::app {
 
 Program::Program(forms::Clock& c, link::CommPort& p, UserInteraction& u, settings::StorePaths s)
@@ -21,6 +23,17 @@ Program::~Program() {
     dlgDownload_.reset();
     frmState_.reset();
     frmConfig_.reset();
+}
+
+void Program::addLanguageTexts(LanguageTexts* texts) {
+    if (texts &&
+        std::find(languageTexts_.begin(), languageTexts_.end(), texts) == languageTexts_.end())
+        languageTexts_.push_back(texts);
+}
+
+void Program::removeLanguageTexts(LanguageTexts* texts) {
+    languageTexts_.erase(std::remove(languageTexts_.begin(), languageTexts_.end(), texts),
+                         languageTexts_.end());
 }
 
 void Program::requestQuit() {

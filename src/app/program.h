@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace qtx52::forms {
 class Clock;
@@ -26,6 +27,7 @@ class fAbout;
 
 namespace qtx52::app {
 
+class LanguageTexts;
 class UserInteraction;
 
 // One running program: the shared state, the clock its timers run on, its serial port, the person
@@ -65,6 +67,12 @@ public:
     bool fAboutLoaded() const { return fAbout_ != nullptr; }
     void unloadFAbout();
 
+    // Windows beside the program's own (the bus windows, the recording control, the trend, the
+    // sheet) that write their texts again when the language changes: each is here while it lives.
+    void addLanguageTexts(LanguageTexts* texts);
+    void removeLanguageTexts(LanguageTexts* texts);
+    const std::vector<LanguageTexts*>& languageTexts() const { return languageTexts_; }
+
     // Ends the program at once (the exit command, or the main window closing). The desktop
     // program quits its event loop; tests observe the call.
     std::function<void()> quit;
@@ -80,6 +88,7 @@ public:
 
 private:
     bool quitRequested_ = false;
+    std::vector<LanguageTexts*> languageTexts_;
 };
 
 // The program's start: default serial settings, the main window loaded and applied to the port,

@@ -13,8 +13,7 @@ BusDesk::BusDesk(app::Program& program)
       statusLine(program.clock, watch.stats, program.linkEvents, [this] { return english(); }),
       mnuBusMonitor(QStringLiteral("mnuBusMonitor"), -1, this),
       mnuFindUnit(QStringLiteral("mnuFindUnit"), -1, this) {
-    mnuBusMonitor.setCaption(busText(BusText::MonitorMenu, english()));
-    mnuFindUnit.setCaption(busText(BusText::FinderMenu, english()));
+    applyTexts();
     connect(&mnuBusMonitor, &forms::MenuItem::click, this, [this] { mnuBusMonitor_Click(); });
     connect(&mnuFindUnit, &forms::MenuItem::click, this, [this] { mnuFindUnit_Click(); });
 }
@@ -23,6 +22,12 @@ BusDesk::~BusDesk() {
     // The windows stop watching before the log and the counters they show go.
     finder_.reset();
     monitor_.reset();
+}
+
+void BusDesk::applyTexts() {
+    mnuBusMonitor.setCaption(busText(BusText::MonitorMenu, english()));
+    mnuFindUnit.setCaption(busText(BusText::FinderMenu, english()));
+    statusLine.refresh();
 }
 
 bool BusDesk::english() const {

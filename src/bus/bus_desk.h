@@ -5,6 +5,7 @@
 // they open (the bus monitor and the unit finder, each created on first use and kept, hidden,
 // when closed). The main window's logic does not know it exists; its view adds the entries.
 
+#include "app/language.h"
 #include "bus/bus_watch.h"
 #include "bus/status_line.h"
 #include "forms/controls.h"
@@ -49,9 +50,12 @@ signals:
 
 private:
     bool english() const;
+    void applyTexts();
 
     std::unique_ptr<BusMonitorForm> monitor_;
     std::unique_ptr<FinderForm> finder_;
+    // Writes the texts again when the technician switches the language.
+    app::LanguageFollower languageFollower_{program_, [this] { applyTexts(); }};
 };
 
 } // namespace qtx52::bus

@@ -73,6 +73,13 @@ void BusMonitorForm::applyTexts() {
     cmdSaveCsv.setCaption(busText(BusText::SaveCsv, en));
     counters.refresh();
     showDropped();
+    // The rows already shown speak the language too.
+    if (rows_.empty())
+        return;
+    emit rowsAboutToBeReset();
+    for (Row& r : rows_)
+        r = makeRow(r.entry);
+    emit rowsReset();
 }
 
 QStringList BusMonitorForm::columnTitles() const {

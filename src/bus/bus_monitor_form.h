@@ -5,6 +5,7 @@
 // text or CSV; with the link counters on a line of their own. The view shows the rows and hands
 // the buttons' clicks here.
 
+#include "app/language.h"
 #include "bus/bus_texts.h"
 #include "bus/status_line.h"
 #include "bus/traffic_log.h"
@@ -93,6 +94,8 @@ private:
 
     bool paused_ = false;
     std::deque<Row> rows_;
+    // Writes the texts again when the technician switches the language.
+    app::LanguageFollower languageFollower_{program_, [this] { applyTexts(); }};
 };
 
 } // namespace qtx52::bus

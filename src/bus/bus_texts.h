@@ -85,7 +85,8 @@ enum class BusText {
 
 QString busText(BusText text, bool english);
 
-// What the reply path did with a received frame, in words.
+// What the reply path did with a received frame, in words ("taken", "dropped: checksum", ...):
+// the bus monitor's column, and in English the traffic log's lines, the trace and CSV.
 QString verdictText(link::Verdict verdict, bool english);
 
 } // namespace qtx52::bus

@@ -4,15 +4,17 @@
 
 namespace qtx52::bus {
 
-BusWatch::BusWatch(app::Program& program)
-    : log(program.clock), stats(program.clock), program_(program) {
-    program_.linkEvents.add(&log);
-    program_.linkEvents.add(&stats);
+BusWatch::BusWatch(app::Program& program) : BusWatch(program.clock, program.linkEvents) {}
+
+BusWatch::BusWatch(forms::Clock& clock, link::LinkEvents& events)
+    : log(clock), stats(clock), events_(events) {
+    events_.add(&log);
+    events_.add(&stats);
 }
 
 BusWatch::~BusWatch() {
-    program_.linkEvents.remove(&stats);
-    program_.linkEvents.remove(&log);
+    events_.remove(&stats);
+    events_.remove(&log);
 }
 
 QString BusWatch::traceTo(const QString& path, std::function<void(const QString&)> toStderr) {

@@ -14,12 +14,17 @@
 namespace qtx52::app {
 class Program;
 }
+namespace qtx52::forms {
+class Clock;
+}
 
 namespace qtx52::bus {
 
 class BusWatch {
 public:
     explicit BusWatch(app::Program& program);
+    // Watching a link of its own (the scan's unit finder).
+    BusWatch(forms::Clock& clock, link::LinkEvents& events);
     ~BusWatch();
     BusWatch(const BusWatch&) = delete;
     BusWatch& operator=(const BusWatch&) = delete;
@@ -32,7 +37,7 @@ public:
     QString traceTo(const QString& path, std::function<void(const QString&)> toStderr);
 
 private:
-    app::Program& program_;
+    link::LinkEvents& events_;
     std::unique_ptr<QFile> traceFile_;
 };
 

@@ -5,9 +5,9 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
 #include "link/commport.h"
 #include "link/port_texts.h"
+#include "params/numbers.h"
 
 namespace qtx52::bus {
 
@@ -37,17 +37,6 @@ qint64 numberIn(const QString& text) {
                    !text.trimmed().startsWith(QLatin1Char('+'))
                ? v
                : -1;
-}
-
-QString parityWord(char parity) {
-    switch (parity) {
-    case 'E':
-        return QStringLiteral("Even");
-    case 'O':
-        return QStringLiteral("Odd");
-    default:
-        return QStringLiteral("None");
-    }
 }
 
 // The entry of a selector that reads `text`, or -1.
@@ -349,7 +338,7 @@ void FinderForm::cmd_use_Click() {
     for (const auto& [list, entry] :
          {std::pair{&mode, entryOf(mode, unit.line.modeText())},
           std::pair{&baud, entryOf(baud, QString::number(unit.line.baud))},
-          std::pair{&parity, entryOf(parity, parityWord(unit.line.parity))}})
+          std::pair{&parity, entryOf(parity, link::parityName(unit.line.parity))}})
         if (entry >= 0)
             list->setListIndex(entry);
     w.txt_Modbus_adress->setText(QString::number(unit.station));

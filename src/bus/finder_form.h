@@ -6,6 +6,7 @@
 // units found, and "Use", which puts a found unit's settings into the main window through its
 // controls, as the person would choose them there. The main window's logic knows nothing of it.
 
+#include "app/language.h"
 #include "bus/bus_texts.h"
 #include "bus/unit_finder.h"
 #include "forms/controls.h"
@@ -82,6 +83,8 @@ private:
     int selected_ = -1;
     bool disabledMainWindow_ = false;
     bool finishedByRefusal_ = false;
+    // Writes the texts again when the technician switches the language.
+    app::LanguageFollower languageFollower_{program_, [this] { applyTexts(); }};
 };
 
 // "1:05" for 65 s; seconds rounded up, so that the last second shows as 0:01.

@@ -1,6 +1,7 @@
 #include "bus/frame_meaning.h"
 
 #include "link/exchange.h"
+#include "link/transaction.h"
 
 #include <QStringList>
 
@@ -71,28 +72,6 @@ QString values(const QByteArray& pdu, qsizetype from, int function) {
 
 } // namespace
 
-QString exceptionWords(int code, bool german) {
-    switch (code) {
-    case 1:
-        return german ? QStringLiteral("Funktion nicht unterstützt")
-                      : QStringLiteral("function not supported");
-    case 2:
-        return german ? QStringLiteral("Adresse nicht vorhanden")
-                      : QStringLiteral("address not available");
-    case 3:
-        return german ? QStringLiteral("Wert abgelehnt") : QStringLiteral("value refused");
-    case 4:
-        return german ? QStringLiteral("Gerätefehler") : QStringLiteral("device failure");
-    case 5:
-        return german ? QStringLiteral("angenommen, in Arbeit")
-                      : QStringLiteral("acknowledged, working");
-    case 6:
-        return german ? QStringLiteral("Gerät beschäftigt") : QStringLiteral("device busy");
-    default:
-        return german ? QStringLiteral("Code %1").arg(code) : QStringLiteral("code %1").arg(code);
-    }
-}
-
 FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, link::Framing framing,
                            bool german) {
     FrameMeaning m;
@@ -110,7 +89,7 @@ FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, link::F
                          : QStringLiteral("%1: exception %2 (%3)"))
                      .arg(functionName(f, german))
                      .arg(m.exceptionCode, 2, 10, QLatin1Char('0'))
-                     .arg(exceptionWords(m.exceptionCode, german));
+                     .arg(link::exceptionWords(quint8(m.exceptionCode), !german));
         return m;
     }
     const bool read = f == link::kReadCoils || f == link::kReadHoldingRegisters;

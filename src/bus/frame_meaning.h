@@ -29,7 +29,4 @@ struct FrameMeaning {
 FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, link::Framing framing,
                            bool german = false);
 
-// The exception code in words, English and German ("value refused" / "Wert abgelehnt").
-QString exceptionWords(int code, bool german);
-
 } // namespace qtx52::bus

@@ -73,31 +73,4 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
     }
 }
 
-QString LinkStats::summary() const {
-    QStringList parts{QStringLiteral("requests %1").arg(requests),
-                      QStringLiteral("repeats %1").arg(repeats),
-                      QStringLiteral("taken %1").arg(taken),
-                      QStringLiteral("bad checksum %1").arg(badChecksum),
-                      QStringLiteral("other station %1").arg(otherStation),
-                      QStringLiteral("unexpected %1").arg(unexpected),
-                      QStringLiteral("incomplete %1").arg(incomplete)};
-    QStringList ex;
-    for (int code = 0; code < int(exceptions.size()); ++code)
-        if (exceptions[std::size_t(code)])
-            ex << QStringLiteral("%1x%2")
-                      .arg(code, 2, 10, QLatin1Char('0'))
-                      .arg(exceptions[std::size_t(code)]);
-    parts << QStringLiteral("exceptions %1")
-                 .arg(ex.isEmpty() ? QStringLiteral("0") : ex.join(QLatin1Char(' ')));
-    if (gatewayNoAnswer)
-        parts << QStringLiteral("gateway no answer %1").arg(gatewayNoAnswer);
-    parts << QStringLiteral("failures %1").arg(failures);
-    if (responseCount)
-        parts << QStringLiteral("response ms min %1 / mean %2 / max %3")
-                     .arg(*responseMin)
-                     .arg(responseSum / responseCount)
-                     .arg(*responseMax);
-    return parts.join(QStringLiteral(", "));
-}
-
 } // namespace qtx52::bus

@@ -38,8 +38,6 @@ public:
 
     void reset();
     qint64 exceptionTotal() const;
-    // "requests 9, repeats 0, taken 9, bad checksum 0, ..." on one line.
-    QString summary() const;
 
     void portOpened() override { reset(); }
     void frameSent(const link::SentFrame& f) override;

@@ -1,6 +1,7 @@
 #include "bus/traffic_log.h"
 
 #include "app/csv.h"
+#include "bus/bus_texts.h"
 
 #include "forms/clock.h"
 
@@ -9,35 +10,6 @@
 #include <algorithm>
 
 namespace qtx52::bus {
-
-QString verdictWords(link::Verdict v) {
-    using link::Verdict;
-    switch (v) {
-    case Verdict::Taken:
-        return QStringLiteral("taken");
-    case Verdict::Exception:
-        return QStringLiteral("exception");
-    case Verdict::BadChecksum:
-        return QStringLiteral("dropped: checksum");
-    case Verdict::OtherStation:
-        return QStringLiteral("dropped: another station");
-    case Verdict::NotTheAnswer:
-        return QStringLiteral("dropped: not the answer to the request");
-    case Verdict::Stale:
-        return QStringLiteral("dropped: stale");
-    case Verdict::Incomplete:
-        return QStringLiteral("dropped: incomplete");
-    case Verdict::Noise:
-        return QStringLiteral("dropped: noise");
-    case Verdict::WrongEcho:
-        return QStringLiteral("dropped: wrong echo");
-    case Verdict::AfterEcho:
-        return QStringLiteral("dropped: after a wrong echo");
-    case Verdict::NoEcho:
-        return QStringLiteral("echo missing");
-    }
-    return {};
-}
 
 TrafficLog::TrafficLog(forms::Clock& clock, int capacity)
     : clock_(clock), capacity_(capacity < 1 ? 1 : capacity), startMs_(clock.nowMs()) {}
@@ -138,7 +110,8 @@ QString TrafficLog::line(const TrafficEntry& e) {
     if (out)
         s += QStringLiteral(" | try %1").arg(tryWords(e));
     else
-        s += QStringLiteral(" | %1, answered try %2").arg(verdictWords(e.verdict), tryWords(e));
+        s +=
+            QStringLiteral(" | %1, answered try %2").arg(verdictText(e.verdict, true), tryWords(e));
     return s;
 }
 
@@ -156,7 +129,7 @@ QString TrafficLog::csvLine(const TrafficEntry& e) {
                        QString::number(e.meaning.station),
                        app::csvField(e.meaning.text),
                        checksumWords(e.meaning),
-                       out ? QString() : verdictWords(e.verdict),
+                       out ? QString() : verdictText(e.verdict, true),
                        tryWords(e)}
         .join(QLatin1Char(';'));
 }

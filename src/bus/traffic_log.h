@@ -68,7 +68,4 @@ private:
     std::deque<TrafficEntry> entries_;
 };
 
-// The verdict in words ("taken", "dropped: checksum", ...).
-QString verdictWords(link::Verdict v);
-
 } // namespace qtx52::bus

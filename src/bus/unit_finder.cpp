@@ -7,8 +7,10 @@
 #include "link/transaction.h"
 #include "link/wandeln.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace qtx52::bus {
 
@@ -32,10 +34,6 @@ int requestChars(bool ascii) {
 int replyChars(bool ascii, int count) {
     const int bytes = 3 + 2 * count;
     return ascii ? 1 + 2 * (bytes + 1) + 2 : bytes + 2;
-}
-
-double wireMs(const LineChoice& line, int chars) {
-    return double(chars) * line.lineSettings().bitsPerCharacter() * 1000.0 / double(line.baud);
 }
 
 QString readRequestHex(int station, quint16 start, quint16 count) {
@@ -126,8 +124,8 @@ QList<LineChoice> probeOrder(const std::optional<LineChoice>& current,
 }
 
 qint64 probeTimeMs(const LineChoice& line, qint64 probeTimeoutMs) {
-    const double wire =
-        wireMs(line, requestChars(line.ascii)) + wireMs(line, replyChars(line.ascii, 1));
+    const double wire = link::lineTimeMs(line.lineSettings(), requestChars(line.ascii)) +
+                        link::lineTimeMs(line.lineSettings(), replyChars(line.ascii, 1));
     return qint64(std::ceil(wire)) + std::max<qint64>(0, probeTimeoutMs);
 }
 
@@ -155,11 +153,21 @@ UnitFinder::Refusal UnitFinder::start(const FinderOptions& options) {
     options_.firstStation = first;
     options_.lastStation = last;
     options_.gateway = port_.throughGateway(port_.commPort());
+    options_.deviceServer = !options_.gateway && port_.deviceServer(port_.commPort());
     if (options_.gateway) {
         LineChoice line = options_.lines.first();
         line.ascii = false;
         options_.lines = {line};
+    } else if (options_.deviceServer) {
+        // One setting per framing, in the order they came: the rest is the server's.
+        QList<LineChoice> framings;
+        for (const LineChoice& line : std::as_const(options_.lines))
+            if (std::none_of(framings.begin(), framings.end(),
+                             [&line](const LineChoice& l) { return l.ascii == line.ascii; }))
+                framings.append(line);
+        options_.lines = framings;
     }
+    reportedOpen_ = false;
     found_.clear();
     portError_ = {};
     cancelled_ = false;
@@ -219,6 +227,12 @@ void UnitFinder::nextProbe() {
 }
 
 bool UnitFinder::openAt(const LineChoice& line) {
+    if (options_.deviceServer && opened_ && port_.portOpen()) {
+        // The connection stays: a device server that takes one client at a time may not take
+        // the next one yet, and the framing is the finder's own.
+        port_.input();
+        return true;
+    }
     closePort();
     // Settings and input mode are given while the port is closed, as the main window does.
     if (const link::CommError e = port_.setSettings(line.settingsText())) {
@@ -232,6 +246,9 @@ bool UnitFinder::openAt(const LineChoice& line) {
     }
     opened_ = true;
     port_.input(); // whatever waited belongs to no probe of ours
+    if (events_ && !reportedOpen_)
+        events_->portOpened();
+    reportedOpen_ = true;
     return true;
 }
 
@@ -245,7 +262,16 @@ void UnitFinder::send(const QString& requestHex, int replyCharCount) {
         finish();
         return;
     }
-    const double wire = wireMs(line, requestChars(line.ascii)) + wireMs(line, replyCharCount);
+    const double requestMs = link::lineTimeMs(line.lineSettings(), requestChars(line.ascii));
+    const double wire = requestMs + link::lineTimeMs(line.lineSettings(), replyCharCount);
+    if (events_) {
+        link::SentFrame sent;
+        sent.bytes = frame;
+        sent.attempt = stage_ == Stage::Details ? detailTries_ : 1;
+        sent.lastByteMs = clock_.nowMs() + qint64(std::llround(requestMs));
+        sent.framing = line.ascii ? link::Framing::Ascii : link::Framing::Rtu;
+        events_->frameSent(sent);
+    }
     const qint64 gatewayMs = options_.gateway ? port_.gatewayTimeoutMs(port_.commPort()) : 0;
     deadline_->start(qint64(std::ceil(wire)) + std::max<qint64>(0, options_.probeTimeoutMs) +
                      gatewayMs);
@@ -276,8 +302,17 @@ void UnitFinder::poll() {
         received_ = received_.right(kKeep);
     const link::PendingRequest request{quint8(expectedStation_), link::kReadHoldingRegisters,
                                        expectedStart_, expectedCount_};
-    if (const std::optional<QByteArray> pdu =
-            findReply(received_, options_.lines[lineIndex_].ascii, request)) {
+    const bool ascii = options_.lines[lineIndex_].ascii;
+    if (const std::optional<QByteArray> pdu = findReply(received_, ascii, request)) {
+        if (events_) {
+            link::ReceivedFrame taken;
+            const QString hex = QString::fromLatin1(pdu->toHex()).toUpper();
+            taken.bytes = ascii ? link::frameAscii(hex) : link::frameRtu(hex);
+            taken.verdict = link::Verdict::Taken;
+            taken.attempt = stage_ == Stage::Details ? detailTries_ : 1;
+            taken.framing = ascii ? link::Framing::Ascii : link::Framing::Rtu;
+            events_->frameReceived(taken);
+        }
         replied(*pdu);
     } else if (options_.gateway && gatewayHadNoAnswer()) {
         // Nothing more will come for this probe: the next one goes out now, not at the deadline.
@@ -294,6 +329,15 @@ void UnitFinder::timedOut() {
     if (!running_ || deadline_->isActive())
         return;
     pollTimer_->stop();
+    if (events_ && !received_.isEmpty()) {
+        // Bytes that answered nothing: the trace and the counters see them as such.
+        link::ReceivedFrame dropped;
+        dropped.bytes = std::exchange(received_, QByteArray());
+        dropped.verdict = link::Verdict::Noise;
+        dropped.framing =
+            options_.lines[lineIndex_].ascii ? link::Framing::Ascii : link::Framing::Rtu;
+        events_->frameReceived(dropped);
+    }
     if (stage_ == Stage::Details) {
         if (detailTries_ < kDetailTries) {
             ++detailTries_;

@@ -7,6 +7,7 @@
 // checksums, on the program's clock; it knows nothing of the windows.
 
 #include "link/commport.h"
+#include "link/link_events.h"
 
 #include <QByteArray>
 #include <QList>
@@ -81,6 +82,10 @@ struct FinderOptions {
     // only with its identity read back; the gateway's own "no answer" ends a probe at once, and a
     // probe waits the gateway's timeout besides its own.
     bool gateway = false;
+    // A serial device server (set by the finder from its port): the server sets the line's baud
+    // rate and parity itself, so the finder keeps its one connection through every setting and
+    // probes one setting per framing.
+    bool deviceServer = false;
 };
 
 struct FinderProgress {
@@ -109,6 +114,11 @@ public:
     bool cancelled() const { return cancelled_; }
     const QList<FoundUnit>& found() const { return found_; }
     const FinderProgress& progress() const { return progress_; }
+    // The options of the search under way or last run, as the finder narrowed them to its port.
+    const FinderOptions& options() const { return options_; }
+    // Where the finder reports the frames it sends and the replies it takes (the scan's trace and
+    // counters); nullptr for nowhere.
+    void setLinkEvents(link::LinkEvents* events) { events_ = events; }
     // A port error that ended the search (the port could not be opened with a setting).
     const link::CommError& portError() const { return portError_; }
 
@@ -151,6 +161,8 @@ private:
     QList<FoundUnit> found_;
     FinderProgress progress_;
     link::CommError portError_;
+    link::LinkEvents* events_ = nullptr;
+    bool reportedOpen_ = false;
 };
 
 } // namespace qtx52::bus

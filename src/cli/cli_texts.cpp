@@ -150,6 +150,26 @@ const std::vector<CliTextEntry>& cliTextTable() {
         entry(T::EndedEarly,
               "die Übertragung endete, bevor das Gerät jede Anfrage beantwortet hatte",
               "the transfer ended before the unit had answered every request"),
+        entry(T::LinkCounters, "Bus: %1", "link: %1"),
+        entry(T::Interrupted, "abgebrochen nach %1 Zyklen", "interrupted after %1 cycles"),
+        entry(T::ScanProbing,
+              "prüfe %1, Stationen %2-%3 (Einstellung %4 von %5, höchstens noch %6 s)",
+              "probing %1, stations %2-%3 (setting %4 of %5, at most %6 s left)"),
+        entry(T::ScanDeviceServer,
+              "%1 ist ein Geräteserver: Baudrate und Parität stellt er selbst ein; geprüft werden "
+              "Modus und Stationen",
+              "%1 is a device server: it sets the baud rate and parity itself; probing framings "
+              "and stations"),
+        entry(T::ScanNoneFound, "kein Gerät gefunden nach %1 Anfragen bei %2 Einstellungen in %3 s",
+              "no unit found after %1 probes at %2 line settings in %3 s"),
+        entry(T::ScanOneFound, "1 Gerät gefunden nach %1 Anfragen bei %2 Einstellungen in %3 s",
+              "1 unit found after %1 probes at %2 line settings in %3 s"),
+        entry(T::ScanFound, "%1 Geräte gefunden nach %2 Anfragen bei %3 Einstellungen in %4 s",
+              "%1 units found after %2 probes at %3 line settings in %4 s"),
+        entry(T::ScanPortInUse, "die Schnittstelle ist belegt", "the port is in use"),
+        entry(T::ScanNothingToProbe, "nichts zu prüfen", "nothing to probe"),
+        entry(T::ScanPortFailed, "die Schnittstelle kann nicht verwendet werden: %1",
+              "the port cannot be used: %1"),
         entry(T::UsageReport,
               "--report nimmt einen Dateinamen und gehört zu --read-out oder --write",
               "--report takes a file name and goes with --read-out or --write"),
@@ -184,8 +204,7 @@ Language languageOf(const QString& languageId) {
 }
 
 Language storeLanguage(const settings::StorePaths& stores) {
-    return languageOf(settings::CRegistry(stores).MachineSetting(settings::kProductKey,
-                                                                 QStringLiteral("Language")));
+    return languageOf(app::interfaceLanguageId(stores));
 }
 
 } // namespace qtx52::cli

@@ -1,8 +1,9 @@
 #pragma once
 
 // Every line the commands without a window print, in German and English. The commands speak the
-// interface's language (the machine store's "Language", German unless it is the English code),
-// as the window does. The lines of the bus options (--scan, --trace, --stats) keep their own.
+// interface's language as the window does: the technician's choice in the user store, else the
+// machine store's "Language" (German unless it is the English code). The trace of --trace is the
+// traffic log's, in English like the bus monitor's saved text.
 
 #include "app/language.h"
 #include "settings/store_paths.h"
@@ -78,6 +79,17 @@ enum class CliText {
     StillWaiting,
     NotInTime,
     EndedEarly,
+    LinkCounters, // %1 the counters in words
+    Interrupted,  // %1 cycles
+    // --scan.
+    ScanProbing,      // %1 setting, %2-%3 stations, %4 of %5 settings, %6 s left at most
+    ScanDeviceServer, // %1 the server's address
+    ScanNoneFound,    // %1 probes, %2 settings, %3 s
+    ScanOneFound,     // %1 probes, %2 settings, %3 s
+    ScanFound,        // %1 units, %2 probes, %3 settings, %4 s
+    ScanPortInUse,
+    ScanNothingToProbe,
+    ScanPortFailed, // %1 the device and the reason
     UsageReport,
     UsageDiff,
     DiffSame,    // %1, %2 the two sets
@@ -100,7 +112,7 @@ const std::vector<CliTextEntry>& cliTextTable();
 // it is).
 QString cliText(CliText id, Language language, const QStringList& args = {});
 
-// The language of the interface as the machine store gives it.
+// The language of the interface as the stores give it (see app::interfaceLanguageId).
 Language storeLanguage(const settings::StorePaths& stores);
 Language languageOf(const QString& languageId);
 

@@ -24,7 +24,7 @@ void CommandRunner::startMonitor() {
             (cl_.cycles > 0 && cycles_ >= cl_.cycles))
             return;
         ++cycles_;
-        deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
+        startWaiting(kMonitorCycleRequests);
         result(line);
         // The file holds the lines printed and no more, even if the next cycle comes quickly.
         if (cl_.cycles > 0 && cycles_ >= cl_.cycles)
@@ -46,14 +46,14 @@ void CommandRunner::startMonitor() {
         return;
     }
     phase_ = Phase::Monitoring;
-    deadlineMs_ = clock_.nowMs() + kCycleLimitMs;
+    startWaiting(kMonitorCycleRequests);
 }
 
 void CommandRunner::interrupt() {
     if (finished_)
         return;
     // Asked to stop, also during the read-out it starts with: nothing has failed.
-    step(QStringLiteral("interrupted after %1 cycles").arg(cycles_));
+    step(text(CliText::Interrupted, {QString::number(cycles_)}));
     finish(kExitOk);
 }
 

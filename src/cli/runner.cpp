@@ -5,6 +5,7 @@
 #include "cli/scan.h"
 
 #include "bus/bus_watch.h"
+#include "bus/status_line.h"
 
 #include "app/program.h"
 #include "app/shown_value.h"
@@ -44,14 +45,6 @@ void printLine(std::FILE* stream, const QString& line) {
     std::fputs(line.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
-}
-
-QString parityEntry(QChar parity) {
-    if (parity == QLatin1Char('N'))
-        return QStringLiteral("None");
-    if (parity == QLatin1Char('O'))
-        return QStringLiteral("Odd");
-    return QStringLiteral("Even");
 }
 
 // Chooses the entry with this text, as a user picks it from the list.
@@ -201,7 +194,7 @@ bool CommandRunner::openPort() {
     if (o.port > 0)
         offered = choose(f.Combo_Port(kPortSelector), QStringLiteral("COM%1").arg(o.port));
     offered = offered && choose(f.Combo_Port(kBaudSelector), o.baud) &&
-              choose(f.Combo_Port(kParitySelector), parityEntry(o.parity)) &&
+              choose(f.Combo_Port(kParitySelector), link::parityName(o.parity.toLatin1())) &&
               choose(f.Combo_Port(kModeSelector), o.mode);
     f.txt_Modbus_adress->setText(QString::number(o.address));
     if (!offered) {
@@ -216,7 +209,7 @@ bool CommandRunner::openPort() {
         device = text(CliText::SimulatedUnit);
     step(text(CliText::Opening,
               {port.text(), device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
-               o.baud, parityEntry(o.parity), o.mode, QString::number(o.address)}));
+               o.baud, link::parityName(o.parity.toLatin1()), o.mode, QString::number(o.address)}));
     choose(f.Combo_Port(kStateSelector), QStringLiteral("open"));
     if (!program_->g.portOpen || !port_.portOpen()) {
         say(text(CliText::PortNotOpened));
@@ -244,8 +237,9 @@ void CommandRunner::poll() {
         finish(kExitLink);
         return;
     }
-    if (phase_ == Phase::ReadingOut || phase_ == Phase::WritingBack) {
+    if (phase_ != Phase::Idle)
         deadlineMs_ = phaseStartMs_ + waitLimitMs();
+    if (phase_ == Phase::ReadingOut || phase_ == Phase::WritingBack) {
         if (clock_.nowMs() - lastProgressMs_ >= kProgressEveryMs) {
             lastProgressMs_ = clock_.nowMs();
             step(text(CliText::StillWaiting,
@@ -310,7 +304,8 @@ void CommandRunner::finish(int code) {
         choose(program_->frm_config().Combo_Port(kStateSelector), QStringLiteral("close"));
     }
     if (bus_ && (cl_.stats || code != kExitOk))
-        say(QStringLiteral("link: ") + bus_->stats.summary());
+        say(text(CliText::LinkCounters,
+                 {bus::countersText(bus_->stats, language_ == Language::English, true)}));
     if (onFinished)
         onFinished();
 }
@@ -325,7 +320,7 @@ int runCommand(const CommandLine& commandLine, forms::Clock& clock, link::CommPo
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     if (commandLine.command == CommandLine::Command::Scan)
-        return cli::runScan(commandLine, clock, port, output);
+        return cli::runScan(commandLine, clock, port, stores, output);
     CommandRunner runner(commandLine, clock, port, stores, output);
     QEventLoop loop;
     runner.onFinished = [&loop] { loop.quit(); };

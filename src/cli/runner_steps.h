@@ -7,9 +7,10 @@
 
 namespace qtx52::cli::steps {
 
-// The longest gap between two monitor cycles. The link's own failure handling reports a silent
-// unit within seconds; the limits only bound a transfer that keeps going without ending.
-inline constexpr qint64 kCycleLimitMs = 15000;
+// The link's own failure handling reports a silent unit; the limits only bound a transfer that
+// keeps going without ending. Each phase waits for its requests as the runner derives it from the
+// unit's response time (a monitor cycle reads registers 256..273 in two blocks).
+inline constexpr int kMonitorCycleRequests = 2;
 // Requests of a read-out (read device and nine steps) and of a write-back with its read-out
 // (four register blocks, two coil groups, one input block and its coils, then the read-out).
 inline constexpr int kReadOutRequests = 10;

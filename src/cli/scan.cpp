@@ -1,6 +1,9 @@
 #include "cli/scan.h"
 
+#include "bus/bus_watch.h"
+#include "bus/status_line.h"
 #include "forms/clock.h"
+#include "link/port_texts.h"
 
 #include <QEventLoop>
 
@@ -24,77 +27,106 @@ FinderOptions scanOptions(const cli::CommandLine& cl) {
 }
 
 ScanRunner::ScanRunner(const cli::CommandLine& commandLine, forms::Clock& clock,
-                       link::CommPort& port, cli::CommandOutput output)
-    : cl_(commandLine), clock_(clock), port_(port), out_(std::move(output)), finder_(clock, port) {}
+                       link::CommPort& port, settings::StorePaths stores, cli::CommandOutput output)
+    : cl_(commandLine), clock_(clock), port_(port), stores_(std::move(stores)),
+      out_(std::move(output)), finder_(clock, port) {}
+
+ScanRunner::~ScanRunner() {
+    port_.setLostHandler(nullptr);
+}
+
+QString ScanRunner::text(CliText id, const QStringList& args) const {
+    return cliText(id, language_, args);
+}
+
+void ScanRunner::say(const QString& line) const {
+    if (out_.progress)
+        out_.progress(line);
+}
+
+void ScanRunner::step(const QString& line) const {
+    if (!cl_.quiet)
+        say(line);
+}
 
 void ScanRunner::start() {
+    language_ = storeLanguage(stores_);
     if (!cl_.error.isEmpty()) {
-        if (out_.progress)
-            out_.progress(cl_.error);
+        say(usageError(cl_, language_));
         finish(cli::kExitUsage);
         return;
     }
+    bus_ = std::make_unique<BusWatch>(clock_, events_);
+    if (!cl_.trace.isEmpty()) {
+        if (const QString error = bus_->traceTo(cl_.trace, [this](const QString& l) { say(l); });
+            !error.isEmpty()) {
+            say(error);
+            finish(kExitFile);
+            return;
+        }
+    }
+    finder_.setLinkEvents(&events_);
     options_ = scanOptions(cl_);
-    const FinderOptions& options = options_;
     if (cl_.link.port > 0)
         port_.setCommPort(cl_.link.port);
+    // An adapter pulled mid-scan closes the port: the finder's next frame fails, and the line
+    // says the device was lost rather than that the port was not open.
+    port_.setLostHandler([this](const link::CommError& why) { lost_ = why; });
     finder_.onProgress = [this](const FinderProgress& p) {
-        const FinderOptions& options = options_;
-        if (cl_.quiet || !out_.progress)
-            return;
+        const FinderOptions& options = finder_.options();
         const int line = int(options.lines.indexOf(p.line));
         if (line == lastLine_)
             return;
         lastLine_ = line;
-        out_.progress(QStringLiteral("probing %1, stations %2-%3 (setting %4 of %5, at most %6 s "
-                                     "left)")
-                          .arg(p.line.describe())
-                          .arg(options.firstStation)
-                          .arg(options.lastStation)
-                          .arg(line + 1)
-                          .arg(options.lines.size())
-                          .arg((p.remainingMs + 999) / 1000));
+        step(text(CliText::ScanProbing,
+                  {p.line.describe(), QString::number(options.firstStation),
+                   QString::number(options.lastStation), QString::number(line + 1),
+                   QString::number(options.lines.size()),
+                   QString::number((p.remainingMs + 999) / 1000)}));
     };
     finder_.onFound = [this](const FoundUnit& u) {
         if (out_.result)
             out_.result(u.scanLine());
     };
-    finder_.onFinished = [this] {
-        const qint64 ms = clock_.nowMs() - startMs_;
-        const int found = int(finder_.found().size());
-        if (finder_.portError()) {
-            if (out_.progress)
-                out_.progress(QStringLiteral("the port could not be used: %1 %2")
-                                  .arg(finder_.portError().number)
-                                  .arg(finder_.portError().reason));
-            finish(cli::kExitLink);
-            return;
-        }
-        if (out_.progress)
-            out_.progress(QStringLiteral("%1 after %2 probes at %3 line settings in %4 s")
-                              .arg(found == 0   ? QStringLiteral("no unit found")
-                                   : found == 1 ? QStringLiteral("1 unit found")
-                                                : QStringLiteral("%1 units found").arg(found))
-                              .arg(finder_.progress().probesDone)
-                              .arg(options_.lines.indexOf(finder_.progress().line) + 1)
-                              .arg(double(ms) / 1000.0, 0, 'f', 1));
-        finish(found > 0 ? cli::kExitOk : cli::kExitLink);
-    };
+    finder_.onFinished = [this] { finderDone(); };
+    if (port_.deviceServer(port_.commPort()))
+        step(text(CliText::ScanDeviceServer, {port_.describePort(port_.commPort())}));
     startMs_ = clock_.nowMs();
-    switch (finder_.start(options)) {
+    switch (finder_.start(options_)) {
     case UnitFinder::Refusal::None:
         break;
     case UnitFinder::Refusal::PortOpen:
-        if (out_.progress)
-            out_.progress(QStringLiteral("the port is in use"));
+        say(text(CliText::ScanPortInUse));
         finish(cli::kExitLink);
         break;
     case UnitFinder::Refusal::NothingToProbe:
-        if (out_.progress)
-            out_.progress(QStringLiteral("nothing to probe"));
+        say(text(CliText::ScanNothingToProbe));
         finish(cli::kExitUsage);
         break;
     }
+}
+
+void ScanRunner::finderDone() {
+    const bool english = language_ == Language::English;
+    if (lost_ || finder_.portError()) {
+        say(lost_ ? link::deviceLostText(lost_, english)
+                  : text(CliText::ScanPortFailed,
+                         {link::openFailureText(finder_.portError(), english)}));
+        finish(cli::kExitLink);
+        return;
+    }
+    const int found = int(finder_.found().size());
+    const QStringList args{
+        QString::number(finder_.progress().probesDone),
+        QString::number(finder_.options().lines.indexOf(finder_.progress().line) + 1),
+        QString::number(double(clock_.nowMs() - startMs_) / 1000.0, 'f', 1)};
+    if (found == 0)
+        say(text(CliText::ScanNoneFound, args));
+    else if (found == 1)
+        say(text(CliText::ScanOneFound, args));
+    else
+        say(text(CliText::ScanFound, QStringList{QString::number(found)} + args));
+    finish(found > 0 ? cli::kExitOk : cli::kExitLink);
 }
 
 void ScanRunner::finish(int code) {
@@ -102,13 +134,16 @@ void ScanRunner::finish(int code) {
         return;
     finished_ = true;
     exitCode_ = code;
+    if (bus_ && (cl_.stats || code != kExitOk))
+        say(text(CliText::LinkCounters,
+                 {bus::countersText(bus_->stats, language_ == Language::English, true)}));
     if (onFinished)
         onFinished();
 }
 
 int runScan(const cli::CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
-            const cli::CommandOutput& output) {
-    ScanRunner runner(commandLine, clock, port, output);
+            const settings::StorePaths& stores, const cli::CommandOutput& output) {
+    ScanRunner runner(commandLine, clock, port, stores, output);
     QEventLoop loop;
     runner.onFinished = [&loop] { loop.quit(); };
     runner.start();

@@ -54,6 +54,7 @@ public:
 
     // editor/main_texts.cpp: the texts of the window being loaded.
     void applyLanguage(app::Language language, qint16 loadingWindow) override;
+    app::Language shownLanguage = app::Language::German;
 
     // editor/load.cpp
     void Form_Load();

@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
+#include "link/commport.h"
 #include "params/numbers.h"
 
 namespace qtx52::editor {
@@ -17,8 +18,7 @@ const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM2"), QStr
                             QStringLiteral("COM7"), QStringLiteral("COM8")};
 const QStringList kBaudRates = {QStringLiteral("9600"), QStringLiteral("19200"),
                                 QStringLiteral("38400"), QStringLiteral("57600")};
-const QStringList kParities = {QStringLiteral("None"), QStringLiteral("Even"),
-                               QStringLiteral("Odd")};
+const QStringList kParities = {link::parityName('N'), link::parityName('E'), link::parityName('O')};
 const QStringList kModes = {QStringLiteral("ASCII"), QStringLiteral("RTU")};
 const QStringList kPortStates = {QStringLiteral("close"), QStringLiteral("open")};
 

@@ -76,9 +76,12 @@ void applyMainWindowTexts(frm_config& w, app::Language language) {
 }
 
 void frm_config::applyLanguage(app::Language language, qint16 loadingWindow) {
-    // German is what the window is created with; English is written over it when it loads.
-    if (language == app::Language::English && loadingWindow == app::kWindowMain)
-        applyMainWindowTexts(*this, language);
+    // German is what the window is created with; English is written over it when it loads, and
+    // German back over English when the technician switches again.
+    if (loadingWindow != app::kWindowMain || language == shownLanguage)
+        return;
+    applyMainWindowTexts(*this, language);
+    shownLanguage = language;
 }
 
 } // namespace qtx52::editor

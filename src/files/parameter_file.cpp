@@ -12,6 +12,7 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
+#include "link/commport.h"
 #include "params/numbers.h"
 #include "settings/registry.h"
 
@@ -160,14 +161,6 @@ QString stamp(const QDateTime& now) {
            locale.toString(now.time(), timeFormat.trimmed());
 }
 
-QString parityName(const QString& parity) {
-    if (parity == QLatin1String("N"))
-        return QStringLiteral("None");
-    if (parity == QLatin1String("O"))
-        return QStringLiteral("Odd");
-    return QStringLiteral("Even");
-}
-
 bool english(const app::Global& g) {
     return g.languageId == app::kLanguageEnglish;
 }
@@ -216,8 +209,10 @@ QByteArray frm_config::parameterFileBytes() const {
           << QStringLiteral("Version: ") + number(version)
           << stamp(files::fileClock() ? files::fileClock()() : QDateTime::currentDateTime())
           << QString() << g.langTexts[9] + g.baudRate << g.langTexts[10] + g.modbusMode
-          << g.langTexts[11] + parityName(g.parity) << g.langTexts[12] + txt_Modbus_adress->text()
-          << QString() << g.langTexts[7] << QString();
+          << g.langTexts[11] +
+                 link::parityName(g.parity.isEmpty() ? 'E' : g.parity.at(0).toLatin1())
+          << g.langTexts[12] + txt_Modbus_adress->text() << QString() << g.langTexts[7]
+          << QString();
     for (int i = 0; i <= 37; ++i)
         lines << QStringLiteral("Register") + number(i + 1) + QLatin1Char(';') +
                      lbl_cfg(i).caption() + QLatin1Char(';') + txt_data_cfg(i).text();

@@ -2,6 +2,7 @@
 
 #include "files/parameter_file.h"
 #include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <QStringList>
 
@@ -26,10 +27,7 @@ void take(const QString& line, std::optional<QString>& value, QString& name) {
     if (pieces.size() <= 2)
         return;
     value = pieces.at(2).trimmed();
-    QString caption = pieces.at(1).trimmed();
-    while (caption.endsWith(QLatin1Char(':')))
-        caption.chop(1);
-    name = pieces.at(0).simplified() + QStringLiteral(": ") + caption.trimmed();
+    name = pieces.at(0).simplified() + QStringLiteral(": ") + params::captionName(pieces.at(1));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "gui/main_window_view.h"
 
+#include "app/language_menu.h"
 #include "app/program.h"
 #include "bus/bus_desk.h"
 #include "bus/bus_monitor_form.h"
@@ -191,6 +192,9 @@ void MainWindowView::buildBusTools() {
     QAction* before = top.size() > 1 ? top.at(1) : nullptr;
     for (forms::MenuItem* item : {&busDesk_->mnuBusMonitor, &busDesk_->mnuFindUnit})
         menuBar()->insertAction(before, bindMenuItem(*item, menuBar()));
+    // The switch of the language stands last, where a technician who reads neither looks.
+    language_ = std::make_unique<app::LanguageMenu>(program_);
+    menuBar()->addAction(bindMenuItem(language_->mnuLanguage, menuBar()));
 
     auto* line = new ClickableLabel(busDesk_->statusLine.lbl_link_status, this);
     line->setObjectName(QStringLiteral("lbl_link_status"));

@@ -21,7 +21,8 @@ class QMenu;
 
 namespace qtx52::app {
 class Program;
-}
+class LanguageMenu;
+} // namespace qtx52::app
 namespace qtx52::forms {
 class Control;
 class Frame;
@@ -106,6 +107,7 @@ private:
     std::unique_ptr<bus::BusDesk> busDesk_;
     QPointer<BusMonitorView> busMonitorView_;
     QPointer<FinderView> finderView_;
+    std::unique_ptr<app::LanguageMenu> language_;
 };
 
 } // namespace qtx52::gui

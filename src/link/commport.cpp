@@ -35,4 +35,21 @@ bool LineSettings::parse(const QString& text, LineSettings* out) {
     return true;
 }
 
+double lineTimeMs(const LineSettings& line, qint64 characters) {
+    if (line.baud <= 0 || characters <= 0)
+        return 0;
+    return double(characters) * line.bitsPerCharacter() * 1000.0 / double(line.baud);
+}
+
+QString parityName(char parity) {
+    switch (parity) {
+    case 'N':
+        return QStringLiteral("None");
+    case 'O':
+        return QStringLiteral("Odd");
+    default:
+        return QStringLiteral("Even");
+    }
+}
+
 } // namespace qtx52::link

@@ -105,6 +105,12 @@ public:
         Q_UNUSED(number);
         return false;
     }
+    // Whether the line of a port number is a serial device server's (tcp://): the server runs the
+    // line at the baud rate and parity set on it, whatever the settings text says.
+    virtual bool deviceServer(int number) const {
+        Q_UNUSED(number);
+        return false;
+    }
     // How long the gateway behind a port number waits for its unit before it answers 0x0B
     // itself; 0 when the number's line has no gateway.
     virtual int gatewayTimeoutMs(int number) const {
@@ -144,5 +150,14 @@ struct LineSettings {
     // Parses "9600,E,8,1"; returns false (and leaves *out alone) for anything else.
     static bool parse(const QString& text, LineSettings* out);
 };
+
+// How long `characters` characters take on the line at these settings, in milliseconds: the one
+// wire time of a frame that the link's timing, the unit finder and the benchmarks share (the
+// simulated unit keeps its own, so each checks the other).
+double lineTimeMs(const LineSettings& line, qint64 characters);
+
+// A parity in the words of the parity selector, the parameter file and the command line: "None",
+// "Even" or "Odd" for 'N', 'E' and 'O'; anything else is the line's default, even parity.
+QString parityName(char parity);
 
 } // namespace qtx52::link

@@ -45,6 +45,7 @@ public:
     int sentTransactionId() const override { return inner_.sentTransactionId(); }
     int receivedTransactionId() const override { return inner_.receivedTransactionId(); }
     bool throughGateway(int number) const override { return inner_.throughGateway(number); }
+    bool deviceServer(int number) const override { return inner_.deviceServer(number); }
     int gatewayTimeoutMs(int number) const override { return inner_.gatewayTimeoutMs(number); }
     void setLinkObserver(LinkObserver* observer) override { setObserver(observer); }
 

@@ -241,6 +241,11 @@ bool QtSerialCommPort::throughGateway(int number) const {
     return TcpCommPort::isMbapAddress(map_.deviceFor(number));
 }
 
+bool QtSerialCommPort::deviceServer(int number) const {
+    const QString dev = map_.deviceFor(number);
+    return TcpCommPort::isTcpAddress(dev) && !TcpCommPort::isMbapAddress(dev);
+}
+
 int QtSerialCommPort::gatewayTimeoutMs(int number) const {
     if (!throughGateway(number))
         return 0;

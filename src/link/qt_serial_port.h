@@ -41,6 +41,7 @@ public:
     int sentTransactionId() const override;
     int receivedTransactionId() const override;
     bool throughGateway(int number) const override;
+    bool deviceServer(int number) const override;
     int gatewayTimeoutMs(int number) const override;
     // The gateway timeout of numbers whose store gives none (--gateway-timeout).
     void setGatewayTimeoutMs(int ms) { gatewayTimeoutMs_ = ms; }

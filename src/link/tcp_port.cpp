@@ -12,10 +12,19 @@ namespace qtx52::link {
 
 TcpCommPort::TcpCommPort(QString address)
     : address_(std::move(address)), socket_(std::make_unique<QTcpSocket>()),
-      bound_(std::make_unique<QTimer>()) {
+      bound_(std::make_unique<QTimer>()), retry_(std::make_unique<QTimer>()) {
     bound_->setSingleShot(true);
     QObject::connect(bound_.get(), &QTimer::timeout, socket_.get(), [this] {
-        finishOpen(QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_));
+        finishOpen(refused_.isEmpty()
+                       ? QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_)
+                       : refused_);
+    });
+    retry_->setSingleShot(true);
+    QObject::connect(retry_.get(), &QTimer::timeout, socket_.get(), [this] {
+        if (!pending_)
+            return;
+        socket_->abort();
+        socket_->connectToHost(host_, tcpPort_);
     });
     QObject::connect(socket_.get(), &QTcpSocket::connected, socket_.get(),
                      [this] { finishOpen({}); });
@@ -25,11 +34,18 @@ TcpCommPort::TcpCommPort(QString address)
         connectionLost(QStringLiteral("the server closed the connection"));
     });
     QObject::connect(socket_.get(), &QTcpSocket::errorOccurred, socket_.get(),
-                     [this](QAbstractSocket::SocketError) {
-                         if (open_)
+                     [this](QAbstractSocket::SocketError error) {
+                         if (open_) {
                              connectionLost(socket_->errorString());
-                         else if (pending_)
+                         } else if (pending_) {
+                             if (error == QAbstractSocket::ConnectionRefusedError &&
+                                 bound_->remainingTime() > kRetryMs) {
+                                 refused_ = socket_->errorString();
+                                 retry_->start(kRetryMs);
+                                 return;
+                             }
                              finishOpen(socket_->errorString());
+                         }
                      });
 }
 
@@ -108,6 +124,7 @@ void TcpCommPort::startOpen(OpenDone done) {
     }
     pending_ = nullptr;
     socket_->abort();
+    refused_.clear();
     pending_ = std::move(done);
     // The bound runs from here, so a host lookup that hangs is inside it: a server that does not
     // answer costs the technician a few seconds, never more, and the window stays responsive.
@@ -117,6 +134,7 @@ void TcpCommPort::startOpen(OpenDone done) {
 
 void TcpCommPort::finishOpen(const QString& failure) {
     bound_->stop();
+    retry_->stop();
     if (!pending_)
         return;
     OpenDone done = std::move(pending_);

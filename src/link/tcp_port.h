@@ -13,10 +13,14 @@ namespace qtx52::link {
 // TCP port, or the byte stream to a Modbus TCP gateway (mbap://, which MbapPort frames). The
 // settings text is kept (the window's baud rate still paces the link and is the line speed behind
 // the server) but does not reach the server. Opening runs in the event loop and ends within the
-// connect bound, the host lookup included; a connection that drops while open is a lost device.
+// connect bound, the host lookup included, and a server that refuses the connection is asked again
+// within it; a connection that drops while open is a lost device.
 class TcpCommPort final : public CommPort {
 public:
     static constexpr int kDefaultConnectTimeoutMs = 3000;
+    // A server that refuses the connection (not listening yet, or still busy with the client
+    // before) is asked again after this long, as long as the connect bound leaves time.
+    static constexpr int kRetryMs = 100;
 
     explicit TcpCommPort(QString address = {});
     ~TcpCommPort() override;
@@ -52,6 +56,7 @@ public:
     int inBufferCount() override;
     QByteArray input() override;
     QString describePort(int) const override { return address_; }
+    bool deviceServer(int) const override { return !isMbapAddress(address_); }
 
 private:
     void connectionLost(const QString& why);
@@ -60,7 +65,9 @@ private:
     QString address_;
     std::unique_ptr<QTcpSocket> socket_;
     std::unique_ptr<QTimer> bound_;
-    OpenDone pending_; // the open under way, until it ends
+    std::unique_ptr<QTimer> retry_; // after a refusal, the next try within the bound
+    QString refused_;               // the last refusal of the open under way
+    OpenDone pending_;              // the open under way, until it ends
     QString host_;
     quint16 tcpPort_ = 0;
     int number_ = 1;

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qtx52::link {
 
@@ -38,10 +39,13 @@ bool isReadFunction(quint8 fn) {
 } // namespace
 
 qint32 wireTimeMs(const LinkTiming& t, int characters) {
-    if (t.baud <= 0 || characters <= 0)
-        return 0;
-    const qint64 bits = qint64(characters) * (t.framing == Framing::Rtu ? 11 : 10);
-    return qint32((bits * 1000 + t.baud - 1) / t.baud);
+    // With a parity bit whatever the line's parity, so the intervals hold for every setting.
+    LineSettings line;
+    line.baud = t.baud;
+    line.parity = 'E';
+    line.dataBits = t.framing == Framing::Rtu ? 8 : 7;
+    line.stopBits = 1;
+    return qint32(std::ceil(lineTimeMs(line, characters)));
 }
 
 int longestRequestChars(Framing framing) {
@@ -153,7 +157,10 @@ void Transaction::end() {
 }
 
 QString exceptionMeaning(quint8 code, const QString& languageId) {
-    const bool en = english(languageId);
+    return exceptionWords(code, english(languageId));
+}
+
+QString exceptionWords(quint8 code, bool en) {
     switch (code) {
     case 0x01:
         return en ? QStringLiteral("function not supported")

@@ -5,6 +5,7 @@
 // and what an exception reply to it says. The timer handlers of the main window ask it and act on
 // its answers; the traffic log learns the same try numbers and verdicts through the link events.
 
+#include "link/commport.h"
 #include "link/exchange.h"
 #include "link/link_events.h"
 
@@ -139,7 +140,10 @@ private:
 };
 
 // Texts for the person at the window, German ("1031") or English ("1033").
+// An exception code in words: the one table the message box, the notice, the traffic log, the
+// trace and the command line all quote.
 QString exceptionMeaning(quint8 code, const QString& languageId);
+QString exceptionWords(quint8 code, bool english);
 // "Register 2..11", "Coils 0..7": what a request reads or writes.
 QString requestSubject(const PendingRequest& request, const QString& languageId);
 // The message after the unit refused a request.

@@ -40,10 +40,7 @@ const forms::Label* unitLabel(const editor::frm_config& w, int element) {
 
 QString columnName(int element, bool english) {
     const params::RegisterInfo& r = params::monitorRegisters().at(std::size_t(element));
-    QString name = (english ? r.labelEn : r.labelDe).trimmed();
-    while (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name.trimmed();
+    return params::captionName(english ? r.labelEn : r.labelDe);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 // where the lines go and how many there are. Headless like every control of the program; the
 // desktop program's main window view puts its widgets on the tab.
 
+#include "app/language.h"
 #include "forms/controls.h"
 #include "monitor/monitor_recorder.h"
 
@@ -32,6 +33,8 @@ private:
     void show();
 
     app::Program& program_;
+    // Writes the texts again when the technician switches the language.
+    app::LanguageFollower languageFollower_{program_, [this] { show(); }};
 };
 
 } // namespace qtx52::monitor

@@ -363,4 +363,11 @@ std::optional<int> monitorWordIndex(int element, double value) {
     return std::nullopt;
 }
 
+QString captionName(const QString& caption) {
+    QString name = caption.trimmed();
+    while (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name.trimmed();
+}
+
 } // namespace qtx52::params

@@ -112,4 +112,8 @@ Encoding inputEncoding(int element);
 const std::vector<int>& monitorWordElements();
 std::optional<int> monitorWordIndex(int element, double value);
 
+// A caption as a name in running text, a column or a sheet: without the colon (and the blanks)
+// that end it on the form.
+QString captionName(const QString& caption);
+
 } // namespace qtx52::params

@@ -71,21 +71,13 @@ bool isCoil(WriteKind field) {
     return field == WriteKind::ConfigCoil || field == WriteKind::InputCoil;
 }
 
-// A caption as a name in running text: without the colon that ends it on the form.
-QString nameOf(const QString& caption) {
-    QString name = caption.trimmed();
-    while (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name.trimmed();
-}
-
 QString captionOf(WriteKind field, int element, const QString& languageId) {
     if (isCoil(field)) {
         const CoilInfo* c = coilOf(field, element);
-        return c ? nameOf(english(languageId) ? c->labelEn : c->labelDe) : QString();
+        return c ? captionName(english(languageId) ? c->labelEn : c->labelDe) : QString();
     }
     const RegisterInfo* r = registerOf(field, element);
-    return r ? nameOf(english(languageId) ? r->labelEn : r->labelDe) : QString();
+    return r ? captionName(english(languageId) ? r->labelEn : r->labelDe) : QString();
 }
 
 double scaleOf(WriteKind field, int element) {

@@ -31,13 +31,6 @@ const HeaderField kHeaderFields[] = {{&SheetHeader::project, "Project"},
                                      {&SheetHeader::technician, "Technician"},
                                      {&SheetHeader::company, "Company"}};
 
-QString withoutColon(QString caption) {
-    caption = caption.trimmed();
-    while (caption.endsWith(QLatin1Char(':')))
-        caption.chop(1);
-    return caption.trimmed();
-}
-
 QString withUnit(const QString& value, const QString& unit) {
     return unit.isEmpty() || value.isEmpty() ? value : value + QLatin1Char(' ') + unit;
 }
@@ -196,7 +189,8 @@ SheetData collectSheet(app::Program& program, const SheetInputs& in) {
                 auto* label = qobject_cast<forms::Label*>(c);
                 if (name == QLatin1String("lbl_desc")) {
                     // A heading only when a parameter follows it.
-                    pendingHeading = c->visible() ? withoutColon(label->caption()) : QString();
+                    pendingHeading =
+                        c->visible() ? params::captionName(label->caption()) : QString();
                     current = nullptr;
                     continue;
                 }
@@ -216,7 +210,7 @@ SheetData collectSheet(app::Program& program, const SheetInputs& in) {
                     // The second view of coil 13 shows coil 13.
                     const int coilIndex = i == params::kCoil13View ? 13 : i;
                     SheetRow row;
-                    row.name = withoutColon(label->caption());
+                    row.name = params::captionName(label->caption());
                     std::optional<QString> intended;
                     if (reg) {
                         const params::RegisterInfo& r = params::configRegisters().at(i);

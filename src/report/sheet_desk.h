@@ -7,6 +7,7 @@
 // cycle and the link's counters. Owned by the main window's view; the main window's logic does
 // not know it exists.
 
+#include "app/language.h"
 #include "bus/link_stats.h"
 #include "files/parameter_set.h"
 #include "forms/controls.h"
@@ -68,6 +69,8 @@ private:
     std::optional<files::ParameterSet> written_;
     QString writtenAt_;
     std::optional<LiveSnapshot> live_;
+    // Writes the texts again when the technician switches the language.
+    app::LanguageFollower languageFollower_{program_, [this] { applyTexts(); }};
 };
 
 } // namespace qtx52::report

@@ -35,14 +35,12 @@ void MainWindowTransfer::applyLinkTiming() {
 }
 
 double MainWindowTransfer::characterMs() const {
-    const qint64 baud = leadingDigitsValue(g.baudRate);
-    if (baud <= 0)
-        return 0;
-    // Start bit, data bits, the parity bit unless there is none, stop bits.
-    const qint64 bits = 1 + std::max<qint64>(7, leadingDigitsValue(g.dataBits)) +
-                        (g.parity == QLatin1String("N") ? 0 : 1) +
-                        std::max<qint64>(1, leadingDigitsValue(g.stopBits));
-    return double(bits) * 1000.0 / double(baud);
+    link::LineSettings line;
+    line.baud = qint32(leadingDigitsValue(g.baudRate));
+    line.parity = g.parity == QLatin1String("N") ? 'N' : 'E';
+    line.dataBits = int(std::max<qint64>(7, leadingDigitsValue(g.dataBits)));
+    line.stopBits = int(std::max<qint64>(1, leadingDigitsValue(g.stopBits)));
+    return link::lineTimeMs(line, 1);
 }
 
 void MainWindowTransfer::dropHeldReply() {

@@ -48,10 +48,7 @@ WriteField inputField(MainWindowTransfer& f, int address) {
 QString fieldName(const Label* caption) {
     if (!caption)
         return QString();
-    QString name = caption->caption().trimmed();
-    while (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name.trimmed();
+    return captionName(caption->caption());
 }
 
 QString unsendableMessage(const app::Global& g, const WriteField& field) {

@@ -9,6 +9,7 @@
 // The trend listens to the main window's monitorRangeRead(), as the recording does; the window
 // logic does not know it exists.
 
+#include "app/language.h"
 #include "forms/controls.h"
 #include "trend/decimate.h"
 #include "trend/recording_reader.h"
@@ -121,6 +122,8 @@ private:
     std::optional<qint64> pausedTo_;
     std::optional<qint64> cursor_;
     bool monitorWasOn_ = false;
+    // Writes the texts again when the technician switches the language.
+    app::LanguageFollower languageFollower_{program_, [this] { applyTexts(); }};
 };
 
 } // namespace qtx52::trend

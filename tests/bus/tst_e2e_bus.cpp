@@ -152,7 +152,8 @@ void TstE2eBus::traceOfReadOut() {
     // The first request is the read of register 6 that the read device sends.
     QVERIFY2(lines.first().contains(QStringLiteral("read holding registers 6,")),
              qPrintable(lines.first()));
-    QVERIFY2(r.err.contains(QStringLiteral("requests 10, repeats 0, taken 10")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Bus: Anfragen 10 | Wiederholungen 0 | angenommen 10")),
+             qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TstE2eBus)

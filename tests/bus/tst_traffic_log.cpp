@@ -3,9 +3,11 @@
 
 #include "bus/frame_meaning.h"
 #include "bus/link_stats.h"
+#include "bus/status_line.h"
 #include "bus/traffic_log.h"
 #include "forms/clock.h"
 #include "link/framing.h"
+#include "link/transaction.h"
 
 #include <QTest>
 
@@ -30,6 +32,8 @@ class TestTrafficLog : public QObject {
 private slots:
     void meaning_data();
     void meaning();
+    void exceptionWordsAgree_data();
+    void exceptionWordsAgree();
     void ringStaysBounded();
     void timesAndGaps();
     void countersFollowVerdicts();
@@ -92,6 +96,31 @@ void TestTrafficLog::meaning() {
     QTEST(m.station, "station");
     QTEST(m.exceptionCode, "exception");
     QTEST(m.text, "text");
+}
+
+// An exception code reads the same in the traffic log and the bus monitor as in the window's
+// notice and message box: every code the link knows and one it does not, in both languages.
+void TestTrafficLog::exceptionWordsAgree_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("english");
+    for (const int code : {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x0A, 0x0B, 0x0C})
+        for (const bool english : {false, true})
+            QTest::addRow("%02X %s", code, english ? "en" : "de") << code << english;
+}
+
+void TestTrafficLog::exceptionWordsAgree() {
+    QFETCH(int, code);
+    QFETCH(bool, english);
+    const QByteArray hex = "0183" + QByteArray::number(code, 16).rightJustified(2, '0').toUpper();
+    const bus::FrameMeaning m =
+        bus::describeFrame(rtu(hex.constData()), Direction::In, link::Framing::Rtu, !english);
+    const qsizetype open = m.text.indexOf(QLatin1Char('('));
+    QVERIFY2(open > 0 && m.text.endsWith(QLatin1Char(')')), qPrintable(m.text));
+    const QString words = m.text.mid(open + 1).chopped(1);
+    const QString notice = link::refusedNotice(quint8(code), english ? QStringLiteral("1033")
+                                                                     : QStringLiteral("1031"));
+    QVERIFY2(notice.endsWith(QStringLiteral(", ") + words + QLatin1Char('.')),
+             qPrintable(words + QStringLiteral(" | ") + notice));
 }
 
 void TestTrafficLog::ringStaysBounded() {
@@ -170,13 +199,14 @@ void TestTrafficLog::countersFollowVerdicts() {
     // The reply after the repeat may answer either try, so only the last request is timed.
     QCOMPARE(*s.responseMin, 10);
     QCOMPARE(*s.responseMax, 10);
-    QVERIFY2(s.summary().contains("exceptions 03x1 06x2"), qPrintable(s.summary()));
-    QVERIFY(s.summary().contains("response ms min 10 / mean 10 / max 10"));
+    const QString line = bus::countersText(s, true, true);
+    QVERIFY2(line.contains("exceptions 3 (03: 1, 06: 2)"), qPrintable(line));
+    QVERIFY2(line.contains("response time min/mean/max 10/10/10 ms"), qPrintable(line));
     s.portOpened();
     QCOMPARE(s.requests, 0);
     QCOMPARE(s.exceptionTotal(), 0);
     QVERIFY(!s.responseMin);
-    QVERIFY(!s.summary().contains("response"));
+    QVERIFY(bus::countersText(s, true, true).endsWith("response time min/mean/max -"));
 }
 
 void TestTrafficLog::csvQuotesItsSeparator() {

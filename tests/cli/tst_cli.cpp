@@ -2,9 +2,12 @@
 // that need the unit's insides (faults, pinned live values, its address) or exact timing.
 
 #include "app/language.h"
+#include "bus/bus_texts.h"
 #include "cli/cli_texts.h"
 #include "cli/runner.h"
+#include "cli/scan.h"
 #include "forms/clock.h"
+#include "link/port_texts.h"
 #include "monitor/record_texts.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
@@ -64,9 +67,15 @@ struct Rig {
         const cli::CommandLine cl = cli::parseCommandLine(QStringList{"qtx52-config"} + arguments);
         // No machine settings: German texts.
         const settings::StorePaths stores{path("machine.ini"), path("user.ini")};
-        cli::CommandRunner runner(
-            cl, clock, port, stores,
-            {[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }});
+        const cli::CommandOutput output{[this](const QString& l) { out << l; },
+                                        [this](const QString& l) { err << l; }};
+        if (cl.command == cli::CommandLine::Command::Scan) {
+            cli::ScanRunner scan(cl, clock, port, stores, output);
+            scan.start();
+            clock.advanceUntil([&scan] { return scan.finished(); }, 600'000);
+            return scan.finished() ? scan.exitCode() : -1;
+        }
+        cli::CommandRunner runner(cl, clock, port, stores, output);
         runner.start();
         clock.advanceUntil([&runner] { return runner.finished(); }, 600'000);
         return runner.finished() ? runner.exitCode() : -1;
@@ -113,8 +122,8 @@ void TstCli::refusedValueIsALinkFailure() {
     QVERIFY2(r.err.join('\n').contains(QStringLiteral("Wert abgelehnt")),
              qPrintable(r.err.join('\n')));
     // A failed command always ends with the link counters, which saw the refusal.
-    QVERIFY2(r.err.last().startsWith("link: requests "), qPrintable(r.err.join('\n')));
-    QVERIFY2(r.err.last().contains("exceptions 03x1"), qPrintable(r.err.last()));
+    QVERIFY2(r.err.last().startsWith("Bus: Anfragen "), qPrintable(r.err.join('\n')));
+    QVERIFY2(r.err.last().contains("Ausnahmen 1 (03: 1)"), qPrintable(r.err.last()));
     QCOMPARE(r.station.unit().reg(18), quint16(100));
     QVERIFY(!r.port.portOpen());
 }
@@ -289,9 +298,9 @@ void TstCli::speaksTheInterfaceLanguage_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("scenario");
     for (const char* language : {"1031", "1033"})
-        for (const char* scenario :
-             {"read-out", "write", "unchanged", "bad value", "missing file", "incomplete file",
-              "monitor", "silent unit", "other station", "usage"})
+        for (const char* scenario : {"read-out", "write", "unchanged", "bad value", "missing file",
+                                     "incomplete file", "monitor", "silent unit", "other station",
+                                     "usage", "scan", "scan, nobody", "scan, adapter lost"})
             QTest::addRow("%s %s", language, scenario) << language << scenario;
 }
 
@@ -314,6 +323,13 @@ void TstCli::speaksTheInterfaceLanguage() {
         arguments = {"--monitor", "1"};
     } else if (scenario == QLatin1String("silent unit")) {
         arguments = {"--read-out", file, "--address", "9"};
+    } else if (scenario.startsWith(QLatin1String("scan"))) {
+        // Unit 1 found at once; stations without one at every setting; an adapter pulled while
+        // the stations of the first setting are probed.
+        arguments = {"--scan", "--stats", "--scan-stations",
+                     scenario == QLatin1String("scan")           ? "1-3"
+                     : scenario == QLatin1String("scan, nobody") ? "5-8"
+                                                                 : "5-40"};
     } else if (scenario == QLatin1String("usage")) {
         arguments = {"--baud", "4800"};
     } else if (scenario == QLatin1String("missing file")) {
@@ -330,6 +346,11 @@ void TstCli::speaksTheInterfaceLanguage() {
         if (scenario == QLatin1String("unchanged"))
             QCOMPARE(r.run({"--write", file}), 0);
         arguments = {"--write", file};
+    }
+    std::unique_ptr<forms::ClockTimer> pull;
+    if (scenario == QLatin1String("scan, adapter lost")) {
+        pull = r.clock.createTimer([&r] { r.port.loseDevice(); }, /*singleShot=*/true);
+        pull->start(1000);
     }
     r.run(arguments);
     const QStringList lines = r.out + r.err;
@@ -356,12 +377,20 @@ void TstCli::speaksTheInterfaceLanguage() {
     for (const app::ControlText& t : app::mainWindowTexts())
         if (t.control == QLatin1String("lbl_desc") && t.index == 16)
             own << pattern(lang == app::Language::German ? t.de : t.en);
+    // So does the port's loss.
+    own << pattern(
+        link::deviceLostText({1, QStringLiteral("%1"), link::CommCause::Lost, QStringLiteral("%2")},
+                             lang == app::Language::English));
     const QString allowed = lang == app::Language::German ? "erlaubt ist" : "allowed is";
     for (const QString& l : lines) {
-        // The link counters belong to the bus options; the monitor's lines are values.
-        if (l.startsWith(QLatin1String("link: ")) ||
-            QRegularExpression(QStringLiteral("^\\d{4}-")).match(l).hasMatch())
+        // The monitor's lines and the units the scan found are values.
+        if (QRegularExpression(QStringLiteral("^\\d{4}-|^station=")).match(l).hasMatch())
             continue;
+        // The link counters name their counts in the language.
+        if (l.startsWith(cli::cliText(cli::CliText::LinkCounters, lang).chopped(2)))
+            QVERIFY2(
+                l.contains(bus::busText(bus::BusText::Requests, lang == app::Language::English)),
+                qPrintable(l));
         // The monitor's header names its columns in the language (the recorder's own table).
         const bool english = lang == app::Language::English;
         if (l.count(QLatin1Char(';')) >= params::kMonitorCount) {

@@ -36,6 +36,8 @@ private slots:
     void portNumberMappedToServer();
     void serverGoneMidTransfer();
     void nobodyListening();
+    void scanKeepsTheConnection_data();
+    void scanKeepsTheConnection();
 
 private:
     bool startSim(const QString& mode);
@@ -174,6 +176,35 @@ void TstE2eTcp::nobodyListening() {
     QVERIFY2(r.exitCode == 3, qPrintable(r.out + r.err));
     QVERIFY2(r.err.contains(QStringLiteral("127.0.0.1")), qPrintable(r.err));
     QVERIFY2(r.err.contains(QString::number(port_)), qPrintable(r.err));
+}
+
+void TstE2eTcp::scanKeepsTheConnection_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("rtu") << "rtu";
+    QTest::newRow("ascii") << "ascii";
+}
+
+// A scan of every setting through a device server that takes one client at a time: one
+// connection throughout, the server's own line settings said once, each framing probed, the unit
+// found, and the trace and counters written as for the other commands.
+void TstE2eTcp::scanKeepsTheConnection() {
+    QFETCH(QString, mode);
+    QVERIFY(startSim(mode));
+    const QString trace = path(QStringLiteral("scan.trace"));
+    const Run r = run({"--scan", "--scan-all", "--scan-stations", "1-3", "--probe-timeout", "60",
+                       "--trace", trace, "--stats"});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+    QVERIFY2(r.out.contains(QStringLiteral("station=1 mode=%1 ").arg(mode.toUpper())),
+             qPrintable(r.out));
+    QCOMPARE(r.err.count(QStringLiteral("Geräteserver")), 1);
+    QVERIFY2(r.err.contains(QStringLiteral("1 Gerät gefunden nach 6 Anfragen bei 2 Einstellungen")),
+             qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Bus: Anfragen ")), qPrintable(r.err));
+    QFile f(trace);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString lines = QString::fromUtf8(f.readAll());
+    QVERIFY2(lines.contains(QStringLiteral(" <- ")) && lines.contains(QStringLiteral("taken")),
+             qPrintable(lines));
 }
 
 QTEST_GUILESS_MAIN(TstE2eTcp)

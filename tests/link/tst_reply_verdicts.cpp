@@ -6,11 +6,13 @@
 
 #include "app/global.h"
 #include "app/program.h"
+#include "bus/bus_texts.h"
 #include "bus/bus_watch.h"
+#include "bus/status_line.h"
 #include "editor/frm_config.h"
-#include "params/register_map.h"
 #include "link/framing.h"
 #include "link/link_events.h"
+#include "params/register_map.h"
 #include "sim/faults.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
@@ -32,7 +34,7 @@ constexpr int kReadOutRequests = 10; // read device and the nine steps
 
 // The verdict as the log words it, shortened: "checksum", "another station", "taken" ...
 QString verdictName(Verdict v) {
-    return bus::verdictWords(v).remove(QStringLiteral("dropped: "));
+    return bus::verdictText(v, true).remove(QStringLiteral("dropped: "));
 }
 
 // The unit at 9600 baud even parity on the simulated line, the program set to match, and the
@@ -402,10 +404,10 @@ void TestReplyVerdicts::responseTime() {
     QCOMPARE(s.requests, qint64(kReadOutRequests));
     const qint64 poll = framing == Framing::Rtu ? link::kRtuPollMs : link::kAsciiPollMs;
     // A millisecond either way for the clock's whole milliseconds.
-    QVERIFY2(*s.responseMin >= responseMs - 1, qPrintable(s.summary()));
-    QVERIFY2(*s.responseMax <= responseMs + poll, qPrintable(s.summary()));
+    QVERIFY2(*s.responseMin >= responseMs - 1, qPrintable(bus::countersText(s, true, true)));
+    QVERIFY2(*s.responseMax <= responseMs + poll, qPrintable(bus::countersText(s, true, true)));
     const qint64 mean = s.responseSum / s.responseCount;
-    QVERIFY2(mean >= responseMs - 1 && mean <= responseMs + poll, qPrintable(s.summary()));
+    QVERIFY2(mean >= responseMs - 1 && mean <= responseMs + poll, qPrintable(bus::countersText(s, true, true)));
 }
 
 // 50,000 frames through the program's link events: the log keeps the last 10,000 and counts
