@@ -100,7 +100,7 @@ void TstE2eBus::scan() {
                             "response-time=10")
                  .arg(station)
                  .arg(mode, baud, parity));
-    QVERIFY2(r.err.contains(QStringLiteral("1 unit found")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("1 Gerät gefunden")), qPrintable(r.err));
     // Nothing was written to the unit: every request the simulator received is a read of
     // registers (03), in RTU as bytes, in ASCII as the line.
     QString simLog;
