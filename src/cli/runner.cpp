@@ -5,7 +5,6 @@
 #include "cli/scan.h"
 
 #include "bus/bus_watch.h"
-#include "bus/status_line.h"
 
 #include "app/program.h"
 #include "app/shown_value.h"
@@ -63,8 +62,8 @@ CommandOutput CommandOutput::standard() {
 CommandRunner::CommandRunner(const CommandLine& commandLine, forms::Clock& clock,
                              link::CommPort& port, settings::StorePaths stores,
                              CommandOutput output)
-    : cl_(commandLine), clock_(clock), port_(port), stores_(std::move(stores)),
-      out_(std::move(output)),
+    : CommandVoice(commandLine, std::move(output)), clock_(clock), port_(port),
+      stores_(std::move(stores)),
       ui_(std::make_unique<CommandUi>([this](const QString& line) { say(line); })) {}
 
 struct CommandRunner::LinkWatch final : link::LinkObserver {
@@ -98,25 +97,6 @@ qint64 CommandRunner::waitLimitMs() const {
     return phaseRequests_ * perRequest + kLimitSlackMs;
 }
 
-QString CommandRunner::text(CliText id, const QStringList& args) const {
-    return cliText(id, language_, args);
-}
-
-void CommandRunner::say(const QString& line) const {
-    if (out_.progress)
-        out_.progress(line);
-}
-
-void CommandRunner::step(const QString& line) const {
-    if (!cl_.quiet)
-        say(line);
-}
-
-void CommandRunner::result(const QString& line) const {
-    if (out_.result)
-        out_.result(line);
-}
-
 void CommandRunner::start() {
     using Command = CommandLine::Command;
     // The interface's language, before anything is said.
@@ -138,13 +118,9 @@ void CommandRunner::start() {
         return;
     program_ = std::make_unique<Program>(clock_, port_, *ui_, stores_);
     bus_ = std::make_unique<bus::BusWatch>(*program_);
-    if (!cl_.trace.isEmpty()) {
-        if (const QString error = bus_->traceTo(cl_.trace, [this](const QString& l) { say(l); });
-            !error.isEmpty()) {
-            say(error);
-            finish(kExitFile);
-            return;
-        }
+    if (!startTrace(*bus_)) {
+        finish(kExitFile);
+        return;
     }
     linkWatch_ = std::make_unique<LinkWatch>();
     program_->linkEvents.add(linkWatch_.get());
@@ -303,9 +279,8 @@ void CommandRunner::finish(int code) {
         program_->unloadFrmState();
         choose(program_->frm_config().Combo_Port(kStateSelector), QStringLiteral("close"));
     }
-    if (bus_ && (cl_.stats || code != kExitOk))
-        say(text(CliText::LinkCounters,
-                 {bus::countersText(bus_->stats, language_ == Language::English, true)}));
+    if (bus_)
+        sayCounters(*bus_, code);
     if (onFinished)
         onFinished();
 }

@@ -11,6 +11,7 @@
 #include "cli/cli_texts.h"
 #include "cli/command_line.h"
 #include "cli/command_output.h"
+#include "cli/command_voice.h"
 #include "files/parameter_set.h"
 #include "settings/store_paths.h"
 
@@ -48,7 +49,7 @@ using app::Program;
 
 // One command on one port. start() sets the program up and takes the first step; from then on the
 // command moves on with the program's timers on the given clock until finished().
-class CommandRunner : public QObject {
+class CommandRunner : public QObject, protected CommandVoice {
     Q_OBJECT
 public:
     CommandRunner(const CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
@@ -77,17 +78,10 @@ private:
     bool openPort();
     void poll();
     void finish(int code);
-    QString text(CliText id, const QStringList& args = {}) const;
-    void say(const QString& line) const;  // always shown
-    void step(const QString& line) const; // progress, not with --quiet
-    void result(const QString& line) const;
 
-    CommandLine cl_;
-    Language language_ = Language::German;
     forms::Clock& clock_;
     link::CommPort& port_;
     settings::StorePaths stores_;
-    CommandOutput out_;
     std::unique_ptr<CommandUi> ui_;
     std::unique_ptr<Program> program_;
     std::unique_ptr<bus::BusWatch> bus_; // --trace and --stats

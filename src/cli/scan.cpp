@@ -1,7 +1,6 @@
 #include "cli/scan.h"
 
 #include "bus/bus_watch.h"
-#include "bus/status_line.h"
 #include "forms/clock.h"
 #include "link/port_texts.h"
 
@@ -28,25 +27,11 @@ FinderOptions scanOptions(const cli::CommandLine& cl) {
 
 ScanRunner::ScanRunner(const cli::CommandLine& commandLine, forms::Clock& clock,
                        link::CommPort& port, settings::StorePaths stores, cli::CommandOutput output)
-    : cl_(commandLine), clock_(clock), port_(port), stores_(std::move(stores)),
-      out_(std::move(output)), finder_(clock, port) {}
+    : CommandVoice(commandLine, std::move(output)), clock_(clock), port_(port),
+      stores_(std::move(stores)), finder_(clock, port) {}
 
 ScanRunner::~ScanRunner() {
     port_.setLostHandler(nullptr);
-}
-
-QString ScanRunner::text(CliText id, const QStringList& args) const {
-    return cliText(id, language_, args);
-}
-
-void ScanRunner::say(const QString& line) const {
-    if (out_.progress)
-        out_.progress(line);
-}
-
-void ScanRunner::step(const QString& line) const {
-    if (!cl_.quiet)
-        say(line);
 }
 
 void ScanRunner::start() {
@@ -57,13 +42,9 @@ void ScanRunner::start() {
         return;
     }
     bus_ = std::make_unique<BusWatch>(clock_, events_);
-    if (!cl_.trace.isEmpty()) {
-        if (const QString error = bus_->traceTo(cl_.trace, [this](const QString& l) { say(l); });
-            !error.isEmpty()) {
-            say(error);
-            finish(kExitFile);
-            return;
-        }
+    if (!startTrace(*bus_)) {
+        finish(kExitFile);
+        return;
     }
     finder_.setLinkEvents(&events_);
     options_ = scanOptions(cl_);
@@ -84,10 +65,7 @@ void ScanRunner::start() {
                    QString::number(options.lines.size()),
                    QString::number((p.remainingMs + 999) / 1000)}));
     };
-    finder_.onFound = [this](const FoundUnit& u) {
-        if (out_.result)
-            out_.result(u.scanLine());
-    };
+    finder_.onFound = [this](const FoundUnit& u) { result(u.scanLine()); };
     finder_.onFinished = [this] { finderDone(); };
     if (port_.deviceServer(port_.commPort()))
         step(text(CliText::ScanDeviceServer, {port_.describePort(port_.commPort())}));
@@ -134,9 +112,8 @@ void ScanRunner::finish(int code) {
         return;
     finished_ = true;
     exitCode_ = code;
-    if (bus_ && (cl_.stats || code != kExitOk))
-        say(text(CliText::LinkCounters,
-                 {bus::countersText(bus_->stats, language_ == Language::English, true)}));
+    if (bus_)
+        sayCounters(*bus_, code);
     if (onFinished)
         onFinished();
 }

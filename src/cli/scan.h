@@ -10,6 +10,7 @@
 #include "cli/cli_texts.h"
 #include "cli/command_line.h"
 #include "cli/command_output.h"
+#include "cli/command_voice.h"
 #include "link/link_events.h"
 #include "settings/store_paths.h"
 
@@ -24,7 +25,7 @@ namespace qtx52::cli {
 // The settings the scan probes, in order, from the command line: its link settings first.
 bus::FinderOptions scanOptions(const cli::CommandLine& commandLine);
 
-class ScanRunner {
+class ScanRunner : protected CommandVoice {
 public:
     ScanRunner(const cli::CommandLine& commandLine, forms::Clock& clock, link::CommPort& port,
                settings::StorePaths stores, cli::CommandOutput output);
@@ -39,16 +40,10 @@ public:
 private:
     void finish(int code);
     void finderDone();
-    QString text(CliText id, const QStringList& args = {}) const;
-    void say(const QString& line) const;
-    void step(const QString& line) const;
 
-    cli::CommandLine cl_;
     forms::Clock& clock_;
     link::CommPort& port_;
     settings::StorePaths stores_;
-    cli::CommandOutput out_;
-    Language language_ = Language::German;
     link::LinkEvents events_;
     std::unique_ptr<bus::BusWatch> bus_; // --trace and --stats
     bus::UnitFinder finder_;
