@@ -11,10 +11,10 @@ namespace qtx52::commission {
 
 namespace {
 
-const QStringList kColumns{"time",        "room",        "line",         "station",
-                           "settings",    "set",         "sha256",       "coding",
-                           "firmware",    "result",      "reason",       "differences",
-                           "duration_ms", "frames_sent", "frames_taken", "failures"};
+const QStringList kColumns{"time",     "room",        "line",        "station",     "settings",
+                           "set",      "sha256",      "coding",      "firmware",    "result",
+                           "reason",   "differences", "duration_ms", "frames_sent", "frames_taken",
+                           "failures", "sheet",       "summary"};
 
 QString csvField(const QString& text) {
     if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
@@ -41,7 +41,9 @@ QStringList fieldsOf(const UnitRecord& u) {
             QString::number(u.durationMs),
             QString::number(u.framesSent),
             QString::number(u.framesTaken),
-            QString::number(u.failures)};
+            QString::number(u.failures),
+            u.sheet,
+            QString::fromLatin1(kBuildingSheet)};
 }
 
 } // namespace
@@ -66,6 +68,37 @@ QString resultWord(Result result) {
         return QStringLiteral("cancelled");
     }
     return {};
+}
+
+QString resultText(Result result, bool english) {
+    if (english)
+        return resultWord(result);
+    switch (result) {
+    case Result::Verified:
+        return QStringLiteral("geprüft");
+    case Result::Already:
+        return QStringLiteral("bereits eingestellt");
+    case Result::Differs:
+        return QStringLiteral("weicht ab");
+    case Result::Refused:
+        return QStringLiteral("abgelehnt");
+    case Result::NoAnswer:
+        return QStringLiteral("keine Antwort");
+    case Result::WrongUnit:
+        return QStringLiteral("falsches Gerät");
+    case Result::LineLost:
+        return QStringLiteral("Leitung verloren");
+    case Result::Cancelled:
+        return QStringLiteral("abgebrochen");
+    }
+    return {};
+}
+
+std::optional<Result> resultOfWord(const QString& word) {
+    for (int r = int(Result::Verified); r <= int(Result::Cancelled); ++r)
+        if (resultWord(Result(r)) == word)
+            return Result(r);
+    return std::nullopt;
 }
 
 bool ResultStore::open(const QString& dir, QString* error) {

@@ -60,6 +60,13 @@ enum class SheetText {
     NoParity,
     EvenParity,
     OddParity,
+    // The summary sheet of a building.
+    BuildingTitle,
+    Plan,
+    Results,
+    Result,
+    Time,
+    UnitSheet,
 };
 
 QString sheetText(SheetText which, bool english);
