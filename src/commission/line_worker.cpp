@@ -193,11 +193,16 @@ void LineWorker::nextUnit() {
     closings_.clear();
     lastMessage_.clear();
     if (!openPort(unit)) {
-        end(Result::NoAnswer, QStringLiteral("line settings not offered"));
+        end(Result::NoAnswer,
+            words("Leitungseinstellungen nicht angeboten", "line settings not offered"));
         return;
     }
     phase_ = Phase::Opening;
     deadlineMs_ = clock_.nowMs() + kOpenLimitMs;
+}
+
+QString LineWorker::words(const char* de, const char* en) const {
+    return QString::fromUtf8(program_->g.languageId == app::kLanguageEnglish ? en : de);
 }
 
 UnitValues LineWorker::held() const {
@@ -272,12 +277,13 @@ void LineWorker::identified() {
     record_.firmware = QString::number(g.refDataCfg[1]);
     if (cancelled_) {
         // A unit whose write has not begun is not begun once the run is stopped.
-        end(Result::Cancelled, QStringLiteral("stopped before the write"));
+        end(Result::Cancelled, words("vor dem Schreiben angehalten", "stopped before the write"));
         return;
     }
     if ((unit.coding && double(*unit.coding) != g.refDataCfg[0]) ||
         (unit.firmware && double(*unit.firmware) != g.refDataCfg[1])) {
-        end(Result::WrongUnit, QStringLiteral("coding %1, firmware %2; the plan says %3, %4")
+        end(Result::WrongUnit, words("Kodierung %1, Firmware %2; der Plan nennt %3, %4",
+                                     "coding %1, firmware %2; the plan says %3, %4")
                                    .arg(record_.coding, record_.firmware,
                                         unit.coding ? QString::number(*unit.coding) : "-",
                                         unit.firmware ? QString::number(*unit.firmware) : "-"));
@@ -291,7 +297,7 @@ void LineWorker::identified() {
     if (options_.dryRun) {
         // Nothing is written: the fields a write would change are what the dry run tells.
         record_.differences = before;
-        end(Result::Differs, QStringLiteral("not written (dry run)"));
+        end(Result::Differs, words("nicht geschrieben (Probelauf)", "not written (dry run)"));
         return;
     }
     editor::frm_config& f = program_->frm_config();

@@ -80,6 +80,8 @@ private:
     qint64 limitMs(int requests) const;
     void watchStatusWindow();
     UnitValues held() const;
+    // A reason in the interface's language.
+    QString words(const char* de, const char* en) const;
     QString writeSheet(const PlanUnit& unit, Result result);
 
     forms::Clock& clock_;

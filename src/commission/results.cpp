@@ -3,11 +3,25 @@
 #include "commission/plan.h"
 
 #include <QDir>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cstdlib>
 
 namespace qtx52::commission {
+
+QString timeStamp(const QDateTime& at) {
+    // Local time always with its offset, "+00:00" included, so that rows from sites in other
+    // zones, or from both sides of a change to summer time, stay in order.
+    const int offset = at.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
 
 namespace {
 
@@ -26,7 +40,7 @@ QString csvField(const QString& text) {
 }
 
 QStringList fieldsOf(const UnitRecord& u) {
-    return {u.time.toString(Qt::ISODate),
+    return {timeStamp(u.time),
             u.room,
             u.line,
             QString::number(u.station),

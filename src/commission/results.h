@@ -30,6 +30,8 @@ enum class Result {
 
 // The result's word in the records ("verified", "no answer" …).
 QString resultWord(Result result);
+// "2026-12-09T10:38:36+01:00": the records' time, with its UTC offset.
+QString timeStamp(const QDateTime& at);
 // The result in the interface's words, for the technician and the sheets.
 QString resultText(Result result, bool english);
 // The result a record's word names.

@@ -40,7 +40,9 @@ bool Run::start(const Plan& plan, const QString& outDir) {
     QString error;
     if (!options_.dryRun && !store_.open(outDir, &error)) {
         if (say)
-            say(QStringLiteral("cannot write the results: %1").arg(error));
+            say(words("Die Ergebnisse lassen sich nicht schreiben: %1",
+                      "cannot write the results: %1")
+                    .arg(error));
         planRefused_ = true;
         finished_ = true;
         return false;
@@ -70,7 +72,7 @@ bool Run::start(const Plan& plan, const QString& outDir) {
                 r.set = unit.setFile;
                 r.setSha256 = unit.set.sha256;
                 r.result = Result::LineLost;
-                r.reason = QStringLiteral("the line cannot be reached");
+                r.reason = words("die Leitung ist nicht erreichbar", "the line cannot be reached");
                 records_.push_back(r);
                 if (!options_.dryRun)
                     store_.record(r);
@@ -100,6 +102,10 @@ bool Run::start(const Plan& plan, const QString& outDir) {
         line->worker->start();
     lineFinished();
     return true;
+}
+
+QString Run::words(const char* de, const char* en) const {
+    return QString::fromUtf8(cli::storeLanguage(stores_) == app::Language::English ? en : de);
 }
 
 void Run::cancel() {
@@ -154,7 +160,13 @@ void Run::writeBuildingSheet() {
             row.good = *result == Result::Verified || *result == Result::Already;
             ++counts[int(*result)];
         }
-        row.time = o.value(QStringLiteral("time")).toString();
+        // The row's time as the header's date is written, without seconds and offset: the
+        // records keep those.
+        const QDateTime at =
+            QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODate);
+        row.time = at.isValid() ? at.toString(english ? QStringLiteral("yyyy-MM-dd HH:mm")
+                                                      : QStringLiteral("dd.MM.yyyy HH:mm"))
+                                : QString();
         row.sheet = QFileInfo(o.value(QStringLiteral("sheet")).toString()).fileName();
         sheet.rows.push_back(row);
     }

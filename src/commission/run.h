@@ -64,6 +64,7 @@ private:
     struct Line;
     void lineFinished();
     void writeBuildingSheet();
+    QString words(const char* de, const char* en) const;
 
     forms::Clock& clock_;
     settings::StorePaths stores_;

@@ -79,6 +79,7 @@ constexpr std::array kTexts{
     Pair{SheetText::Result, "Ergebnis", "Result"},
     Pair{SheetText::Time, "Zeit", "Time"},
     Pair{SheetText::UnitSheet, "Protokoll", "Sheet"},
+    Pair{SheetText::CodingShort, "Kodierung", "Coding"},
 };
 
 } // namespace

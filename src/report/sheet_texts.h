@@ -67,6 +67,7 @@ enum class SheetText {
     Result,
     Time,
     UnitSheet,
+    CodingShort, // a narrow column's head
 };
 
 QString sheetText(SheetText which, bool english);
