@@ -187,6 +187,15 @@ const std::vector<CliTextEntry>& cliTextTable() {
         entry(T::ReportWritten, "Protokoll %1 geschrieben", "wrote the sheet %1"),
         entry(T::ReportFailed, "das Protokoll %1 konnte nicht geschrieben werden: %2",
               "the sheet %1 could not be written: %2"),
+        entry(T::UsageCommissionOptions,
+              "--out, --dry-run, --again und --progress gehören zu --commission",
+              "--out, --dry-run, --again and --progress go with --commission"),
+        entry(T::UsageCommissionOut,
+              "--commission nimmt einen Plan und braucht --out ORDNER (außer mit --dry-run)",
+              "--commission takes a plan and needs --out DIR (except with --dry-run)"),
+        entry(T::UsageCommissionTarget,
+              "mit --commission nennt der Plan die Leitungen: kein --device und kein --port",
+              "with --commission the plan names the lines: no --device and no --port"),
     };
     return table;
 }

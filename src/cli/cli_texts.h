@@ -99,6 +99,9 @@ enum class CliText {
     DiffUnit,    // the unit as the second set
     ReportWritten,
     ReportFailed, // %1 file, %2 reason
+    UsageCommissionOptions,
+    UsageCommissionOut,
+    UsageCommissionTarget,
 };
 
 struct CliTextEntry {

@@ -52,8 +52,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "Configuration program for the QTX52-LCD-RS485-Modbus room control unit.\n"
-        "Without a command it opens its window; with --read-out, --write or --monitor it runs\n"
-        "that command without a window and ends."));
+        "Without a command it opens its window; with --read-out, --write, --monitor, --scan,\n"
+        "--diff or --commission it runs that command without a window and ends."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version(QStringLiteral("version"),
@@ -172,6 +172,29 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("FILE"));
     p.addOption(report);
     p.addOption(diff);
+    const QCommandLineOption commission(
+        QStringLiteral("commission"),
+        QStringLiteral("Commission the units of the plan PLAN.csv (one row per unit: line, "
+                       "station, room, set, ...): each identified, written and verified, lines at "
+                       "once; results, read-backs and sheets into --out. Exit 0 all verified or "
+                       "already, 3 no answer, line lost or cancelled, 4 differs, 5 plan or set "
+                       "wrong (nothing sent), 6 refused, 7 wrong unit."),
+        QStringLiteral("PLAN"));
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("With --commission: the results folder DIR "
+                                                "(commissioning.csv and .json, units/, sheets/); "
+                                                "units recorded there as done are skipped."),
+                                 QStringLiteral("DIR"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("With --commission: check the plan and "
+                                                   "identify every unit; write nothing."));
+    const QCommandLineOption again(QStringLiteral("again"),
+                                   QStringLiteral("With --commission: also run the units --out "
+                                                  "records as done."));
+    const QCommandLineOption progress(QStringLiteral("progress"),
+                                      QStringLiteral("With --commission: a line with the units "
+                                                     "done and the time left every 5 s."));
+    p.addOptions({commission, out, dryRun, again, progress});
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
     cl.helpText = p.helpText();
@@ -199,7 +222,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
 
     const int commands = int(p.isSet(readOut)) + int(p.isSet(write)) + int(p.isSet(monitor)) +
-                         int(p.isSet(scan)) + int(p.isSet(diff));
+                         int(p.isSet(scan)) + int(p.isSet(diff)) + int(p.isSet(commission));
     if (commands > 1) {
         usage(cl, CliText::UsageOneCommand);
         return cl;
@@ -220,6 +243,21 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         }
     } else if (p.isSet(scan)) {
         cl.command = CommandLine::Command::Scan;
+    } else if (p.isSet(commission)) {
+        cl.command = CommandLine::Command::Commission;
+        cl.file = p.value(commission);
+        cl.out = p.value(out);
+        cl.dryRun = p.isSet(dryRun);
+        cl.again = p.isSet(again);
+        cl.progress = p.isSet(progress);
+        if (cl.file.isEmpty() || (cl.out.isEmpty() && !cl.dryRun)) {
+            usage(cl, CliText::UsageCommissionOut);
+            return cl;
+        }
+        if (p.isSet(device) || p.isSet(port)) {
+            usage(cl, CliText::UsageCommissionTarget);
+            return cl;
+        }
     } else if (p.isSet(diff)) {
         cl.command = CommandLine::Command::Diff;
         cl.file = p.value(diff);
@@ -228,6 +266,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             usage(cl, CliText::UsageDiff);
             return cl;
         }
+    }
+    if (cl.command != CommandLine::Command::Commission &&
+        (p.isSet(out) || p.isSet(dryRun) || p.isSet(again) || p.isSet(progress))) {
+        usage(cl, CliText::UsageCommissionOptions);
+        return cl;
     }
     if (p.isSet(report)) {
         cl.report = p.value(report);

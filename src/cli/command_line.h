@@ -48,9 +48,9 @@ struct ScanOptions {
 };
 
 struct CommandLine {
-    enum class Command { Window, ReadOut, Write, Monitor, Scan, Diff, Help, Version };
+    enum class Command { Window, ReadOut, Write, Monitor, Scan, Diff, Commission, Help, Version };
     Command command = Command::Window;
-    QString file;      // --read-out FILE, --write FILE, --diff FILE
+    QString file;      // --read-out FILE, --write FILE, --diff FILE, --commission PLAN
     QString otherFile; // --diff FILE OTHER: the second set; empty to compare with the unit
     QString report;    // --report FILE: the commissioning sheet after --read-out or --write
     int cycles = 0;    // --monitor N (0: until interrupted)
@@ -58,6 +58,12 @@ struct CommandLine {
     bool quiet = false;
     QString trace;      // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end
+    // --commission: the results folder (--out), identify and compare only (--dry-run), units
+    // done before too (--again), a line every few seconds (--progress).
+    QString out;
+    bool dryRun = false;
+    bool again = false;
+    bool progress = false;
     LinkOptions link;
     ScanOptions scan;
     QString error; // not empty: the words were off (exit code 2); in English

@@ -1,15 +1,21 @@
 #include "commission/line_worker.h"
 
-#include "cli/command_ui.h"
 #include "app/program.h"
+#include "bus/link_stats.h"
+#include "cli/command_ui.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "link/commport.h"
 #include "link/transaction.h"
+#include "report/sheet_data.h"
+#include "report/sheet_pdf.h"
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace qtx52::commission {
 
@@ -21,6 +27,7 @@ constexpr qint64 kLimitSlackMs = 5000;
 // Requests of a read-out (register 6 and nine steps), and of a write with its read-back.
 constexpr int kReadOutRequests = 10;
 constexpr int kWriteRequests = 8 + kReadOutRequests;
+constexpr int kPortSelector = 0;
 constexpr int kBaudSelector = 1;
 constexpr int kParitySelector = 2;
 constexpr int kModeSelector = 5;
@@ -71,8 +78,9 @@ LineWorker::LineWorker(forms::Clock& clock, link::CommPort& port, settings::Stor
               say(line);
       })),
       program_(std::make_unique<app::Program>(clock, port, *ui_, std::move(stores))),
-      watch_(std::make_unique<LinkWatch>()) {
+      watch_(std::make_unique<LinkWatch>()), stats_(std::make_unique<bus::LinkStats>(clock)) {
     program_->linkEvents.add(watch_.get());
+    program_->linkEvents.add(stats_.get());
     ui_->modal = [this](forms::Form& form) {
         // The identical-parameters question: the set was found to differ, so it is answered no.
         windows::dlg_download& dialog = program_->dlg_download();
@@ -82,8 +90,10 @@ LineWorker::LineWorker(forms::Clock& clock, link::CommPort& port, settings::Stor
 }
 
 LineWorker::~LineWorker() {
-    if (program_)
+    if (program_) {
         program_->linkEvents.remove(watch_.get());
+        program_->linkEvents.remove(stats_.get());
+    }
     program_.reset();
 }
 
@@ -121,7 +131,20 @@ void LineWorker::watchStatusWindow() {
 bool LineWorker::openPort(const PlanUnit& unit) {
     editor::frm_config& f = program_->frm_config();
     program_->unloadFrmState();
+    // The line stays open from a unit that ended well to the next at the same settings: only
+    // the station changes, as a technician goes from unit to unit. A device server that takes
+    // one connection at a time is not asked to take a new one for every unit.
+    const QString settings = QStringLiteral("%1 %2 %3 %4")
+                                 .arg(portNumber_)
+                                 .arg(unit.baud, QString(unit.parity), unit.mode);
+    if (keepOpen_ && settings == openSettings_ && program_->g.portOpen && port_.portOpen()) {
+        f.txt_Modbus_adress->setText(QString::number(unit.station));
+        return true;
+    }
+    openSettings_ = settings;
     choose(f.Combo_Port(kStateSelector), QStringLiteral("close"));
+    if (portNumber_ > 0 && !f.Combo_Port(kPortSelector).setListIndex(portNumber_ - 1))
+        return false;
     const bool offered = choose(f.Combo_Port(kBaudSelector), unit.baud) &&
                          choose(f.Combo_Port(kParitySelector), parityEntry(unit.parity)) &&
                          choose(f.Combo_Port(kModeSelector), unit.mode);
@@ -170,11 +193,16 @@ void LineWorker::nextUnit() {
     closings_.clear();
     lastMessage_.clear();
     if (!openPort(unit)) {
-        end(Result::NoAnswer, QStringLiteral("line settings not offered"));
+        end(Result::NoAnswer,
+            words("Leitungseinstellungen nicht angeboten", "line settings not offered"));
         return;
     }
     phase_ = Phase::Opening;
     deadlineMs_ = clock_.nowMs() + kOpenLimitMs;
+}
+
+QString LineWorker::words(const char* de, const char* en) const {
+    return QString::fromUtf8(program_->g.languageId == app::kLanguageEnglish ? en : de);
 }
 
 UnitValues LineWorker::held() const {
@@ -247,9 +275,15 @@ void LineWorker::identified() {
     const app::Global& g = program_->g;
     record_.coding = QString::number(g.refDataCfg[0]);
     record_.firmware = QString::number(g.refDataCfg[1]);
+    if (cancelled_) {
+        // A unit whose write has not begun is not begun once the run is stopped.
+        end(Result::Cancelled, words("vor dem Schreiben angehalten", "stopped before the write"));
+        return;
+    }
     if ((unit.coding && double(*unit.coding) != g.refDataCfg[0]) ||
         (unit.firmware && double(*unit.firmware) != g.refDataCfg[1])) {
-        end(Result::WrongUnit, QStringLiteral("coding %1, firmware %2; the plan says %3, %4")
+        end(Result::WrongUnit, words("Kodierung %1, Firmware %2; der Plan nennt %3, %4",
+                                     "coding %1, firmware %2; the plan says %3, %4")
                                    .arg(record_.coding, record_.firmware,
                                         unit.coding ? QString::number(*unit.coding) : "-",
                                         unit.firmware ? QString::number(*unit.firmware) : "-"));
@@ -263,7 +297,7 @@ void LineWorker::identified() {
     if (options_.dryRun) {
         // Nothing is written: the fields a write would change are what the dry run tells.
         record_.differences = before;
-        end(Result::Differs, QStringLiteral("not written (dry run)"));
+        end(Result::Differs, words("nicht geschrieben (Probelauf)", "not written (dry run)"));
         return;
     }
     editor::frm_config& f = program_->frm_config();
@@ -299,6 +333,8 @@ void LineWorker::end(Result result, const QString& reason) {
     record_.setSha256 = unit.set.sha256;
     record_.result = result;
     record_.reason = reason;
+    keepOpen_ = result == Result::Verified || result == Result::Already ||
+                result == Result::Differs || result == Result::WrongUnit;
     record_.durationMs = clock_.nowMs() - unitStartMs_;
     record_.framesSent = watch_->sent;
     record_.framesTaken = watch_->taken;
@@ -309,6 +345,8 @@ void LineWorker::end(Result result, const QString& reason) {
          result == Result::WrongUnit)) {
         ui_->answerSave(store_->unitFile(unit.room));
         program_->frm_config().ParMenüMain_Click(kMenuSave);
+        if (options_.sheets)
+            record_.sheet = writeSheet(unit, result);
     }
     if (store_ && !options_.dryRun)
         store_->record(record_);
@@ -322,6 +360,36 @@ void LineWorker::end(Result result, const QString& reason) {
     if (!later_)
         later_ = clock_.createTimer([this] { nextUnit(); }, true);
     later_->start(1);
+}
+
+QString LineWorker::writeSheet(const PlanUnit& unit, Result result) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return {};
+    const QString unitFile = store_->unitFile(unit.room);
+    report::SheetInputs in;
+    // A unit that is not the plan's got nothing: its sheet shows what it holds, no intention.
+    if (result != Result::WrongUnit) {
+        in.intended = files::readParameterSet(unit.set.bytes);
+        in.intendedFrom = QFileInfo(unit.setFile).fileName();
+    }
+    in.stats = stats_.get();
+    QFile file(unitFile);
+    if (file.open(QIODevice::ReadOnly)) {
+        in.attachment = file.readAll();
+        in.attachmentName = QFileInfo(unitFile).fileName();
+    }
+    report::SheetData data = report::collectSheet(*program_, in);
+    data.header.room = unit.room;
+    const QString name =
+        QStringLiteral("sheets/") + roomFileName(unit.room) + QStringLiteral(".pdf");
+    QString error;
+    if (!QDir(store_->dir()).mkpath(QStringLiteral("sheets")) ||
+        !report::writeSheet(QDir(store_->dir()).filePath(name), data, &error)) {
+        if (say)
+            say(QStringLiteral("%1: %2").arg(name, error));
+        return {};
+    }
+    return name;
 }
 
 } // namespace qtx52::commission

@@ -32,12 +32,18 @@ class Program;
 namespace qtx52::cli {
 class CommandUi;
 }
+namespace qtx52::bus {
+class LinkStats;
+}
 
 namespace qtx52::commission {
 
 struct RunOptions {
     bool dryRun = false; // identify and compare only, write nothing
     bool again = false;  // run units an earlier run recorded as done
+    // A sheet per unit read whole in DIR/sheets/ and the building's in DIR/commissioning.pdf;
+    // made only where a GUI application exists (the fonts of the layout need one).
+    bool sheets = true;
 };
 
 class LineWorker : public QObject {
@@ -48,6 +54,8 @@ public:
                std::vector<PlanUnit> units, RunOptions options, ResultStore* store);
     ~LineWorker() override;
 
+    // The port number the line's program chooses (1..8) before it opens; 0 leaves its choice.
+    void setPortNumber(int number) { portNumber_ = number; }
     void start();
     // Stops before the next unit; the unit under way ends its write and read-back first.
     void cancel() { cancelled_ = true; }
@@ -72,6 +80,9 @@ private:
     qint64 limitMs(int requests) const;
     void watchStatusWindow();
     UnitValues held() const;
+    // A reason in the interface's language.
+    QString words(const char* de, const char* en) const;
+    QString writeSheet(const PlanUnit& unit, Result result);
 
     forms::Clock& clock_;
     link::CommPort& port_;
@@ -82,6 +93,7 @@ private:
     std::unique_ptr<cli::CommandUi> ui_;
     std::unique_ptr<app::Program> program_;
     std::unique_ptr<LinkWatch> watch_;
+    std::unique_ptr<bus::LinkStats> stats_; // the unit's, for its sheet
     std::unique_ptr<forms::ClockTimer> poll_;
     std::unique_ptr<forms::ClockTimer> later_;
     Phase phase_ = Phase::Idle;
@@ -91,6 +103,9 @@ private:
     QString lastMessage_;
     QPointer<QObject> watchedStatusWindow_;
     std::deque<std::pair<int, bool>> closings_; // transfer state, last request answered
+    int portNumber_ = 0;
+    QString openSettings_;  // port number and line settings the port was last opened with
+    bool keepOpen_ = false; // the last unit ended with the line in order
     bool cancelled_ = false;
     bool lineLost_ = false;
     bool finished_ = false;

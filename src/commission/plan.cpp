@@ -126,6 +126,16 @@ bool validLine(const QString& line) {
         const int port = rest.mid(colon + 1).toInt(&ok);
         return colon > 0 && ok && port >= 1 && port <= 65535;
     }
+    if (line.startsWith(QStringLiteral("mbap://"))) {
+        // A Modbus TCP gateway, at its standard port 502 when none is given.
+        const QString rest = line.mid(7);
+        const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
+        if (colon < 0)
+            return !rest.isEmpty();
+        bool ok = false;
+        const int port = rest.mid(colon + 1).toInt(&ok);
+        return colon > 0 && ok && port >= 1 && port <= 65535;
+    }
     if (line.startsWith(QStringLiteral("sim:")))
         return line.size() > 4;
     bool ok = false;
@@ -183,7 +193,9 @@ Plan readPlan(const QString& path, const QString& separator, const QString& lang
         plan.problems.push_back({0, PlanFault::Unreadable, {path, file.errorString()}});
         return plan;
     }
-    return parsePlan(file.readAll(), QFileInfo(path).absolutePath(), separator, languageId);
+    Plan plan = parsePlan(file.readAll(), QFileInfo(path).absolutePath(), separator, languageId);
+    plan.path = path;
+    return plan;
 }
 
 Plan parsePlan(const QByteArray& bytes, const QString& folder, const QString& separator,

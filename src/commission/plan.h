@@ -71,6 +71,7 @@ struct PlanProblem {
 struct Plan {
     std::vector<PlanUnit> units;
     std::vector<PlanProblem> problems;
+    QString path; // the plan file, when read from one
     bool ok() const { return problems.empty() && !units.empty(); }
 };
 

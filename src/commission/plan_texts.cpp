@@ -30,8 +30,10 @@ Pair textOf(PlanFault fault) {
     case PlanFault::NoLine:
         return {"keine Linie angegeben", "no line given"};
     case PlanFault::BadLine:
-        return {"Linie \"%1\" ist weder Gerätepfad, tcp://HOST:PORT, Port 1..8 noch sim:NAME",
-                "line \"%1\" is neither a device path, tcp://HOST:PORT, port 1..8 nor sim:NAME"};
+        return {"Linie \"%1\" ist weder Gerätepfad, tcp://HOST:PORT, mbap://HOST[:PORT], Port "
+                "1..8 noch sim:NAME",
+                "line \"%1\" is neither a device path, tcp://HOST:PORT, mbap://HOST[:PORT], port "
+                "1..8 nor sim:NAME"};
     case PlanFault::BadStation:
         return {"Station \"%1\" ist keine Zahl von 1 bis 63",
                 "station \"%1\" is not a number from 1 to 63"};

@@ -3,18 +3,32 @@
 #include "commission/plan.h"
 
 #include <QDir>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cstdlib>
 
 namespace qtx52::commission {
 
+QString timeStamp(const QDateTime& at) {
+    // Local time always with its offset, "+00:00" included, so that rows from sites in other
+    // zones, or from both sides of a change to summer time, stay in order.
+    const int offset = at.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
 namespace {
 
-const QStringList kColumns{"time",        "room",        "line",         "station",
-                           "settings",    "set",         "sha256",       "coding",
-                           "firmware",    "result",      "reason",       "differences",
-                           "duration_ms", "frames_sent", "frames_taken", "failures"};
+const QStringList kColumns{"time",     "room",        "line",        "station",     "settings",
+                           "set",      "sha256",      "coding",      "firmware",    "result",
+                           "reason",   "differences", "duration_ms", "frames_sent", "frames_taken",
+                           "failures", "sheet",       "summary"};
 
 QString csvField(const QString& text) {
     if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
@@ -26,7 +40,7 @@ QString csvField(const QString& text) {
 }
 
 QStringList fieldsOf(const UnitRecord& u) {
-    return {u.time.toString(Qt::ISODate),
+    return {timeStamp(u.time),
             u.room,
             u.line,
             QString::number(u.station),
@@ -41,7 +55,9 @@ QStringList fieldsOf(const UnitRecord& u) {
             QString::number(u.durationMs),
             QString::number(u.framesSent),
             QString::number(u.framesTaken),
-            QString::number(u.failures)};
+            QString::number(u.failures),
+            u.sheet,
+            QString::fromLatin1(kBuildingSheet)};
 }
 
 } // namespace
@@ -66,6 +82,37 @@ QString resultWord(Result result) {
         return QStringLiteral("cancelled");
     }
     return {};
+}
+
+QString resultText(Result result, bool english) {
+    if (english)
+        return resultWord(result);
+    switch (result) {
+    case Result::Verified:
+        return QStringLiteral("geprüft");
+    case Result::Already:
+        return QStringLiteral("bereits eingestellt");
+    case Result::Differs:
+        return QStringLiteral("weicht ab");
+    case Result::Refused:
+        return QStringLiteral("abgelehnt");
+    case Result::NoAnswer:
+        return QStringLiteral("keine Antwort");
+    case Result::WrongUnit:
+        return QStringLiteral("falsches Gerät");
+    case Result::LineLost:
+        return QStringLiteral("Leitung verloren");
+    case Result::Cancelled:
+        return QStringLiteral("abgebrochen");
+    }
+    return {};
+}
+
+std::optional<Result> resultOfWord(const QString& word) {
+    for (int r = int(Result::Verified); r <= int(Result::Cancelled); ++r)
+        if (resultWord(Result(r)) == word)
+            return Result(r);
+    return std::nullopt;
 }
 
 bool ResultStore::open(const QString& dir, QString* error) {

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace qtx52::commission {
 
 enum class Result {
@@ -28,6 +30,12 @@ enum class Result {
 
 // The result's word in the records ("verified", "no answer" …).
 QString resultWord(Result result);
+// "2026-12-09T10:38:36+01:00": the records' time, with its UTC offset.
+QString timeStamp(const QDateTime& at);
+// The result in the interface's words, for the technician and the sheets.
+QString resultText(Result result, bool english);
+// The result a record's word names.
+std::optional<Result> resultOfWord(const QString& word);
 
 struct UnitRecord {
     QDateTime time; // when the unit ended, local with its UTC offset
@@ -41,7 +49,11 @@ struct UnitRecord {
     QStringList differences; // after the write, field names as the file names them
     qint64 durationMs = 0;
     int framesSent = 0, framesTaken = 0, failures = 0;
+    QString sheet; // the unit's sheet, relative to DIR; empty without one
 };
+
+// The summary sheet of the building, relative to DIR.
+inline constexpr const char* kBuildingSheet = "commissioning.pdf";
 
 class ResultStore {
 public:
@@ -54,6 +66,8 @@ public:
     bool record(const UnitRecord& unit);
     QString unitFile(const QString& room) const;
     const QString& dir() const { return dir_; }
+    // Every row recorded into DIR, earlier runs' first.
+    const QJsonArray& rows() const { return rows_; }
 
 private:
     QString dir_;

@@ -1,8 +1,15 @@
 #include "commission/run.h"
 
+#include "cli/cli_texts.h"
 #include "forms/clock.h"
+#include "report/building_sheet.h"
+#include "settings/registry.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
+#include <QJsonObject>
 
 namespace qtx52::commission {
 
@@ -23,6 +30,7 @@ Run::~Run() {
 
 bool Run::start(const Plan& plan, const QString& outDir) {
     startMs_ = clock_.nowMs();
+    planFile_ = QFileInfo(plan.path).fileName();
     if (!plan.ok()) {
         // Nothing goes to any unit from a plan that cannot be run whole.
         planRefused_ = true;
@@ -32,7 +40,9 @@ bool Run::start(const Plan& plan, const QString& outDir) {
     QString error;
     if (!options_.dryRun && !store_.open(outDir, &error)) {
         if (say)
-            say(QStringLiteral("cannot write the results: %1").arg(error));
+            say(words("Die Ergebnisse lassen sich nicht schreiben: %1",
+                      "cannot write the results: %1")
+                    .arg(error));
         planRefused_ = true;
         finished_ = true;
         return false;
@@ -46,6 +56,7 @@ bool Run::start(const Plan& plan, const QString& outDir) {
         byLine[unit.line].push_back(unit);
     }
     total_ = int(plan.units.size());
+    planned_ = plan.units;
     for (const QString& name : order) {
         auto line = std::make_unique<Line>();
         line->port = makePort_(name);
@@ -61,7 +72,7 @@ bool Run::start(const Plan& plan, const QString& outDir) {
                 r.set = unit.setFile;
                 r.setSha256 = unit.set.sha256;
                 r.result = Result::LineLost;
-                r.reason = QStringLiteral("the line cannot be reached");
+                r.reason = words("die Leitung ist nicht erreichbar", "the line cannot be reached");
                 records_.push_back(r);
                 if (!options_.dryRun)
                     store_.record(r);
@@ -73,6 +84,7 @@ bool Run::start(const Plan& plan, const QString& outDir) {
         line->worker =
             std::make_unique<LineWorker>(clock_, line->port->port(), stores_, std::move(units),
                                          options_, options_.dryRun ? nullptr : &store_);
+        line->worker->setPortNumber(line->port->portNumber());
         line->worker->onUnit = [this](const UnitRecord& r) {
             records_.push_back(r);
             if (onUnit)
@@ -92,6 +104,10 @@ bool Run::start(const Plan& plan, const QString& outDir) {
     return true;
 }
 
+QString Run::words(const char* de, const char* en) const {
+    return QString::fromUtf8(cli::storeLanguage(stores_) == app::Language::English ? en : de);
+}
+
 void Run::cancel() {
     for (auto& line : lines_)
         if (line->worker)
@@ -105,8 +121,63 @@ void Run::lineFinished() {
         if (!line->worker->finished())
             return;
     finished_ = true;
+    if (options_.sheets && !options_.dryRun)
+        writeBuildingSheet();
     if (onFinished)
         onFinished();
+}
+
+void Run::writeBuildingSheet() {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    settings::CRegistry registry(stores_);
+    const bool english = cli::storeLanguage(stores_) == app::Language::English;
+    report::BuildingSheet sheet;
+    sheet.english = english;
+    sheet.header = report::SheetHeader::load(stores_);
+    sheet.madeAt = QDateTime::currentDateTime();
+    sheet.version =
+        QStringLiteral("qtx52-config ") +
+        registry.MachineSetting(settings::kLcdProductKey, QStringLiteral("Version")).trimmed();
+    sheet.plan = planFile_;
+    // Each unit of the plan with what was last recorded for it, by this run or one before.
+    QHash<QString, QJsonObject> latest;
+    for (const QJsonValue& row : store_.rows())
+        latest.insert(row.toObject().value(QStringLiteral("room")).toString(), row.toObject());
+    std::map<int, int> counts;
+    for (const PlanUnit& unit : planned_) {
+        const QJsonObject o = latest.value(unit.room);
+        report::BuildingRow row;
+        row.room = unit.room;
+        row.line = unit.line;
+        row.station = QString::number(unit.station);
+        row.coding = o.value(QStringLiteral("coding")).toString();
+        row.firmware = o.value(QStringLiteral("firmware")).toString();
+        const std::optional<Result> result =
+            resultOfWord(o.value(QStringLiteral("result")).toString());
+        if (result) {
+            row.result = resultText(*result, english);
+            row.good = *result == Result::Verified || *result == Result::Already;
+            ++counts[int(*result)];
+        }
+        // The row's time as the header's date is written, without seconds and offset: the
+        // records keep those.
+        const QDateTime at =
+            QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODate);
+        row.time = at.isValid() ? at.toString(english ? QStringLiteral("yyyy-MM-dd HH:mm")
+                                                      : QStringLiteral("dd.MM.yyyy HH:mm"))
+                                : QString();
+        row.sheet = QFileInfo(o.value(QStringLiteral("sheet")).toString()).fileName();
+        sheet.rows.push_back(row);
+    }
+    for (const auto& [result, count] : counts)
+        sheet.counts.emplace_back(resultText(Result(result), english), QString::number(count));
+    const QString path = QDir(store_.dir()).filePath(QString::fromLatin1(kBuildingSheet));
+    QString error;
+    if (report::writeBuildingSheet(path, sheet, &error))
+        buildingSheet_ = path;
+    else if (say)
+        say(QStringLiteral("%1: %2").arg(path, error));
 }
 
 int Run::exitCode() const {

@@ -26,6 +26,8 @@ class LinePort {
 public:
     virtual ~LinePort() = default;
     virtual link::CommPort& port() = 0;
+    // The port number (1..8) the line's program chooses before it opens; 0 leaves its own.
+    virtual int portNumber() const { return 0; }
 };
 // Makes the port of a line (its plan text: device, tcp://, port number or sim:NAME); nullptr
 // when it cannot be had, which the run records as a lost line for its units.
@@ -53,11 +55,16 @@ public:
     std::function<void()> onFinished;
 
     int skipped() const { return skipped_; }
+    // The building's summary sheet once written (DIR/commissioning.pdf); empty before or
+    // without one.
+    const QString& buildingSheet() const { return buildingSheet_; }
     const std::vector<UnitRecord>& records() const { return records_; }
 
 private:
     struct Line;
     void lineFinished();
+    void writeBuildingSheet();
+    QString words(const char* de, const char* en) const;
 
     forms::Clock& clock_;
     settings::StorePaths stores_;
@@ -66,6 +73,9 @@ private:
     ResultStore store_;
     std::vector<std::unique_ptr<Line>> lines_;
     std::vector<UnitRecord> records_;
+    std::vector<PlanUnit> planned_;
+    QString planFile_;
+    QString buildingSheet_;
     int total_ = 0;
     int skipped_ = 0;
     qint64 startMs_ = 0;

@@ -5,6 +5,7 @@
 #include "cli/cli_texts.h"
 #include "cli/command_line.h"
 #include "cli/link_target.h"
+#include "commission/commission_command.h"
 #include "forms/clock.h"
 #include "gui/gui_interaction.h"
 #include "gui/main_window_view.h"
@@ -72,6 +73,9 @@ int main(int argc, char** argv) {
         print(stderr, cli::cliText(cli::CliText::NoCliInBuild, app::Language::English));
         return 2;
 #endif
+    case cli::CommandLine::Command::Commission:
+        // Above the single-unit commands: a run of many programs, one per line.
+        return commission::runCommission(cl);
     case cli::CommandLine::Command::Window:
         break;
     }

@@ -129,7 +129,8 @@ QString sheetHtml(const SheetData& d) {
     return html;
 }
 
-std::optional<QByteArray> sheetPdf(const SheetData& d, QString* error) {
+std::optional<QByteArray> htmlPdf(const QString& html, const QString& title, const QString& creator,
+                                  const QString& footerLeft, bool english, QString* error) {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -138,9 +139,8 @@ std::optional<QByteArray> sheetPdf(const SheetData& d, QString* error) {
         writer.setResolution(kResolution);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
-        const QString title = sheetText(SheetText::Title, d.english);
         writer.setTitle(title);
-        writer.setCreator(d.version);
+        writer.setCreator(creator);
 
         QTextDocument doc;
         doc.documentLayout()->setPaintDevice(&writer);
@@ -149,7 +149,7 @@ std::optional<QByteArray> sheetPdf(const SheetData& d, QString* error) {
         QFont font(kFont, 9);
         font.setStyleStrategy(QFont::PreferNoShaping);
         doc.setDefaultFont(font);
-        doc.setHtml(sheetHtml(d));
+        doc.setHtml(html);
         const QRectF page = writer.pageLayout().paintRectPixels(kResolution);
         QFont footerFont(kFont, 7);
         footerFont.setStyleStrategy(QFont::PreferNoShaping);
@@ -164,10 +164,6 @@ std::optional<QByteArray> sheetPdf(const SheetData& d, QString* error) {
                 *error = QStringLiteral("PDF");
             return std::nullopt;
         }
-        const QString station = d.identity.size() > 2 ? d.identity.at(2).second : QString();
-        const QString left =
-            QStringLiteral("%1 · %2 · %3 %4")
-                .arg(title, d.header.room, sheetText(SheetText::Station, d.english), station);
         for (int i = 0; i < pages; ++i) {
             if (i > 0)
                 writer.newPage();
@@ -181,25 +177,17 @@ std::optional<QByteArray> sheetPdf(const SheetData& d, QString* error) {
             p.restore();
             p.setFont(footerFont);
             const QRectF line(0, body.height(), body.width(), footer);
-            p.drawText(line, Qt::AlignLeft | Qt::AlignBottom, left);
+            p.drawText(line, Qt::AlignLeft | Qt::AlignBottom, footerLeft);
             p.drawText(line, Qt::AlignRight | Qt::AlignBottom,
-                       sheetText(SheetText::Page, d.english).arg(i + 1).arg(pages));
+                       sheetText(SheetText::Page, english).arg(i + 1).arg(pages));
         }
         p.end();
     }
-    if (d.attachmentName.isEmpty())
-        return bytes;
-    std::optional<QByteArray> attached =
-        attachFile(bytes, d.attachmentName, d.attachment, d.madeAt,
-                   sheetText(SheetText::Attached, d.english).arg(d.attachmentName));
-    if (!attached && error)
-        *error = QStringLiteral("PDF");
-    return attached;
+    return bytes;
 }
 
-bool writeSheet(const QString& path, const SheetData& d, QString* error) {
-    QString why;
-    const std::optional<QByteArray> bytes = sheetPdf(d, &why);
+bool writePdfFile(const QString& path, const std::optional<QByteArray>& bytes, const QString& why,
+                  QString* error) {
     QSaveFile file(path);
     if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() ||
         !file.commit()) {
@@ -209,6 +197,32 @@ bool writeSheet(const QString& path, const SheetData& d, QString* error) {
         return false;
     }
     return true;
+}
+
+std::optional<QByteArray> sheetPdf(const SheetData& d, QString* error) {
+    const QString title = sheetText(SheetText::Title, d.english);
+    const QString station = d.identity.size() > 2 ? d.identity.at(2).second : QString();
+    const QString left =
+        QStringLiteral("%1 · %2 · %3 %4")
+            .arg(title, d.header.room, sheetText(SheetText::Station, d.english), station);
+    const std::optional<QByteArray> bytes =
+        htmlPdf(sheetHtml(d), title, d.version, left, d.english, error);
+    if (!bytes)
+        return std::nullopt;
+    if (d.attachmentName.isEmpty())
+        return bytes;
+    std::optional<QByteArray> attached =
+        attachFile(*bytes, d.attachmentName, d.attachment, d.madeAt,
+                   sheetText(SheetText::Attached, d.english).arg(d.attachmentName));
+    if (!attached && error)
+        *error = QStringLiteral("PDF");
+    return attached;
+}
+
+bool writeSheet(const QString& path, const SheetData& d, QString* error) {
+    QString why;
+    const std::optional<QByteArray> bytes = sheetPdf(d, &why);
+    return writePdfFile(path, bytes, why, error);
 }
 
 } // namespace qtx52::report

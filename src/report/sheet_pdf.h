@@ -18,6 +18,14 @@ QString sheetHtml(const SheetData& data);
 // The document's bytes; none, with the reason in `error`, when it cannot be made.
 std::optional<QByteArray> sheetPdf(const SheetData& data, QString* error = nullptr);
 
+// Any HTML laid out as the sheet is, A4 page by page, `footerLeft` and "page x of y" below each.
+std::optional<QByteArray> htmlPdf(const QString& html, const QString& title, const QString& creator,
+                                  const QString& footerLeft, bool english,
+                                  QString* error = nullptr);
+// Writes the bytes whole or not at all; false with the reason (`why` when there are none).
+bool writePdfFile(const QString& path, const std::optional<QByteArray>& bytes, const QString& why,
+                  QString* error);
+
 // Writes the sheet whole or not at all (an old file stays as it was); false with the reason.
 bool writeSheet(const QString& path, const SheetData& data, QString* error = nullptr);
 

@@ -73,6 +73,13 @@ constexpr std::array kTexts{
     Pair{SheetText::NoParity, "keine", "none"},
     Pair{SheetText::EvenParity, "gerade", "even"},
     Pair{SheetText::OddParity, "ungerade", "odd"},
+    Pair{SheetText::BuildingTitle, "Inbetriebnahme des Gebäudes", "Commissioning of the building"},
+    Pair{SheetText::Plan, "Plan", "Plan"},
+    Pair{SheetText::Results, "Ergebnisse", "Results"},
+    Pair{SheetText::Result, "Ergebnis", "Result"},
+    Pair{SheetText::Time, "Zeit", "Time"},
+    Pair{SheetText::UnitSheet, "Protokoll", "Sheet"},
+    Pair{SheetText::CodingShort, "Kodierung", "Coding"},
 };
 
 } // namespace

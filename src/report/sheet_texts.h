@@ -60,6 +60,14 @@ enum class SheetText {
     NoParity,
     EvenParity,
     OddParity,
+    // The summary sheet of a building.
+    BuildingTitle,
+    Plan,
+    Results,
+    Result,
+    Time,
+    UnitSheet,
+    CodingShort, // a narrow column's head
 };
 
 QString sheetText(SheetText which, bool english);

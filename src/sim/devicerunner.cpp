@@ -66,7 +66,12 @@ bool openSerialDevice(QSerialPort& port, const QString& path, const link::LineSe
 
 DeviceRunner::DeviceRunner(forms::Clock& clock, Station& station, QIODevice& device,
                            QObject* parent)
-    : QObject(parent), clock_(&clock), station_(&station), device_(&device) {
+    : DeviceRunner(clock, std::vector<Station*>{&station}, device, parent) {}
+
+DeviceRunner::DeviceRunner(forms::Clock& clock, std::vector<Station*> stations, QIODevice& device,
+                           QObject* parent)
+    : QObject(parent), clock_(&clock), station_(stations.front()), stations_(std::move(stations)),
+      device_(&device) {
     silence_ = clock.createTimer(
         [this] {
             const int partial = ascii() ? asciiFramer_.pending() : rtuFramer_.pending();
@@ -116,8 +121,17 @@ void DeviceRunner::readAvailable() {
 
 void DeviceRunner::handle(const QByteArray& frame) {
     log(QStringLiteral("rx %1").arg(describe(frame, ascii())));
+    // Every station hears the frame (a broadcast reaches each); the one it addresses answers.
     QString why;
-    const std::optional<Station::Reply> reply = station_->answer(frame, &why);
+    std::optional<Station::Reply> reply;
+    for (Station* station : stations_) {
+        QString its;
+        reply = station->answer(frame, &its);
+        if (reply)
+            break;
+        if (why.isEmpty())
+            why = its;
+    }
     if (!reply) {
         log(QStringLiteral("-- no reply: %1").arg(why));
         return;

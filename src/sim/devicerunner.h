@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 class QSerialPort;
@@ -28,13 +29,17 @@ class Station;
 bool openSerialDevice(QSerialPort& port, const QString& path, const link::LineSettings& settings,
                       QStringList* warnings, QString* error);
 
-// Runs a station on a byte stream: cuts requests out of what arrives, answers each one after the
-// station's response time and writes the reply (in pieces when a fault splits it). Every request
-// and every reply, and every request left unanswered, is reported to the logger as one line.
+// Runs a station, or several stations on one line, on a byte stream: cuts requests out of what
+// arrives, answers each one by the station it addresses after that station's response time and
+// writes the reply (in pieces when a fault splits it). The stations share the framing and line
+// settings of the first. Every request and every reply, and every request left unanswered, is
+// reported to the logger as one line.
 class DeviceRunner : public QObject {
     Q_OBJECT
 public:
     DeviceRunner(forms::Clock& clock, Station& station, QIODevice& device,
+                 QObject* parent = nullptr);
+    DeviceRunner(forms::Clock& clock, std::vector<Station*> stations, QIODevice& device,
                  QObject* parent = nullptr);
     ~DeviceRunner() override;
 
@@ -61,6 +66,7 @@ private:
 
     forms::Clock* clock_;
     Station* station_;
+    std::vector<Station*> stations_;
     QIODevice* device_;
     rtu::RequestFramer rtuFramer_;
     ascii::LineFramer asciiFramer_;

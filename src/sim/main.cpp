@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
         QStringLiteral("host:port"));
     const QCommandLineOption stationsOpt(
         QStringLiteral("stations"),
-        QStringLiteral("With --listen-mbap: the stations on the line, for example 1-40 or 3,17,40 "
-                       "(default: --address)."),
+        QStringLiteral("The stations on the line, each with its own register image, for example "
+                       "1-40 or 3,17,40 (default: --address)."),
         QStringLiteral("list"));
     const QCommandLineOption varyOpt(
         QStringLiteral("vary"),
@@ -205,15 +205,36 @@ int main(int argc, char** argv) {
     station.setLineSettings(line);
 
     const bool quiet = parser.isSet(quietOpt);
+    const QList<int> addresses = parser.isSet(stationsOpt)
+                                     ? sim::parseStationList(parser.value(stationsOpt))
+                                     : QList<int>{address};
+    if (addresses.isEmpty())
+        return fail(QStringLiteral("--stations takes addresses 1..63, for example 1-40 or "
+                                   "3,17,40"));
+    // Several stations on a serial line or a device server's line: each its own unit, all at
+    // the line's framing and settings.
+    std::vector<std::unique_ptr<sim::Station>> others;
+    std::vector<sim::Station*> serialLine{&station};
+    if (parser.isSet(stationsOpt) && !parser.isSet(mbapOpt)) {
+        others = sim::makeStations(clock, addresses, parser.isSet(varyOpt));
+        serialLine.clear();
+        for (const auto& s : others) {
+            if (!parser.isSet(varyOpt) && responseMs >= 0)
+                s->unit().setReg(sim::reg::MinResponseTime, quint16(responseMs));
+            if (refused >= 0)
+                s->faults().setRefusedRegister(refused);
+            s->setFraming(station.framing());
+            s->setLineSettings(line);
+            serialLine.push_back(s.get());
+        }
+    }
+    // "station 1-40" for a line of stations, as tests and scripts wait for "station N".
+    const QString stationText =
+        QStringLiteral("station %1")
+            .arg(parser.isSet(stationsOpt) ? parser.value(stationsOpt) : QString::number(address));
     if (parser.isSet(mbapOpt)) {
         if (ascii)
             return fail(QStringLiteral("a gateway's line is RTU: leave --mode out"));
-        const QList<int> addresses = parser.isSet(stationsOpt)
-                                         ? sim::parseStationList(parser.value(stationsOpt))
-                                         : QList<int>{address};
-        if (addresses.isEmpty())
-            return fail(QStringLiteral("--stations takes addresses 1..63, for example 1-40 or "
-                                       "3,17,40"));
         sim::GatewayOptions o;
         o.line = line;
         auto number = [&](const QCommandLineOption& opt, int lo, int hi, int* out) {
@@ -278,7 +299,7 @@ int main(int argc, char** argv) {
                     continue;
                 }
                 client = next;
-                runner = std::make_unique<sim::DeviceRunner>(clock, station, *client);
+                runner = std::make_unique<sim::DeviceRunner>(clock, serialLine, *client);
                 runner->setEcho(parser.isSet(echoOpt));
                 if (!quiet) {
                     runner->setLogger(printLine);
@@ -299,8 +320,8 @@ int main(int argc, char** argv) {
         if (!quitOnSignals(app))
             printLine(QStringLiteral("qtx52-sim: warning: cannot catch SIGTERM/SIGINT"));
         if (!quiet)
-            printLine(QStringLiteral("qtx52-sim: station %1, %2, %3 listening on %4:%5")
-                          .arg(address)
+            printLine(QStringLiteral("qtx52-sim: %1, %2, %3 listening on %4:%5")
+                          .arg(stationText)
                           .arg(ascii ? QStringLiteral("ASCII") : QStringLiteral("RTU"),
                                line.toText(), server.serverAddress().toString())
                           .arg(server.serverPort()));
@@ -330,7 +351,7 @@ int main(int argc, char** argv) {
         app.quit();
     });
 
-    sim::DeviceRunner runner(clock, station, port);
+    sim::DeviceRunner runner(clock, serialLine, port);
     runner.setEcho(parser.isSet(echoOpt));
     if (!quiet)
         runner.setLogger(printLine);
@@ -338,8 +359,8 @@ int main(int argc, char** argv) {
         printLine(QStringLiteral("qtx52-sim: warning: cannot catch SIGTERM/SIGINT"));
 
     if (!quiet)
-        printLine(QStringLiteral("qtx52-sim: station %1, %2, %3 on %4%5")
-                      .arg(address)
+        printLine(QStringLiteral("qtx52-sim: %1, %2, %3 on %4%5")
+                      .arg(stationText)
                       .arg(ascii ? QStringLiteral("ASCII") : QStringLiteral("RTU"), line.toText(),
                            parser.value(deviceOpt),
                            parser.isSet(echoOpt) ? QStringLiteral(", echoing") : QString()));

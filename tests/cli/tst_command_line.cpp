@@ -45,6 +45,17 @@ void TestCommandLine::parse_data() {
     QTest::newRow("address 0") << QStringList{"--address", "0"} << 0 << true;
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 0 << true;
     QTest::newRow("stray word") << QStringList{"file.txt"} << 0 << true;
+    QTest::newRow("commission") << QStringList{"--commission", "p.csv", "--out", "d", "--again"}
+                                << int(C::Commission) << false;
+    QTest::newRow("commission dry run without a folder")
+        << QStringList{"--commission", "p.csv", "--dry-run", "--simulate"} << int(C::Commission)
+        << false;
+    QTest::newRow("commission without a folder")
+        << QStringList{"--commission", "p.csv"} << 0 << true;
+    QTest::newRow("commission on a device")
+        << QStringList{"--commission", "p.csv", "--out", "d", "--device", "/dev/x"} << 0 << true;
+    QTest::newRow("out without commission")
+        << QStringList{"--read-out", "a", "--out", "d"} << 0 << true;
 }
 
 void TestCommandLine::parse() {

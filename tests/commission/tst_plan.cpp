@@ -54,8 +54,10 @@ void TestPlan::plans_data() {
         << QByteArray("Raum,Linie,Station,Modus,Baudrate,Parität,Satz\n"
                       "R1,/dev/ttyUSB0,1,ASCII,19200,N,good.txt\n"
                       "R2,/dev/ttyUSB0,2,,,,good.txt\n"
-                      "R3,tcp://10.0.0.5:4001,1,,,,sub/../good.txt\n")
-        << QStringList{"R1 1 ASCII 19200 N", "R2 2 ASCII 19200 N", "R3 1 RTU 9600 E"}
+                      "R3,tcp://10.0.0.5:4001,1,,,,sub/../good.txt\n"
+                      "R4,mbap://10.0.0.6,1,,,,good.txt\n")
+        << QStringList{"R1 1 ASCII 19200 N", "R2 2 ASCII 19200 N", "R3 1 RTU 9600 E",
+                       "R4 1 RTU 9600 E"}
         << QStringList{};
     QTest::newRow("spreadsheet quotes, Latin-1 room, CRLF, a blank row, coding")
         << (QByteArray("\"line\";\"station\";\"room\";\"set\";\"coding\";\"firmware\"\r\n"

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace qtx52;
@@ -67,6 +69,9 @@ void TestRun::plans_data() {
         << kPlan << "drop a" << QStringList{"A1 line lost", "A2 line lost", "B1 verified"} << 3;
     QTest::newRow("cancel after the first unit")
         << kPlan << "cancel" << QStringList{"A1 verified", "A2 cancelled", "B1 verified"} << 3;
+    QTest::newRow("cancel during the first write")
+        << kPlan << "cancel mid-write" << QStringList{"A1 verified", "A2 cancelled", "B1 verified"}
+        << 3;
 }
 
 void TestRun::plans() {
@@ -107,6 +112,13 @@ void TestRun::plans() {
             run.onUnit = [&run](const commission::UnitRecord&) { run.cancel(); };
         const commission::Plan p = commission::readPlan(tp.dir.filePath("plan.csv"), ",", "1031");
         run.start(p, out);
+        if (setup == "cancel mid-write") {
+            // Stopped while A1's first block is on its way: it ends its write and read-back.
+            sim::Station* a1 = building.station("sim:a", 1);
+            QVERIFY(
+                tp.clock.advanceUntil([a1] { return !a1->unit().writes().isEmpty(); }, 3600000));
+            run.cancel();
+        }
         QVERIFY(tp.clock.advanceUntil([&run] { return run.finished(); }, 3600000));
         last = run.records();
         code = run.exitCode();
@@ -130,6 +142,8 @@ void TestRun::plans() {
         sim::Station* s = building.station(r.line, r.station);
         QCOMPARE(int(s->unit().reg(3)), r.line == "sim:a" ? 7 : 42);
         QVERIFY(QFile::exists(out + "/units/" + r.room + ".txt"));
+        QCOMPARE(r.sheet, "sheets/" + r.room + ".pdf");
+        QVERIFY(QFile::exists(out + "/" + r.sheet));
     }
     if (setup == "another coding")
         QVERIFY(building.station("sim:a", 2)->unit().writes().isEmpty());
@@ -137,11 +151,25 @@ void TestRun::plans() {
     if (exitCode != 5) {
         QFile json(out + "/commissioning.json");
         QVERIFY(json.open(QIODevice::ReadOnly));
-        QCOMPARE(QJsonDocument::fromJson(json.readAll()).array().size(),
-                 setup.startsWith("twice") ? 3 + results.size() : results.size());
+        const QJsonArray rows = QJsonDocument::fromJson(json.readAll()).array();
+        QCOMPARE(rows.size(), setup.startsWith("twice") ? 3 + results.size() : results.size());
+        for (const QJsonValue& row : rows)
+            QVERIFY(row["time"].toString().contains(QRegularExpression("T..:..:..[+-]..:..$")));
         QVERIFY(QFile::exists(out + "/commissioning.csv"));
+        // The building's sheet: a row per unit of the plan with its last result.
+        QProcess text;
+        text.start("pdftotext", {"-layout", out + "/commissioning.pdf", "-"});
+        QVERIFY(text.waitForFinished(20000));
+        const QString sheet = QString::fromUtf8(text.readAllStandardOutput());
+        for (const commission::UnitRecord& r : last) {
+            const QRegularExpression row(
+                "\\n\\s*" + r.room + "\\s+" + QRegularExpression::escape(r.line) + "\\s+" +
+                QString::number(r.station) + "\\s.*" + commission::resultText(r.result, false));
+            QVERIFY2(sheet.contains(row), qPrintable(r.room + "\n" + sheet));
+        }
     }
 }
 
-QTEST_GUILESS_MAIN(TestRun)
+// A GUI application (offscreen) for the sheets' layout.
+QTEST_MAIN(TestRun)
 #include "tst_run.moc"
