@@ -4,6 +4,7 @@
 #include "bus/bus_desk.h"
 #include "bus/bus_monitor_form.h"
 #include "bus/finder_form.h"
+#include "commission/commission_form.h"
 #include "editor/frm_config.h"
 #include "gui/binders.h"
 #include "gui/bus_views.h"
@@ -182,6 +183,7 @@ MainWindowView::~MainWindowView() {
     delete statusView_;
     delete busMonitorView_;
     delete finderView_;
+    delete commissionView_;
 }
 
 void MainWindowView::buildBusTools() {
@@ -191,6 +193,14 @@ void MainWindowView::buildBusTools() {
     QAction* before = top.size() > 1 ? top.at(1) : nullptr;
     for (forms::MenuItem* item : {&busDesk_->mnuBusMonitor, &busDesk_->mnuFindUnit})
         menuBar()->insertAction(before, bindMenuItem(*item, menuBar()));
+    // The commissioning of a building stands after them.
+    commissionDesk_ = std::make_unique<commission::CommissionDesk>(program_);
+    menuBar()->insertAction(before, bindMenuItem(commissionDesk_->mnuCommission, menuBar()));
+    connect(commissionDesk_.get(), &commission::CommissionDesk::windowShown, this, [this] {
+        if (!commissionView_)
+            commissionView_ = new CommissionView(commissionDesk_->window(), this);
+        commissionView_->present();
+    });
 
     auto* line = new ClickableLabel(busDesk_->statusLine.lbl_link_status, this);
     line->setObjectName(QStringLiteral("lbl_link_status"));
