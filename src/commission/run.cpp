@@ -90,7 +90,11 @@ bool Run::start(const Plan& plan, const QString& outDir) {
             if (onUnit)
                 onUnit(r);
         };
-        line->worker->onSkipped = [this](const PlanUnit&) { ++skipped_; };
+        line->worker->onSkipped = [this](const PlanUnit& unit) {
+            ++skipped_;
+            if (onSkipped)
+                onSkipped(unit);
+        };
         line->worker->onFinished = [this] { lineFinished(); };
         line->worker->say = [this, name](const QString& text) {
             if (say)
@@ -238,20 +242,21 @@ QString Run::summary() const {
     return QStringLiteral("%1 units: %2").arg(total_).arg(parts.join(QStringLiteral(", ")));
 }
 
+std::optional<qint64> Run::leftMs() const {
+    if (records_.empty() || done() >= total_)
+        return std::nullopt;
+    // The lines run at once: the time left follows the rate of the whole run.
+    const qint64 perUnit = (clock_.nowMs() - startMs_) / qint64(records_.size());
+    return perUnit * (total_ - done());
+}
+
 QString Run::progress() const {
-    const int done = int(records_.size()) + skipped_;
-    const qint64 elapsed = clock_.nowMs() - startMs_;
-    QString left;
-    if (!records_.empty() && done < total_) {
-        // The lines run at once: the time left follows the rate of the whole run.
-        const qint64 perUnit = elapsed / qint64(records_.size());
-        left = QStringLiteral(", about %1 s left").arg((perUnit * (total_ - done) + 999) / 1000);
-    }
+    const std::optional<qint64> left = leftMs();
     return QStringLiteral("%1/%2 units done after %3 s%4")
-        .arg(done)
+        .arg(done())
         .arg(total_)
-        .arg(elapsed / 1000)
-        .arg(left);
+        .arg((clock_.nowMs() - startMs_) / 1000)
+        .arg(left ? QStringLiteral(", about %1 s left").arg((*left + 999) / 1000) : QString());
 }
 
 } // namespace qtx52::commission

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace qtx52::commission {
 
@@ -50,7 +51,15 @@ public:
     // "17/40 units done, 3 s per unit, about 69 s left".
     QString progress() const;
 
+    // Units done (recorded or skipped as done before) of all the plan's units, and the time
+    // still to go at the whole run's rate so far (none before the first unit or after the last).
+    int done() const { return int(records_.size()) + skipped_; }
+    int total() const { return total_; }
+    std::optional<qint64> leftMs() const;
+
     std::function<void(const UnitRecord&)> onUnit;
+    // A unit an earlier run into the same folder recorded as done with the same set.
+    std::function<void(const PlanUnit&)> onSkipped;
     std::function<void(const QString&)> say;
     std::function<void()> onFinished;
 

@@ -5,6 +5,7 @@
 #include "bus/bus_desk.h"
 #include "bus/bus_monitor_form.h"
 #include "bus/finder_form.h"
+#include "commission/commission_form.h"
 #include "editor/frm_config.h"
 #include "gui/binders.h"
 #include "gui/bus_views.h"
@@ -183,6 +184,7 @@ MainWindowView::~MainWindowView() {
     delete statusView_;
     delete busMonitorView_;
     delete finderView_;
+    delete commissionView_;
 }
 
 void MainWindowView::buildBusTools() {
@@ -192,6 +194,14 @@ void MainWindowView::buildBusTools() {
     QAction* before = top.size() > 1 ? top.at(1) : nullptr;
     for (forms::MenuItem* item : {&busDesk_->mnuBusMonitor, &busDesk_->mnuFindUnit})
         menuBar()->insertAction(before, bindMenuItem(*item, menuBar()));
+    // The commissioning of a building stands after them.
+    commissionDesk_ = std::make_unique<commission::CommissionDesk>(program_);
+    menuBar()->insertAction(before, bindMenuItem(commissionDesk_->mnuCommission, menuBar()));
+    connect(commissionDesk_.get(), &commission::CommissionDesk::windowShown, this, [this] {
+        if (!commissionView_)
+            commissionView_ = new CommissionView(commissionDesk_->window(), this);
+        commissionView_->present();
+    });
     // The switch of the language stands last, where a technician who reads neither looks.
     language_ = std::make_unique<app::LanguageMenu>(program_);
     menuBar()->addAction(bindMenuItem(language_->mnuLanguage, menuBar()));

@@ -6,6 +6,7 @@
 // the program loads and unloads during transfers.
 
 #include "gui/bus_views.h"
+#include "gui/commission_view.h"
 #include "gui/status_window_view.h"
 #include "gui/trend_view.h"
 
@@ -41,6 +42,9 @@ class SheetDesk;
 }
 namespace qtx52::bus {
 class BusDesk;
+}
+namespace qtx52::commission {
+class CommissionDesk;
 }
 
 namespace qtx52::gui {
@@ -81,6 +85,9 @@ public:
     bus::BusDesk& busDesk() const { return *busDesk_; }
     BusMonitorView* busMonitorView() const { return busMonitorView_; }
     FinderView* finderView() const { return finderView_; }
+    // The commissioning of a building from a plan, and its window once opened.
+    commission::CommissionDesk& commissionDesk() const { return *commissionDesk_; }
+    CommissionView* commissionView() const { return commissionView_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,6 +114,8 @@ private:
     std::unique_ptr<bus::BusDesk> busDesk_;
     QPointer<BusMonitorView> busMonitorView_;
     QPointer<FinderView> finderView_;
+    std::unique_ptr<commission::CommissionDesk> commissionDesk_;
+    QPointer<CommissionView> commissionView_;
     std::unique_ptr<app::LanguageMenu> language_;
 };
 

@@ -3,6 +3,7 @@
 
 #include "commission/run.h"
 #include "commission/sim_building.h"
+#include "support/sample_set.h"
 #include "support/test_program.h"
 
 #include <QDir>
@@ -17,18 +18,7 @@ using namespace qtx52;
 
 namespace {
 
-// The saved sample (its coil 13 made sendable) with the value on a line replaced.
-QByteArray setWith(int line, const QByteArray& value) {
-    QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR "/files/data/parameters_de.txt"));
-    file.open(QIODevice::ReadOnly);
-    QList<QByteArray> lines = file.readAll().split('\n');
-    for (const auto& [at, text] : {std::pair{65, QByteArray(" 1 ")}, std::pair{line, value}}) {
-        QList<QByteArray> pieces = lines[at - 1].split(';');
-        pieces[2] = text + "\r";
-        lines[at - 1] = pieces.join(';');
-    }
-    return lines.join('\n');
-}
+using testing::sampleSetWith;
 
 const QByteArray kPlan = "line;station;room;set;coding\n"
                          "sim:a;1;A1;a.txt;\n"
@@ -88,9 +78,9 @@ void TestRun::plans() {
         file.write(bytes);
     };
     // The two lines get different sets, so a frame of one line on the other would show.
-    write("a.txt", setWith(18, "7")); // register 4, the location number
-    write("b.txt", setWith(18, "42"));
-    write("bad.txt", setWith(23, "1e9"));
+    write("a.txt", sampleSetWith(18, "7")); // register 4, the location number
+    write("b.txt", sampleSetWith(18, "42"));
+    write("bad.txt", sampleSetWith(23, "1e9"));
     write("plan.csv", plan);
     const QString out = tp.dir.filePath("out");
 

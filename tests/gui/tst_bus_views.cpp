@@ -83,14 +83,17 @@ void TestBusViews::openFromMenu_data() {
     QTest::addColumn<QString>("monitor");
     QTest::addColumn<QString>("finder");
     QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("commissioning");
     QTest::newRow("German") << "1031"
                             << "Busmonitor"
                             << "Gerät suchen"
-                            << "Start";
+                            << "Start"
+                            << "Inbetriebnahme…";
     QTest::newRow("English") << "1033"
                              << "Bus monitor"
                              << "Find unit"
-                             << "Start";
+                             << "Start"
+                             << "Commissioning…";
 }
 
 void TestBusViews::openFromMenu() {
@@ -98,13 +101,16 @@ void TestBusViews::openFromMenu() {
     QFETCH(QString, monitor);
     QFETCH(QString, finder);
     QFETCH(QString, start);
+    QFETCH(QString, commissioning);
     Shown s(language);
     const QList<QAction*> bar = s.view->menuBar()->actions();
-    // File menu, then the two bus entries, then About and Help, and the language last.
-    QCOMPARE(bar.size(), 6);
+    // File menu, then the two bus entries and the commissioning, then About and Help, and the
+    // language last.
+    QCOMPARE(bar.size(), 7);
     QCOMPARE(bar.at(1)->text(), monitor);
     QCOMPARE(bar.at(2)->text(), finder);
-    QCOMPARE(bar.at(3)->objectName(), QStringLiteral("MenüMain2"));
+    QCOMPARE(bar.at(3)->text(), commissioning);
+    QCOMPARE(bar.at(4)->objectName(), QStringLiteral("MenüMain2"));
 
     s.menuEntry("mnuBusMonitor")->trigger();
     QVERIFY(s.view->busMonitorView());

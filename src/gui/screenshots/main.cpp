@@ -2,7 +2,8 @@
 // without a desktop: the main window's tabs after a read-out of the simulated unit, the status
 // window during that read-out, the identical-parameters question and the About window, the bus
 // monitor after the read-out, the unit finder during and after a search, and the trend of a
-// recording of the monitor opened from its file.
+// recording of the monitor opened from its file, and the commissioning of a small building of
+// simulated lines while it runs and when it is done.
 //
 //   qtx52-screenshots [OUTPUT-FOLDER]
 
@@ -12,9 +13,11 @@
 #include "bus/finder_form.h"
 #include "cli/command_line.h"
 #include "cli/link_target.h"
+#include "commission/commission_form.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "gui/bus_views.h"
+#include "gui/commission_view.h"
 #include "gui/dialog_views.h"
 #include "gui/main_window_view.h"
 #include "gui/status_window_view.h"
@@ -33,6 +36,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <utility>
 
 using namespace qtx52;
 
@@ -45,7 +49,11 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
     std::optional<QString> openFileName(const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const QString&) override { return std::nullopt; }
+    // The next save goes to this file, once.
+    std::optional<QString> saveFileName(const QString&) override {
+        return std::exchange(saveAs, std::nullopt);
+    }
+    std::optional<QString> saveAs;
     void showModal(forms::Form&) override {}
     bool openExternal(const QString&) override { return true; }
 };
@@ -180,6 +188,27 @@ bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& langu
         shooter.shoot(*finderView, QStringLiteral("finder-running") + suffix);
         clock.advanceUntil([&] { return !finder.running(); }, 3'600'000);
         shooter.shoot(*finderView, QStringLiteral("finder-found") + suffix);
+    }
+
+    // A building of two simulated lines, every unit given the set the simulated unit was read
+    // out with; the stations differ from it, so each is written and read back.
+    ui.saveAs = dir.filePath(QStringLiteral("office.txt"));
+    w.ParMenüMain_Click(2);
+    writeFile(dir.filePath(QStringLiteral("building.csv")),
+              "line;station;room;set\n"
+              "sim:floor1;1;1.01 Office;office.txt\nsim:floor1;2;1.02 Office;office.txt\n"
+              "sim:floor1;3;1.03 Meeting;office.txt\nsim:floor2;1;2.01 Office;office.txt\n"
+              "sim:floor2;2;2.02 Office;office.txt\nsim:floor2;5;2.05 Kitchen;office.txt\n");
+    view.commissionDesk().mnuCommission.userClick();
+    commission::CommissionForm& commissioning = view.commissionDesk().window();
+    commissioning.txt_plan.setText(dir.filePath(QStringLiteral("building.csv")));
+    commissioning.cmd_start.userClick();
+    if (gui::CommissionView* commissionView = view.commissionView()) {
+        clock.advanceUntil([&] { return commissioning.run() && commissioning.run()->done() >= 3; },
+                           600'000);
+        shooter.shoot(*commissionView, QStringLiteral("commissioning-running") + suffix);
+        clock.advanceUntil([&] { return !commissioning.running(); }, 3'600'000);
+        shooter.shoot(*commissionView, QStringLiteral("commissioning-done") + suffix);
     }
 
     windows::dlg_download& question = program.dlg_download();
