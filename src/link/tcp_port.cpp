@@ -15,7 +15,8 @@ TcpCommPort::TcpCommPort(QString address)
       bound_(std::make_unique<QTimer>()) {
     bound_->setSingleShot(true);
     QObject::connect(bound_.get(), &QTimer::timeout, socket_.get(), [this] {
-        finishOpen(QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_));
+        finishOpen(QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_),
+                   ConnectFault::NoAnswer);
     });
     QObject::connect(socket_.get(), &QTcpSocket::connected, socket_.get(),
                      [this] { finishOpen({}); });
@@ -25,11 +26,16 @@ TcpCommPort::TcpCommPort(QString address)
         connectionLost(QStringLiteral("the server closed the connection"));
     });
     QObject::connect(socket_.get(), &QTcpSocket::errorOccurred, socket_.get(),
-                     [this](QAbstractSocket::SocketError) {
+                     [this](QAbstractSocket::SocketError error) {
                          if (open_)
                              connectionLost(socket_->errorString());
                          else if (pending_)
-                             finishOpen(socket_->errorString());
+                             finishOpen(socket_->errorString(),
+                                        error == QAbstractSocket::HostNotFoundError
+                                            ? ConnectFault::HostNotFound
+                                        : error == QAbstractSocket::ConnectionRefusedError
+                                            ? ConnectFault::Refused
+                                            : ConnectFault::Other);
                      });
 }
 
@@ -115,7 +121,7 @@ void TcpCommPort::startOpen(OpenDone done) {
     socket_->connectToHost(host_, tcpPort_);
 }
 
-void TcpCommPort::finishOpen(const QString& failure) {
+void TcpCommPort::finishOpen(const QString& failure, ConnectFault fault) {
     bound_->stop();
     if (!pending_)
         return;
@@ -135,6 +141,8 @@ void TcpCommPort::finishOpen(const QString& failure) {
     e.cause = CommCause::ConnectFailed;
     e.device = QStringLiteral("%1:%2").arg(host_).arg(tcpPort_);
     e.detail = why;
+    e.fault = fault;
+    e.boundMs = connectTimeoutMs_;
     done(e);
 }
 
