@@ -123,6 +123,8 @@ void TestTrend::decimation_data() {
         {{8, 20, 20, true}, {7, 20, 20, false}});
     row("unknown value breaks the line", SeriesShape{1000, 20, {}, {-1, -1}, 700}, 10,
         {{7, 20, 20, true}});
+    row("unknown value ends a column", SeriesShape{1000, 20, {}, {-1, -1}, 699}, 10,
+        {{6, 20, 20, false}, {7, 20, 20, true}});
     // Fewer rows than columns: empty columns between, the line joined across them.
     row("zoomed in: 10 rows, 100 columns", SeriesShape{10, 20, {{5, 30}}}, 100,
         {{50, 30, 30, false}, {51, 0, 0, false}, {60, 20, 20, false}});
