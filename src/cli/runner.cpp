@@ -152,6 +152,23 @@ void CommandRunner::start() {
         finish(kExitLink);
         return;
     }
+    // A line over the network connects in the event loop, within its connect bound.
+    if (f.portOpening())
+        connect(
+            &f, &transfer::MainWindowTransfer::portOpenEnded, this, [this] { opened(); },
+            Qt::SingleShotConnection);
+    else
+        opened();
+}
+
+void CommandRunner::opened() {
+    if (finished_)
+        return;
+    if (!program_->g.portOpen || !port_.portOpen()) {
+        say(text(CliText::PortNotOpened));
+        finish(kExitLink);
+        return;
+    }
     poll_ = clock_.createTimer([this] { poll(); });
     poll_->start(kPollMs);
     // The monitor starts at once: a read-out first would cost a slow unit minutes (its pacing
@@ -187,10 +204,6 @@ bool CommandRunner::openPort() {
               {port.text(), device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(device),
                o.baud, link::parityName(o.parity.toLatin1()), o.mode, QString::number(o.address)}));
     choose(f.Combo_Port(kStateSelector), QStringLiteral("open"));
-    if (!program_->g.portOpen || !port_.portOpen()) {
-        say(text(CliText::PortNotOpened));
-        return false;
-    }
     return true;
 }
 

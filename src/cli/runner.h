@@ -76,6 +76,8 @@ private:
 
     // cli/runner.cpp: the shared steps.
     bool openPort();
+    // The port's open has ended: the command goes on, or ends when the port is not open.
+    void opened();
     void poll();
     void finish(int code);
 

@@ -157,13 +157,18 @@ void CommandRunner::writeFile() {
         const QStringList differences = differencesFromFile();
         if (differences.isEmpty()) {
             result(text(CliText::NothingToWrite, {cl_.file}));
-            finish(kExitOk);
+        } else {
+            for (const QString& d : differences)
+                result(d);
+            say(text(CliText::FieldsDifferUnwritten,
+                     {QString::number(differences.size()), cl_.file}));
+        }
+        // The unit was read and compared with the file as after a write: the sheet records it.
+        if (!cl_.report.isEmpty() && !writeReport(files::readParameterSet(fileBytes(cl_.file)))) {
+            finish(kExitFile);
             return;
         }
-        for (const QString& d : differences)
-            result(d);
-        say(text(CliText::FieldsDifferUnwritten, {QString::number(differences.size()), cl_.file}));
-        finish(kExitMismatch);
+        finish(differences.isEmpty() ? kExitOk : kExitMismatch);
         return;
     }
     if (program_->g.commState != 2) {

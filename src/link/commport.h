@@ -20,6 +20,16 @@ enum class CommCause {
     Lost,             // the device went away while open
 };
 
+// With CommCause::ConnectFailed: what the network said, so the message can say it in the
+// interface's language.
+enum class ConnectFault {
+    Other,        // detail says it
+    HostNotFound, // the name does not resolve
+    Refused,      // the host answered that nobody listens on the port
+    NoAnswer,     // nothing within the connect bound (a host that does not answer or a lookup that
+                  // hangs)
+};
+
 // An error of the serial port: a positive number that identifies it and a reason a technician can
 // read. A default-constructed CommError (number 0) means success.
 struct CommError {
@@ -35,6 +45,8 @@ struct CommError {
     QString device; // the device path or tcp://host:port the error concerns
     QString detail; // the system's own words, when it gave any
     QString group;  // with PermissionDenied: the group that owns the device
+    ConnectFault fault = ConnectFault::Other; // with ConnectFailed
+    int boundMs = 0;                          // with ConnectFault::NoAnswer: the bound waited
 
     explicit operator bool() const { return number != 0; }
 };

@@ -1,5 +1,7 @@
 #include "link/port_texts.h"
 
+#include <QLocale>
+
 namespace qtx52::link {
 
 namespace {
@@ -22,6 +24,10 @@ const Text kInUse{"%1 wird bereits verwendet (%2).", "%1 is already in use (%2).
 const Text kSettings{"%1 lehnt die Einstellungen ab (%2).", "%1 refuses the settings (%2)."};
 const Text kConnect{"Keine Verbindung zu Host %1, Port %2: %3.",
                     "No connection to host %1, port %2: %3."};
+const Text kHostNotFound{"Hostname nicht gefunden", "host name not found"};
+const Text kRefused{"Verbindung abgelehnt", "connection refused"};
+const Text kNoAnswer{"keine Antwort innerhalb von %1 s", "no answer within %1 s"};
+const Text kConnecting{"Gerät: %1 (verbinde …)", "Device: %1 (connecting …)"};
 const Text kOther{"%1: %2", "%1: %2"};
 const Text kLost{"Verbindung zum Gerät %1 verloren (%2). Port geschlossen.",
                  "Device %1 lost (%2). Port closed."};
@@ -49,8 +55,15 @@ QString openFailureText(const CommError& e, bool english) {
         return kSettings.in(english).arg(e.device, orUnknown(e.detail));
     case CommCause::ConnectFailed: {
         const int colon = e.device.lastIndexOf(QLatin1Char(':'));
-        return kConnect.in(english).arg(e.device.left(colon), e.device.mid(colon + 1),
-                                        orUnknown(e.detail));
+        QString why = orUnknown(e.detail);
+        if (e.fault == ConnectFault::HostNotFound)
+            why = kHostNotFound.in(english);
+        else if (e.fault == ConnectFault::Refused)
+            why = kRefused.in(english);
+        else if (e.fault == ConnectFault::NoAnswer)
+            why = kNoAnswer.in(english).arg(QLocale(english ? QLocale::English : QLocale::German)
+                                                .toString(e.boundMs / 1000.0, 'g', 3));
+        return kConnect.in(english).arg(e.device.left(colon), e.device.mid(colon + 1), why);
     }
     case CommCause::Lost:
         return deviceLostText(e, english);
@@ -63,6 +76,10 @@ QString openFailureText(const CommError& e, bool english) {
 
 QString deviceLostText(const CommError& e, bool english) {
     return kLost.in(english).arg(orUnknown(e.device), e.detail.isEmpty() ? e.reason : e.detail);
+}
+
+QString connectingText(const QString& description, bool english) {
+    return kConnecting.in(english).arg(description);
 }
 
 QString portDeviceText(const QString& description, bool english) {

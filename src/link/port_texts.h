@@ -14,5 +14,7 @@ QString openFailureText(const CommError& error, bool english);
 QString deviceLostText(const CommError& error, bool english);
 // The label beside the port selector: which device the chosen number reaches.
 QString portDeviceText(const QString& description, bool english);
+// The same label while the connection to a line over the network is being made.
+QString connectingText(const QString& description, bool english);
 
 } // namespace qtx52::link

@@ -17,7 +17,8 @@ TcpCommPort::TcpCommPort(QString address)
     QObject::connect(bound_.get(), &QTimer::timeout, socket_.get(), [this] {
         finishOpen(refused_.isEmpty()
                        ? QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_)
-                       : refused_);
+                       : refused_,
+                   refused_.isEmpty() ? ConnectFault::NoAnswer : ConnectFault::Refused);
     });
     retry_->setSingleShot(true);
     QObject::connect(retry_.get(), &QTimer::timeout, socket_.get(), [this] {
@@ -44,7 +45,12 @@ TcpCommPort::TcpCommPort(QString address)
                                  retry_->start(kRetryMs);
                                  return;
                              }
-                             finishOpen(socket_->errorString());
+                             finishOpen(socket_->errorString(),
+                                        error == QAbstractSocket::HostNotFoundError
+                                            ? ConnectFault::HostNotFound
+                                        : error == QAbstractSocket::ConnectionRefusedError
+                                            ? ConnectFault::Refused
+                                            : ConnectFault::Other);
                          }
                      });
 }
@@ -132,7 +138,7 @@ void TcpCommPort::startOpen(OpenDone done) {
     socket_->connectToHost(host_, tcpPort_);
 }
 
-void TcpCommPort::finishOpen(const QString& failure) {
+void TcpCommPort::finishOpen(const QString& failure, ConnectFault fault) {
     bound_->stop();
     retry_->stop();
     if (!pending_)
@@ -153,6 +159,8 @@ void TcpCommPort::finishOpen(const QString& failure) {
     e.cause = CommCause::ConnectFailed;
     e.device = QStringLiteral("%1:%2").arg(host_).arg(tcpPort_);
     e.detail = why;
+    e.fault = fault;
+    e.boundMs = connectTimeoutMs_;
     done(e);
 }
 

@@ -60,7 +60,7 @@ public:
 
 private:
     void connectionLost(const QString& why);
-    void finishOpen(const QString& failure);
+    void finishOpen(const QString& failure, ConnectFault fault = ConnectFault::Other);
 
     QString address_;
     std::unique_ptr<QTcpSocket> socket_;

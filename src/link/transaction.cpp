@@ -239,6 +239,21 @@ QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowl
     return text;
 }
 
+QString lostDuringWriteMessage(const std::optional<PendingRequest>& awaited,
+                               const std::vector<PendingRequest>& acknowledged,
+                               const QString& languageId) {
+    const bool en = english(languageId);
+    QString text = en ? QStringLiteral("The line was lost during the write.")
+                      : QStringLiteral("Die Verbindung ging während des Schreibens verloren.");
+    text += QLatin1Char('\n') + acknowledgedLines(acknowledged, languageId);
+    if (awaited && !isReadFunction(awaited->function))
+        text += QLatin1Char('\n') +
+                (en ? QStringLiteral("Whether the unit took %1 is not known.")
+                    : QStringLiteral("Ob das Gerät %1 übernommen hat, ist nicht bekannt."))
+                    .arg(requestSubject(*awaited, languageId));
+    return text;
+}
+
 QString gatewayNotice(int station, const QString& languageId) {
     return english(languageId)
                ? QStringLiteral("The gateway had no answer from station %1!").arg(station)

@@ -152,6 +152,11 @@ QString refusedMessage(quint8 code, const PendingRequest& refused,
 // The message after a transfer ended before its last step.
 QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowledged,
                           const QString& languageId);
+// The message after the line was lost during a write: what the unit acknowledged, and the write
+// whose answer was still awaited (it may or may not have been taken), if any.
+QString lostDuringWriteMessage(const std::optional<PendingRequest>& awaited,
+                               const std::vector<PendingRequest>& acknowledged,
+                               const QString& languageId);
 // The failure notice when the unit stayed busy.
 QString busyNotice(const QString& languageId);
 // The failure notice when a gateway had no answer from the station.

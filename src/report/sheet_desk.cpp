@@ -88,8 +88,14 @@ SheetDesk::SheetDesk(app::Program& program)
             mnuSheet.setEnabled(true); // a read-out has reached the live values
     });
     // The set that "Werte übernehmen" writes is the intended one; the read-out after the write
-    // shows what the unit took.
+    // shows what the unit took. A click whose write did not start (a value refused by the check,
+    // nothing changed and the question answered no) intends nothing: a file merely loaded is no
+    // set the unit was meant to hold. The window's own handler has run when this one runs.
     connect(w.set_parameter, &forms::CommandButton::click, this, [this, &w] {
+        constexpr int kConfigWrite = 2;
+        constexpr int kInputWrite = 5;
+        if (program_.g.commState != kConfigWrite && program_.g.commState != kInputWrite)
+            return;
         written_ = files::readParameterSet(w.parameterFileBytes());
         writtenAt_ = now().toString(QStringLiteral("HH:mm:ss"));
     });

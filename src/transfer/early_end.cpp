@@ -13,14 +13,6 @@ namespace qtx52::transfer {
 
 using namespace params;
 
-namespace {
-
-bool isWriteState(qint32 state) {
-    return state == 2 || state == 4 || state == 5 || state == 8;
-}
-
-} // namespace
-
 void MainWindowTransfer::refusedByUnit(quint8 code) {
     const std::optional<link::PendingRequest> refused = transaction.request();
     const std::vector<link::PendingRequest> acknowledged = transaction.acknowledged();
@@ -43,6 +35,10 @@ void MainWindowTransfer::refusedByUnit(quint8 code) {
     if (refused)
         program.ui.messageBox(link::refusedMessage(code, *refused, acknowledged, g.languageId),
                               app::kAppTitle);
+}
+
+bool MainWindowTransfer::isWriteState(qint32 state) {
+    return state == 2 || state == 4 || state == 5 || state == 8;
 }
 
 void MainWindowTransfer::endIncomplete() {

@@ -83,6 +83,8 @@ public:
     // Whether the response time of the unit on the line has been read or written since the port
     // opened on it; until then the link allows for the slowest unit.
     bool responseTimeKnown = false;
+    bool opening_ = false;    // an open is under way in the event loop
+    quint64 openAttempt_ = 0; // which open an outcome belongs to
     // The response time in the configuration block on its way to the unit: the unit may answer
     // that very write at it, so the link allows for the slower of it and the one known.
     std::optional<qint16> responseTimeBeingWritten;
@@ -126,6 +128,8 @@ public:
     // The unit on the line may be another one (station, port or line settings changed, the port
     // opened): its response time is not known until it is read or written again.
     void forgetResponseTime();
+    // The port-state selector says "open" and a line over the network is still connecting.
+    bool portOpening() const { return opening_; }
 
     // transfer/send.cpp
     // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
@@ -167,6 +171,8 @@ public:
     // The status window closed before the chain's last step: nothing more is sent, the notice
     // shows and a message says what the unit has and has not taken.
     void endIncomplete() override;
+    // The transfer states of a write (configuration registers and coils, inputs, input coils).
+    static bool isWriteState(qint32 state);
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();
@@ -183,6 +189,9 @@ signals:
     // blocks in order: a cycle of the live monitor, or the monitor range of a read-out. Whoever
     // records the values listens here; the window logic itself does not.
     void monitorRangeRead();
+    // An open has ended, the port open or not (a failure has been shown): at once for a device,
+    // from the event loop for a line over the network. An open that "close" ended raises nothing.
+    void portOpenEnded(bool open);
 
 protected:
     bool englishTexts() const;  // the interface language is English
@@ -191,6 +200,8 @@ protected:
     void connectPortSettings(); // transfer/port_settings.cpp
 
 private:
+    void beginOpen(bool wasOpen);
+    void portChangeEnded(const link::CommError& error, bool wasOpen);
     void showPortDevice(); // lbl_port_device follows the port number
     void restoreNotice();  // the link notice's own text, hidden
 };

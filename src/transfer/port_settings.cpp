@@ -8,11 +8,14 @@
 #include "link/commport.h"
 #include "link/link_events.h"
 #include "link/port_texts.h"
+#include "link/transaction.h"
 #include "link/wandeln.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
 #include "transfer/main_window_transfer.h"
 #include "windows/frmState.h"
+
+#include <QPointer>
 
 #include <array>
 
@@ -105,6 +108,15 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
         Timer6.setEnabled(false);
     }
 
+    if (opening_) {
+        // The open under way goes on; "close" ends it, and nothing was opened to report closed.
+        if (g.portOpen)
+            return;
+        opening_ = false;
+        ++openAttempt_;
+        MSComm1.setPortOpen(false);
+    }
+
     const auto applyToPort = [this]() -> link::CommError {
         if (MSComm1.commPort() != g.commPort) {
             if (MSComm1.portOpen())
@@ -117,14 +129,46 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
                                  g.dataBits + QLatin1Char(',') + g.stopBits;
         if (link::CommError e = MSComm1.setSettings(settings))
             return e;
-        if (MSComm1.portOpen() != g.portOpen)
-            if (link::CommError e = MSComm1.setPortOpen(g.portOpen))
+        if (!g.portOpen && MSComm1.portOpen())
+            if (link::CommError e = MSComm1.setPortOpen(false))
                 return e;
         return {};
     };
 
     const bool wasOpen = MSComm1.portOpen();
     const link::CommError err = applyToPort();
+    if (!err && g.portOpen && !MSComm1.portOpen()) {
+        beginOpen(wasOpen);
+        return;
+    }
+    portChangeEnded(err, wasOpen);
+}
+
+void MainWindowTransfer::beginOpen(bool wasOpen) {
+    // A line over the network connects in the event loop: until it has, nothing that needs the
+    // port can be started, and the window stays responsive. Choosing "close" meanwhile ends the
+    // attempt; an outcome that comes after that, or after the window has gone, changes nothing.
+    opening_ = true;
+    const quint64 attempt = ++openAttempt_;
+    read_out_parameter->setEnabled(false);
+    set_parameter->setEnabled(false);
+    chk_read_out->setEnabled(false);
+    cmd_read_device->setEnabled(false);
+    Timer4.setEnabled(false);
+    if (lbl_port_device)
+        lbl_port_device->setCaption(link::connectingText(
+            portDevice(Combo_Port(kPortSelector).listIndex()), englishTexts()));
+    QPointer<MainWindowTransfer> self(this);
+    MSComm1.startOpen([self, attempt, wasOpen](const link::CommError& e) {
+        if (!self || !self->opening_ || self->openAttempt_ != attempt)
+            return;
+        self->opening_ = false;
+        self->portChangeEnded(e, wasOpen);
+        emit self->portOpenEnded(self->MSComm1.portOpen());
+    });
+}
+
+void MainWindowTransfer::portChangeEnded(const link::CommError& err, bool wasOpen) {
     showPortDevice();
     if (err) {
         // The number is written as the program has always shown it: a blank stands in for the
@@ -248,6 +292,11 @@ void MainWindowTransfer::MSComm1_Lost(const link::CommError& why) {
     if (!g.portOpen)
         return;
     program.linkEvents.transactionFailed(link::Failure::DeviceLost);
+    // A write cut off says what the unit has taken, before the close forgets the chain.
+    const bool writing = isWriteState(g.commState);
+    const std::optional<link::PendingRequest> awaited =
+        transaction.answered() || transaction.ended() ? std::nullopt : transaction.request();
+    const std::vector<link::PendingRequest> acknowledged = transaction.acknowledged();
     // The same path as choosing "close": every timer of the link and the monitor stops, the
     // transaction state is reset and the commands are disabled.
     const bool closedByPort = !MSComm1.portOpen();
@@ -265,6 +314,9 @@ void MainWindowTransfer::MSComm1_Lost(const link::CommError& why) {
     }
     lbl_desc(kNotice).setCaption(link::deviceLostText(why, englishTexts()));
     lbl_desc(kNotice).setVisible(true);
+    if (writing)
+        program.ui.messageBox(link::lostDuringWriteMessage(awaited, acknowledged, g.languageId),
+                              app::kAppTitle);
 }
 
 void MainWindowTransfer::connectPortSettings() {

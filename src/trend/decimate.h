@@ -17,8 +17,17 @@ struct Column {
     float first = 0, last = 0, min = 0, max = 0;
 };
 
-// Columns 0..width-1 cover the times from `from` up to `to` in equal parts. A row that starts a
-// stretch, or that follows an unknown value, breaks the line before its column.
+// Columns 0..width-1 cover the times from `from` up to `to` in equal parts: which rows fall into
+// each. The rows' times are shared by every series, so a chart finds them once.
+struct ColumnRows {
+    int width = 0;
+    std::vector<int> starts; // column x holds rows starts[x]..starts[x+1]-1; empty: none at all
+};
+ColumnRows columnRows(const TrendBuffer& buffer, qint64 from, qint64 to, int width);
+
+// A row that starts a stretch, or that follows an unknown value, breaks the line before its
+// column.
+std::vector<Column> decimate(const TrendBuffer& buffer, int series, const ColumnRows& rows);
 std::vector<Column> decimate(const TrendBuffer& buffer, int series, qint64 from, qint64 to,
                              int width);
 

@@ -75,6 +75,21 @@ int TrendBuffer::nearest(qint64 t) const {
     return i;
 }
 
+int TrendBuffer::runs(int first, int last, Run out[2]) const {
+    first = std::max(first, 0);
+    last = std::min(last, size_);
+    if (first >= last)
+        return 0;
+    const int start = (head_ + first) % capacity_;
+    const int count = last - first;
+    const int untilWrap = capacity_ - start;
+    out[0] = {std::size_t(start), std::min(count, untilWrap)};
+    if (count <= untilWrap)
+        return 1;
+    out[1] = {0, count - untilWrap};
+    return 2;
+}
+
 std::size_t TrendBuffer::memoryBytes() const {
     return times_.capacity() * sizeof(qint64) + values_.capacity() * sizeof(float) +
            stretch_.capacity() * sizeof(quint8) + sizeof(*this);

@@ -53,6 +53,18 @@ public:
     // What the rows take in memory.
     std::size_t memoryBytes() const;
 
+    // The rows first..last-1 lie in at most two runs of consecutive slots of the ring (the second
+    // where it wraps round); a pass over a run reads the values of a series in memory order.
+    struct Run {
+        std::size_t slot = 0;
+        int count = 0;
+    };
+    int runs(int first, int last, Run out[2]) const;
+    const float* seriesSlots(int series) const {
+        return values_.data() + std::size_t(series) * std::size_t(capacity_);
+    }
+    const quint8* stretchSlots() const { return stretch_.data(); }
+
 private:
     std::size_t slot(int i) const { return std::size_t((head_ + i) % capacity_); }
 

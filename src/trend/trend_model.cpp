@@ -182,11 +182,12 @@ Chart TrendModel::chart(int width) const {
     std::tie(c.from, c.to) = span();
     const TrendBuffer& b = buffer();
     const std::vector<SeriesInfo>& all = series();
+    const ColumnRows rows = columnRows(b, c.from, c.to, width);
     for (int s = 0; s < int(all.size()); ++s) {
         const forms::CheckBox* box = chk_series.at(all[std::size_t(s)].element);
         if (!box || box->value() != 1)
             continue;
-        ChartSeries cs{s, all[std::size_t(s)].element, decimate(b, s, c.from, c.to, width)};
+        ChartSeries cs{s, all[std::size_t(s)].element, decimate(b, s, rows)};
         auto lane = std::find_if(c.lanes.begin(), c.lanes.end(), [&](const ChartLane& l) {
             return l.unit == all[std::size_t(s)].unit;
         });

@@ -2,9 +2,9 @@
 // pseudo-terminal pair: the whole program on a real serial line in real time, so every wait is
 // bounded, none exact.
 
+#include "forms/clock.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
-#include "forms/clock.h"
 #include "sim/roomunit.h"
 #include "support/config_process.h"
 #include "support/pty_pair.h"
@@ -191,9 +191,13 @@ void TstE2eCli::write() {
         f.write(lines.join(QStringLiteral("\r\n")).toLatin1());
     }
 
-    const Run r = run(QStringList{"--write", file} + link);
+    const QString sheet = path(QStringLiteral("w.pdf"));
+    QFile::remove(sheet);
+    const Run r = run(QStringList{"--write", file, "--report", sheet} + link);
     QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
     QVERIFY2((r.out + r.err).contains(said), qPrintable(r.out + r.err));
+    // The sheet follows every write that compared the unit with the file, nothing to write too.
+    QCOMPARE(QFile::exists(sheet), exitCode == 0 || exitCode == 4);
 
     // What the unit holds now, read out afresh.
     const QString after = path(QStringLiteral("after.txt"));

@@ -81,20 +81,31 @@ void TstE2eGateway::commands_data() {
     QTest::addColumn<QStringList>("program"); // qtx52-config's, besides --device
     QTest::addColumn<bool>("write");          // read-out, then write + verify of one coil
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("says"); // on standard error when it fails
+    QTest::addColumn<QString>("says");      // on standard error when it fails
+    QTest::addColumn<QString>("writeSays"); // on standard error when the write fails
     const QStringList at17{"--address", "17", "--gateway-timeout", "300"};
-    QTest::newRow("read-out and write + verify") << QStringList() << at17 << true << 0 << "";
-    QTest::newRow("busy at first")
-        << QStringList{"--gateway-busy", "2"} << at17 << false << 0 << "";
+    QTest::newRow("read-out and write + verify") << QStringList() << at17 << true << 0 << ""
+                                                 << "";
+    // Each run has a connection of its own: the write's 10 reads and two blocks go through.
+    QTest::newRow("connection dropped mid-write")
+        << QStringList{"--gateway-drop-after", "12"} << at17 << true << 0 << ""
+        << "Das Gerät hat bestätigt: Register 2..11, Register 12..21\nOb das Gerät Register "
+           "22..31 übernommen hat, ist nicht bekannt.";
+    QTest::newRow("busy at first") << QStringList{"--gateway-busy", "2"} << at17 << false << 0 << ""
+                                   << "";
     QTest::newRow("id not echoed, any id")
-        << QStringList{"--no-echo-id"} << at17 + QStringList{"--mbap-any-id"} << false << 0 << "";
+        << QStringList{"--no-echo-id"} << at17 + QStringList{"--mbap-any-id"} << false << 0 << ""
+        << "";
     QTest::newRow("id not echoed, strict")
-        << QStringList{"--no-echo-id"} << at17 << false << 3 << "Kommunikationsprobleme";
+        << QStringList{"--no-echo-id"} << at17 << false << 3 << "Kommunikationsprobleme"
+        << "";
     QTest::newRow("station not on the line")
         << QStringList() << QStringList{"--address", "9", "--gateway-timeout", "300"} << false << 3
-        << "Das Gateway hatte keine Antwort von Station 9";
+        << "Das Gateway hatte keine Antwort von Station 9"
+        << "";
     QTest::newRow("connection dropped")
-        << QStringList{"--gateway-drop-after", "3"} << at17 << false << 3 << "mbap://127.0.0.1";
+        << QStringList{"--gateway-drop-after", "3"} << at17 << false << 3 << "mbap://127.0.0.1"
+        << "";
 }
 
 void TstE2eGateway::commands() {
@@ -103,6 +114,7 @@ void TstE2eGateway::commands() {
     QFETCH(bool, write);
     QFETCH(int, exitCode);
     QFETCH(QString, says);
+    QFETCH(QString, writeSays);
     QVERIFY(startGateway(gateway));
     const QStringList link =
         program + QStringList{"--device", QStringLiteral("mbap://127.0.0.1:%1").arg(port_)};
@@ -126,6 +138,10 @@ void TstE2eGateway::commands() {
     f.write(lines.join(QStringLiteral("\r\n")).toLatin1());
     f.close();
     r = qtx52::testing::runConfig(QStringList{"--write", file} + link, config, 60000);
+    if (!writeSays.isEmpty()) {
+        QVERIFY2(r.exitCode == 3 && r.err.contains(writeSays), qPrintable(r.out + r.err));
+        return;
+    }
     QVERIFY2(r.exitCode == 0 && r.out.contains(QStringLiteral("geprüft")),
              qPrintable(r.out + r.err));
 }

@@ -1,6 +1,7 @@
 // The whole program through a Modbus TCP gateway in front of a line of several stations, in
 // virtual time: read-out and write + verify of one station among them, with the gateway echoing
-// the transaction id or not and busy at first; a station that is not on the line.
+// the transaction id or not and busy at first; a station that is not on the line; a connection
+// the gateway drops in the middle of a write.
 
 #include "app/global.h"
 #include "app/program.h"
@@ -93,6 +94,7 @@ void TestGatewayTransfers::transfers_data() {
     QTest::addColumn<bool>("echoId");
     QTest::addColumn<int>("busy");
     QTest::addColumn<bool>("write");
+    QTest::addColumn<int>("cutAfter"); // write requests taken before the gateway drops; -1 none
     // Station 9 is not on the line: the gateway answers 0x0B for it.
     for (int address : {3, 40, 9})
         for (bool echoId : {true, false})
@@ -102,7 +104,10 @@ void TestGatewayTransfers::transfers_data() {
                         QTest::addRow("station %d, %s, busy %d, %s", address,
                                       echoId ? "id echoed" : "id not echoed", busy,
                                       write ? "write + verify" : "read-out")
-                            << address << echoId << busy << write;
+                            << address << echoId << busy << write << -1;
+    for (int cut : {0, 2})
+        QTest::addRow("station 40, connection dropped after %d write requests", cut)
+            << 40 << true << 0 << true << cut;
 }
 
 // The station's own values come back, and a write reaches that station alone.
@@ -111,9 +116,13 @@ void TestGatewayTransfers::transfers() {
     QFETCH(bool, echoId);
     QFETCH(int, busy);
     QFETCH(bool, write);
+    QFETCH(int, cutAfter);
+    constexpr int kReadOutRequests = 10;
     sim::GatewayOptions o;
     o.echoId = echoId;
     o.busyReplies = busy;
+    if (cutAfter >= 0)
+        o.dropAfter = kReadOutRequests + cutAfter;
     GatewayRig r(o, !echoId);
     r.choose(address);
     QVERIFY(r.p.port.portOpen());
@@ -151,6 +160,20 @@ void TestGatewayTransfers::transfers() {
     const double setpoint = r.shown(11) + 1.5;
     r.f->txt_data_cfg(11).setText(params::formatNumber(setpoint, r.p.g.decimalSeparator));
     r.f->set_parameter->userClick();
+    if (cutAfter >= 0) {
+        // The line is lost: the message says which blocks the unit acknowledged and that the one
+        // awaited may or may not have been taken.
+        QVERIFY(r.tp.clock.advanceUntil([&] { return !r.tp.ui.messages().isEmpty(); }, 60000));
+        QVERIFY(!r.p.port.portOpen());
+        const QString said = r.tp.ui.messages().first().text;
+        const QString taken = said.section(QLatin1Char('\n'), 1, 1);
+        QVERIFY2(cutAfter == 0
+                     ? taken.contains(QStringLiteral("nichts bestätigt"))
+                     : taken.section(QStringLiteral(": "), 1).split(", ").size() == cutAfter,
+                 qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("nicht bekannt")), qPrintable(said));
+        return;
+    }
     QVERIFY(r.run());
     QVERIFY(r.tp.ui.messages().isEmpty());
     QCOMPARE(qint16(s->unit().reg(11)) / 10.0, setpoint);

@@ -5,11 +5,12 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "params/register_map.h"
 #include "link/link_events.h"
 #include "link/port_texts.h"
 #include "link/qt_serial_port.h"
 #include "link/tcp_port.h"
+#include "params/register_map.h"
+#include "support/silent_server.h"
 #include "support/unit_rig.h"
 
 #include <QElapsedTimer>
@@ -20,11 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <memory>
-#include <netinet/in.h>
 #include <pty.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -34,43 +32,8 @@ using namespace qtx52;
 
 namespace {
 
-// A listening socket whose queue of connections is full: the system drops every new connection
-// attempt without an answer, as a host that does not answer.
-class SilentServer {
-public:
-    SilentServer() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
-            ::listen(fd_, 0) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len))
-            return;
-        port_ = ntohs(a.sin_port);
-        // Fill the queue: connections that go through wait there, never accepted.
-        for (int i = 0; i < 4; ++i) {
-            auto s = std::make_unique<QTcpSocket>();
-            s->connectToHost(QHostAddress::LocalHost, port_);
-            if (!s->waitForConnected(300))
-                break;
-            fillers_.push_back(std::move(s));
-        }
-    }
-    ~SilentServer() {
-        fillers_.clear();
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    quint16 port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    quint16 port_ = 0;
-    std::vector<std::unique_ptr<QTcpSocket>> fillers_;
-};
-
 using testing::kBauds;
+using testing::SilentServer;
 
 struct Counting : link::LinkObserver {
     int closed = 0;
@@ -162,7 +125,23 @@ void TestPortLine::lostDeviceAtEveryStep() {
     }
     QVERIFY(
         rig.tp.clock.advanceUntil([&] { return rig.port.sent().size() >= afterRequests; }, 60000));
+    const bool writing = transfer::MainWindowTransfer::isWriteState(rig.p.g.commState);
+    const auto messagesBefore = rig.tp.ui.messages().size();
     rig.port.loseDevice();
+    // A write cut off says what the unit acknowledged (every request before the one awaited)
+    // and that the one awaited may or may not have been taken; a read-out says nothing more.
+    QCOMPARE(rig.tp.ui.messages().size(), messagesBefore + (writing ? 1 : 0));
+    if (writing) {
+        const QString said = rig.tp.ui.messages().last().text;
+        const QString taken = said.section(QLatin1Char('\n'), 1, 1);
+        QVERIFY2(afterRequests == 1 ? taken.contains(QStringLiteral("nichts bestätigt"))
+                                    : taken.section(QStringLiteral(": "), 1).split(", ").size() ==
+                                          afterRequests - 1,
+                 qPrintable(said));
+        const int function = rig.requests().last().mid(2, 2).toInt(nullptr, 16);
+        const bool awaitedWrite = function == 0x05 || function == 0x0F || function == 0x10;
+        QCOMPARE(said.contains(QStringLiteral("nicht bekannt")), awaitedWrite);
+    }
 
     QCOMPARE(f.Combo_Port(6).listIndex(), 0);
     QVERIFY(!rig.p.g.portOpen);
@@ -245,6 +224,16 @@ void TestPortLine::failureTexts_data() {
                           << false
                           << "Verbindung zum Gerät /dev/ttyUSB0 verloren (EIO). Port "
                              "geschlossen.";
+    link::CommError silent(8010, "x", CommCause::ConnectFailed, "gw.local:502", "timeout");
+    silent.fault = link::ConnectFault::NoAnswer;
+    silent.boundMs = 3000;
+    QTest::newRow("connect, no answer")
+        << silent << false
+        << "Keine Verbindung zu Host gw.local, Port 502: keine Antwort "
+           "innerhalb von 3 s.";
+    silent.fault = link::ConnectFault::HostNotFound;
+    QTest::newRow("connect, name not found")
+        << silent << true << "No connection to host gw.local, port 502: host name not found.";
     QTest::newRow("other without device")
         << link::CommError(8010, "it broke") << true << "it broke";
 }
@@ -327,19 +316,26 @@ void TestPortLine::tcpLineOverLoopback() {
 void TestPortLine::tcpOpenEndsWithinTheBound_data() {
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("cause");
+    QTest::addColumn<int>("fault"); // what the message says the network said
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const quint16 freePort = server.serverPort();
     server.close();
     const int failed = int(link::CommCause::ConnectFailed);
-    QTest::newRow("refused") << QStringLiteral("tcp://127.0.0.1:%1").arg(freePort) << failed;
+    using F = link::ConnectFault;
+    QTest::newRow("refused") << QStringLiteral("tcp://127.0.0.1:%1").arg(freePort) << failed
+                             << int(F::Refused);
     QTest::newRow("gateway refused")
-        << QStringLiteral("mbap://127.0.0.1:%1").arg(freePort) << failed;
+        << QStringLiteral("mbap://127.0.0.1:%1").arg(freePort) << failed << int(F::Refused);
     // A name that never resolves, and a server that never completes a connection.
-    QTest::newRow("host not found") << QStringLiteral("mbap://qtx52-gateway.invalid") << failed;
-    QTest::newRow("host silent") << QStringLiteral("tcp://127.0.0.1:%1") << failed;
-    QTest::newRow("no port") << QStringLiteral("tcp://nohost") << int(link::CommCause::NoDevice);
-    QTest::newRow("not a line") << QStringLiteral("mbap://[::1") << int(link::CommCause::NoDevice);
+    QTest::newRow("host not found")
+        << QStringLiteral("mbap://qtx52-gateway.invalid") << failed << int(F::HostNotFound);
+    QTest::newRow("host silent") << QStringLiteral("tcp://127.0.0.1:%1") << failed
+                                 << int(F::NoAnswer);
+    QTest::newRow("no port") << QStringLiteral("tcp://nohost") << int(link::CommCause::NoDevice)
+                             << int(F::Other);
+    QTest::newRow("not a line") << QStringLiteral("mbap://[::1") << int(link::CommCause::NoDevice)
+                                << int(F::Other);
 }
 
 // Every open that cannot succeed ends once, with its reason, within the connect bound (the host
@@ -347,6 +343,7 @@ void TestPortLine::tcpOpenEndsWithinTheBound_data() {
 void TestPortLine::tcpOpenEndsWithinTheBound() {
     QFETCH(QString, address);
     QFETCH(int, cause);
+    QFETCH(int, fault);
     SilentServer silent;
     if (address.contains(QLatin1String("%1")))
         address = address.arg(silent.port());
@@ -369,6 +366,7 @@ void TestPortLine::tcpOpenEndsWithinTheBound() {
     QTest::qWait(50);
     QCOMPARE(ends, 1);
     QCOMPARE(int(outcome.cause), cause);
+    QCOMPARE(int(outcome.fault), fault);
     QVERIFY(!outcome.reason.isEmpty());
     QVERIFY(!port.portOpen());
     QVERIFY2(took < link::TcpCommPort::kDefaultConnectTimeoutMs + 500,

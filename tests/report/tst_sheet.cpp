@@ -8,6 +8,7 @@
 #include "files/parameter_set.h"
 #include "report/pdf_attachment.h"
 #include "report/sheet_data.h"
+#include "report/sheet_desk.h"
 #include "report/sheet_pdf.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
@@ -43,6 +44,8 @@ class TestSheet : public QObject {
 private slots:
     void sheetReadBack_data();
     void sheetReadBack();
+    void intendedOnlyFromAWriteThatStarted_data();
+    void intendedOnlyFromAWriteThatStarted();
 };
 
 void TestSheet::sheetReadBack_data() {
@@ -151,6 +154,52 @@ void TestSheet::sheetReadBack() {
     const QString out = tp.dir.filePath("detached.txt");
     run("pdfdetach", {"-save", "1", "-o", out, pdf});
     QCOMPARE(readAll(out), readAll(savedPath));
+}
+
+void TestSheet::intendedOnlyFromAWriteThatStarted_data() {
+    QTest::addColumn<QString>("setpoint"); // the base setpoint in the file loaded; empty: none
+    QTest::addColumn<bool>("intended");    // the sheet has an intended set afterwards
+    QTest::newRow("loaded, not applied") << "" << false;
+    QTest::newRow("loaded, refused by the check") << "999" << false;
+    QTest::newRow("nothing changed, not confirmed") << "=" << false;
+    QTest::newRow("loaded and written") << "23,5" << true;
+}
+
+// Only a set that Apply began to write is the one the unit was meant to hold.
+void TestSheet::intendedOnlyFromAWriteThatStarted() {
+    QFETCH(QString, setpoint);
+    QFETCH(bool, intended);
+    testing::TestProgram tp;
+    sim::Station station{tp.clock};
+    sim::SimCommPort port{tp.clock, station};
+    app::Program p(tp.clock, port, tp.ui,
+                   {tp.dir.filePath("machine.ini"), tp.dir.filePath("user.ini")});
+    app::Main(p);
+    report::SheetDesk desk(p);
+    editor::frm_config& w = p.frm_config();
+    w.Combo_Port(6).setListIndex(1);
+    w.cmd_read_device->userClick();
+    QVERIFY(tp.clock.advanceUntil([&] { return !p.frmStateLoaded() && p.g.linkReady; }, 60000));
+    // The unit's own file with the base setpoint (line 26) as the row has it.
+    QStringList lines = QString::fromLatin1(w.parameterFileBytes()).split(QStringLiteral("\r\n"));
+    QStringList pieces = lines[25].split(QLatin1Char(';'));
+    if (setpoint != QLatin1String("="))
+        pieces[2] = setpoint.isEmpty() ? QStringLiteral("21") : setpoint;
+    lines[25] = pieces.join(QLatin1Char(';'));
+    const QString file = tp.dir.filePath("set.txt");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(lines.join(QStringLiteral("\r\n")).toLatin1());
+    }
+    tp.ui.queueOpenFileName(file);
+    w.ParMenüMain_Click(1);
+    if (!setpoint.isEmpty())
+        w.set_parameter->userClick();
+    const std::optional<files::ParameterSet> got = desk.inputs(QStringLiteral("x.txt")).intended;
+    QCOMPARE(got.has_value(), intended);
+    if (intended)
+        QCOMPARE(got->registers[11].value_or(QString()).trimmed(), setpoint);
 }
 
 QTEST_MAIN(TestSheet)

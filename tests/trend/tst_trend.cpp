@@ -34,10 +34,15 @@ struct SeriesShape {
     int nan = -1;                    // a row without a value
     int broken = -1;                 // the monitor stopped before this row
     qint64 stepMs = 1000;
+    bool wrapped = false; // earlier rows pushed out first, so the ring has wrapped round
 };
 
 TrendBuffer build(const SeriesShape& s) {
     TrendBuffer b(1, s.rows);
+    // Rows before the time shown, far off the level: drawn only if they leak into a column.
+    const int before = s.wrapped ? s.rows / 2 + 3 : 0;
+    for (int i = -before; i < 0; ++i)
+        b.append(i * s.stepMs, {s.level + 1000});
     for (int i = 0; i < s.rows; ++i) {
         if (i >= s.gap.first && i < s.gap.second)
             continue;
@@ -94,33 +99,47 @@ void TestTrend::decimation_data() {
     QTest::addColumn<SeriesShape>("shape");
     QTest::addColumn<int>("width");
     QTest::addColumn<std::vector<Expect>>("expect");
+    struct Row {
+        const char* name;
+        SeriesShape shape;
+        int width;
+        std::vector<Expect> expect;
+    };
+    std::vector<Row> rows;
+    const auto row = [&](const char* name, const SeriesShape& shape, int width,
+                         const std::vector<Expect>& expect) {
+        rows.push_back({name, shape, width, expect});
+    };
     // 1000 rows into 10 columns: 100 rows a column.
-    QTest::newRow("one-row spike up")
-        << SeriesShape{1000, 20, {{537, 35}}} << 10
-        << std::vector<Expect>{{5, 20, 35, false}, {4, 20, 20, false}};
-    QTest::newRow("one-row dip and spike in one column")
-        << SeriesShape{1000, 20, {{901, -5}, {950, 80}}} << 10
-        << std::vector<Expect>{{9, -5, 80, false}};
-    QTest::newRow("spike in the first and in the last row")
-        << SeriesShape{1000, 20, {{0, 99}, {999, -99}}} << 10
-        << std::vector<Expect>{{0, 20, 99, true}, {9, -99, 20, false}};
-    QTest::newRow("monitor stopped for 200 s")
-        << SeriesShape{1000, 20, {}, {400, 600}} << 10
-        << std::vector<Expect>{{3, 20, 20, false}, {4, 0, 0, false}, {6, 20, 20, true}};
-    QTest::newRow("monitor switched off and on")
-        << SeriesShape{1000, 20, {}, {-1, -1}, -1, 800} << 10
-        << std::vector<Expect>{{8, 20, 20, true}, {7, 20, 20, false}};
-    QTest::newRow("unknown value breaks the line")
-        << SeriesShape{1000, 20, {}, {-1, -1}, 700} << 10 << std::vector<Expect>{{7, 20, 20, true}};
+    row("one-row spike up", SeriesShape{1000, 20, {{537, 35}}}, 10,
+        {{5, 20, 35, false}, {4, 20, 20, false}});
+    row("one-row dip and spike in one column", SeriesShape{1000, 20, {{901, -5}, {950, 80}}}, 10,
+        {{9, -5, 80, false}});
+    row("spike in the first and in the last row", SeriesShape{1000, 20, {{0, 99}, {999, -99}}}, 10,
+        {{0, 20, 99, true}, {9, -99, 20, false}});
+    row("monitor stopped for 200 s", SeriesShape{1000, 20, {}, {400, 600}}, 10,
+        {{3, 20, 20, false}, {4, 0, 0, false}, {6, 20, 20, true}});
+    row("monitor switched off and on", SeriesShape{1000, 20, {}, {-1, -1}, -1, 800}, 10,
+        {{8, 20, 20, true}, {7, 20, 20, false}});
+    row("unknown value breaks the line", SeriesShape{1000, 20, {}, {-1, -1}, 700}, 10,
+        {{7, 20, 20, true}});
+    row("unknown value ends a column", SeriesShape{1000, 20, {}, {-1, -1}, 699}, 10,
+        {{6, 20, 20, false}, {7, 20, 20, true}});
     // Fewer rows than columns: empty columns between, the line joined across them.
-    QTest::newRow("zoomed in: 10 rows, 100 columns")
-        << SeriesShape{10, 20, {{5, 30}}} << 100
-        << std::vector<Expect>{{50, 30, 30, false}, {51, 0, 0, false}, {60, 20, 20, false}};
+    row("zoomed in: 10 rows, 100 columns", SeriesShape{10, 20, {{5, 30}}}, 100,
+        {{50, 30, 30, false}, {51, 0, 0, false}, {60, 20, 20, false}});
     // Rows 2 s apart are one stretch, 11 s apart are not.
-    QTest::newRow("rows 2 s apart") << SeriesShape{100, 20, {}, {-1, -1}, -1, -1, 2000} << 10
-                                    << std::vector<Expect>{{5, 20, 20, false}};
-    QTest::newRow("rows 11 s apart") << SeriesShape{100, 20, {}, {-1, -1}, -1, -1, 11000} << 10
-                                     << std::vector<Expect>{{5, 20, 20, true}};
+    row("rows 2 s apart", SeriesShape{100, 20, {}, {-1, -1}, -1, -1, 2000}, 10,
+        {{5, 20, 20, false}});
+    row("rows 11 s apart", SeriesShape{100, 20, {}, {-1, -1}, -1, -1, 11000}, 10,
+        {{5, 20, 20, true}});
+    // Each shape in a fresh ring and in one that has wrapped round its end.
+    for (bool wrapped : {false, true})
+        for (Row r : rows) {
+            r.shape.wrapped = wrapped;
+            QTest::addRow("%s%s", r.name, wrapped ? ", wrapped ring" : "")
+                << r.shape << r.width << r.expect;
+        }
 }
 
 void TestTrend::decimation() {
@@ -146,7 +165,7 @@ void TestTrend::decimation() {
     // Every known value lies within its column's span.
     for (int i = 0; i < b.size(); ++i) {
         const float v = b.value(0, i);
-        if (std::isnan(v))
+        if (std::isnan(v) || b.time(i) < 0)
             continue;
         const int x =
             std::min(int(b.time(i) * width / (qint64(shape.rows) * shape.stepMs)), width - 1);
