@@ -9,14 +9,14 @@
 #include "app/shown_value.h"
 #include "app/stop_signals.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
-#include "params/write_check.h"
 #include "files/parameter_file.h"
 #include "forms/clock.h"
 #include "link/commport.h"
 #include "link/transaction.h"
 #include "monitor/monitor_recorder.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 #include "windows/dlg_download.h"
 #include "windows/frmState.h"
 
@@ -262,6 +262,7 @@ void CommandRunner::start() {
     program_->linkEvents.add(linkWatch_.get());
     Main(*program_);
     editor::frm_config& f = program_->frm_config();
+    f.fastReads = cl_.fast;
     language_ = languageOf(program_->g.languageId);
     if (file_) {
         // Every value of the file is checked before the port opens: nothing goes to the unit

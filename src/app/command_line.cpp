@@ -111,6 +111,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption stats(QStringLiteral("stats"),
                                    QStringLiteral("Print the link counters at the end (always "
                                                   "printed when a command fails)."));
+    const QCommandLineOption fast(QStringLiteral("fast"),
+                                  QStringLiteral("Fast reads: each request follows the reply to "
+                                                 "the one before as soon as the line allows, "
+                                                 "instead of at the pacing interval."));
     const QCommandLineOption scan(QStringLiteral("scan"),
                                   QStringLiteral("Look for units on the line (reads only): every "
                                                  "station at every line setting, narrowed by "
@@ -146,10 +150,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                       "unit's line (RTU 9600 E for the rest); "
                                                       "without them it follows the program's."),
                                        QStringLiteral("P"));
-    p.addOptions({help,         version, readOut,      write,   monitor, scan,
-                  scanStations, scanAll, probeTimeout, device,  port,    simulate,
-                  baud,         parity,  mode,         address, echo,    quiet,
-                  trace,        stats,   simStation,   simMode, simBaud, simParity});
+    p.addOptions({help,    version,      readOut,   write, monitor,  scan,  scanStations,
+                  scanAll, probeTimeout, device,    port,  simulate, baud,  parity,
+                  mode,    address,      echo,      quiet, trace,    stats, simStation,
+                  simMode, simBaud,      simParity, fast});
     p.addOption(log);
     // Before the application object exists Qt cannot know the program's name and writes a
     // placeholder; the program is always called by this name.
@@ -325,6 +329,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     cl.quiet = p.isSet(quiet);
     cl.trace = p.value(trace);
     cl.stats = p.isSet(stats);
+    cl.fast = p.isSet(fast);
     return cl;
 }
 

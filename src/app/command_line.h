@@ -52,6 +52,7 @@ struct CommandLine {
     bool quiet = false;
     QString trace;      // --trace FILE: one line per frame on the line ("-": standard error)
     bool stats = false; // --stats: the link counters at the end
+    bool fast = false;  // --fast: fast reads
     LinkOptions link;
     ScanOptions scan;
     QString error; // not empty: the words were off (exit code 2); in English

@@ -46,6 +46,7 @@ enum class BusText {
     Exceptions,
     Failures,
     ResponseTime,
+    LineUse, // %1 the share of the time since the port opened that frames were on the line
     Framings,
     BaudRates,
     Parities,

@@ -132,7 +132,13 @@ qint64 probeTimeMs(const LineChoice& line, qint64 probeTimeoutMs) {
 
 UnitFinder::UnitFinder(forms::Clock& clock, link::CommPort& port)
     : clock_(clock), port_(port), pollTimer_(clock.createTimer([this] { poll(); })),
-      deadline_(clock.createTimer([this] { timedOut(); }, /*singleShot=*/true)) {}
+      deadline_(clock.createTimer([this] { timedOut(); }, /*singleShot=*/true)),
+      holdTimer_(clock.createTimer(
+          [this] {
+              if (running_)
+                  send(heldHex_, heldReplyChars_);
+          },
+          /*singleShot=*/true)) {}
 
 UnitFinder::~UnitFinder() {
     if (running_) {
@@ -238,6 +244,15 @@ void UnitFinder::send(const QString& requestHex, int replyCharCount) {
         finish();
         return;
     }
+    const qint64 waitMs = quietAtMs_ - clock_.nowMs();
+    if (waitMs > 0) {
+        // The unit that just answered hears nothing until the line has been silent after its
+        // reply: the next read goes out when it has.
+        heldHex_ = requestHex;
+        heldReplyChars_ = replyCharCount;
+        holdTimer_->start(waitMs);
+        return;
+    }
     const double wire = wireMs(line, requestChars(line.ascii)) + wireMs(line, replyCharCount);
     deadline_->start(qint64(std::ceil(wire)) + std::max<qint64>(0, options_.probeTimeoutMs));
     pollTimer_->start(kPollMs);
@@ -249,6 +264,7 @@ void UnitFinder::poll() {
     if (port_.inBufferCount() <= 0)
         return;
     received_ += port_.input();
+    quietAtMs_ = clock_.nowMs() + link::silentIntervalMs(wireMs(options_.lines[lineIndex_], 1));
     // Nothing a probe waits for is longer than this; a flood of noise is not kept.
     constexpr qsizetype kKeep = 512;
     if (received_.size() > kKeep)
@@ -265,7 +281,7 @@ void UnitFinder::timedOut() {
     if (!running_)
         return;
     poll(); // what arrived just before the deadline still counts
-    if (!running_ || deadline_->isActive())
+    if (!running_ || deadline_->isActive() || holdTimer_->isActive())
         return;
     pollTimer_->stop();
     if (stage_ == Stage::Details) {
@@ -343,6 +359,7 @@ void UnitFinder::finish() {
     running_ = false;
     deadline_->stop();
     pollTimer_->stop();
+    holdTimer_->stop();
     closePort();
     progress_.remainingMs = 0;
     if (onFinished)

@@ -128,6 +128,10 @@ private:
     link::CommPort& port_;
     std::unique_ptr<forms::ClockTimer> pollTimer_;
     std::unique_ptr<forms::ClockTimer> deadline_;
+    std::unique_ptr<forms::ClockTimer> holdTimer_; // a read held back for the line's silence
+    QString heldHex_;
+    int heldReplyChars_ = 0;
+    qint64 quietAtMs_ = 0; // no request before this: the silence after the last bytes received
 
     FinderOptions options_;
     QList<int> stations_; // of the setting being probed

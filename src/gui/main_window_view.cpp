@@ -9,6 +9,7 @@
 #include "gui/bus_views.h"
 #include "gui/status_window_view.h"
 #include "monitor/record_control.h"
+#include "transfer/fast_reads.h"
 #include "windows/frmState.h"
 
 #include <QCloseEvent>
@@ -94,7 +95,8 @@ void UnitPicture::paintEvent(QPaintEvent*) {
 
 MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
     : QMainWindow(parent), program_(program), w_(program.frm_config()),
-      record_(std::make_unique<monitor::RecordControl>(program)) {
+      record_(std::make_unique<monitor::RecordControl>(program)),
+      fastReads_(std::make_unique<transfer::FastReadsControl>(program, w_)) {
     setObjectName(QStringLiteral("frm_config"));
     bindFormTitle(w_.form, this);
     buildMenus();
@@ -104,6 +106,7 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
     auto* row = new QHBoxLayout(central);
     auto* left = new QVBoxLayout;
     left->addWidget(buildFrame(*w_.frm_parameter, central));
+    left->addWidget(bindControl(fastReads_->chk_fast_reads, central));
     left->addWidget(buildCommands(*w_.Frm_read, central));
     auto* picture = new UnitPicture(central);
     picture->setObjectName(QStringLiteral("Picture1"));

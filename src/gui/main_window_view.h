@@ -30,6 +30,9 @@ class frm_config;
 namespace qtx52::monitor {
 class RecordControl;
 }
+namespace qtx52::transfer {
+class FastReadsControl;
+}
 namespace qtx52::bus {
 class BusDesk;
 }
@@ -58,6 +61,7 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     // The recording of the monitor's values, on the Monitor tab.
     monitor::RecordControl& recordControl() const { return *record_; }
+    transfer::FastReadsControl& fastReadsControl() const { return *fastReads_; }
     // The status window's view while the program has it loaded.
     StatusWindowView* statusView() const { return statusView_; }
     // Brings the status window's view in line with the program: created when the window is
@@ -81,6 +85,7 @@ private:
     app::Program& program_;
     editor::frm_config& w_;
     std::unique_ptr<monitor::RecordControl> record_;
+    std::unique_ptr<transfer::FastReadsControl> fastReads_;
     QTabWidget* tabs_ = nullptr;
     std::map<const forms::Control*, QWidget*> widgets_;
     QPointer<StatusWindowView> statusView_;

@@ -48,6 +48,8 @@ QtSerialCommPort::QtSerialCommPort(PortMap map, std::function<PortMap()> rebuild
     LineSettings::parse(settingsText_, &line_);
     QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
                      [this](QSerialPort::SerialPortError e) { onSerialError(int(e)); });
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(),
+                     [this] { reportArrival(); });
 }
 
 QtSerialCommPort::~QtSerialCommPort() {
@@ -171,6 +173,7 @@ CommError QtSerialCommPort::setPortOpen(bool open) {
                 tcpOpen_ = false;
                 reportLost(why);
             });
+            tcp_->setArrivalHandler([this] { reportArrival(); });
         }
         tcp_->setAddress(dev);
         tcp_->setSettings(settingsText_);

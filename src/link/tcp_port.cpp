@@ -17,6 +17,10 @@ TcpCommPort::TcpCommPort(QString address)
                          if (open_)
                              connectionLost(socket_->errorString());
                      });
+    QObject::connect(socket_.get(), &QTcpSocket::readyRead, socket_.get(), [this] {
+        if (open_)
+            reportArrival();
+    });
 }
 
 TcpCommPort::~TcpCommPort() {

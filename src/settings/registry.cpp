@@ -48,16 +48,17 @@ QString CRegistry::MachineSetting(const QString& sSection, const QString& sKey) 
     return readText(stores_.machineFile, sSection, sKey);
 }
 
-void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
-                               const QString& sSetting) {
-    lastError_ = 0;
+namespace {
+
+// Stores a text value in a store file, creating the file and the key; false on failure. A store
+// that exists but cannot be read is left as it is rather than replaced by the one value.
+bool writeText(const QString& fileName, const QString& sSection, const QString& sKey,
+               const QString& sSetting) {
     RegFile file;
-    if (QFile::exists(stores_.machineFile)) {
-        std::optional<RegFile> loaded = RegFile::load(stores_.machineFile);
-        if (!loaded) {
-            lastError_ = kWriteFailed;
-            return;
-        }
+    if (QFile::exists(fileName)) {
+        std::optional<RegFile> loaded = RegFile::load(fileName);
+        if (!loaded)
+            return false;
         file = std::move(*loaded);
     }
     RegKey& key = file.createKey(sSection);
@@ -69,8 +70,18 @@ void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
         *it = v;
     else
         key.values.push_back(v);
-    if (!file.save(stores_.machineFile))
-        lastError_ = kWriteFailed;
+    return file.save(fileName);
+}
+
+} // namespace
+
+void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
+                               const QString& sSetting) {
+    lastError_ = writeText(stores_.machineFile, sSection, sKey, sSetting) ? 0 : kWriteFailed;
+}
+
+void CRegistry::Werte(const QString& sSection, const QString& sKey, const QString& sSetting) {
+    lastError_ = writeText(stores_.userFile, sSection, sKey, sSetting) ? 0 : kWriteFailed;
 }
 
 bool CRegistry::DeleteMachineKey(const QString& sKey) {

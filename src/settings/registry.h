@@ -33,6 +33,9 @@ public:
 
     // A text value below the user root, as MachineSetting (read).
     QString Werte(const QString& sSection, const QString& sKey) const;
+    // Stores a text value below the user root, as MachineSetting (write): the technician's own
+    // choices, which the machine store does not hold.
+    void Werte(const QString& sSection, const QString& sKey, const QString& sSetting);
 
     // Error number of the last write (0 after success).
     quint32 lastError() const { return lastError_; }

@@ -86,6 +86,7 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
         Combo_Port(s).setEnabled(!g.portOpen);
     if (!g.portOpen) {
         resetTransaction();
+        dropHeldRequest();
         Timer1.setEnabled(false);
         Timer3.setEnabled(false);
         Timer5.setEnabled(false);

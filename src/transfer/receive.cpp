@@ -12,9 +12,11 @@
 #include "app/program.h"
 #include "link/commport.h"
 #include "link/exchange.h"
+#include "transfer/chain_pacing.h"
 #include "transfer/decode.h"
 #include "transfer/main_window_transfer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <optional>
@@ -313,6 +315,10 @@ void MainWindowTransfer::receive_reply() {
     // the latest the line time of itself and those after it before now.
     const qint64 now = program.clock.nowMs();
     const double charMs = characterMs();
+    // With fast reads the line's silence counts from the bytes taken, also on a port that does not
+    // tell when they arrive.
+    if (fastReads && !input.isEmpty())
+        quietAtMs = std::max(quietAtMs, now + silentIntervalMs(charMs));
     const int waiting = transaction.answered() ? 0 : transaction.attempt();
     std::vector<InByte> bytes;
     bytes.reserve(std::size_t(input.size()));
@@ -356,8 +362,14 @@ void MainWindowTransfer::receive_reply() {
         return;
 
     if (request && (request->function == link::kWriteMultipleCoils ||
-                    request->function == link::kWriteMultipleRegisters))
+                    request->function == link::kWriteMultipleRegisters)) {
         transaction.noteAcknowledged(*request);
+        // With fast reads the next request follows at once, but the unit may still be storing
+        // what it acknowledged.
+        if (fastReads)
+            quietAtMs =
+                std::max(quietAtMs, now + quietAfterReplyMs(charMs, true, true, g.minResponseTime));
+    }
 
     g.linkReady = true;
     Timer5.setEnabled(false);

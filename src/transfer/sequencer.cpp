@@ -30,6 +30,7 @@ void MainWindowTransfer::connectSequencer() {
     connect(&Timer4, &forms::Timer::tick, this, [this] { Timer4_Timer(); });
     connect(&Timer5, &forms::Timer::tick, this, [this] { Timer5_Timer(); });
     connect(&Timer6, &forms::Timer::tick, this, [this] { Timer6_Timer(); });
+    MSComm1.setArrivalHandler([this] { bytesArrived(); });
 }
 
 void MainWindowTransfer::resetTransaction() {
@@ -62,8 +63,11 @@ void MainWindowTransfer::Timer6_Timer() {
 }
 
 void MainWindowTransfer::Timer4_Timer() {
-    if (MSComm1.inBufferCount() > 0)
+    if (MSComm1.inBufferCount() > 0) {
         receive_reply();
+        if (fastReads)
+            followChain();
+    }
 }
 
 void MainWindowTransfer::Timer5_Timer() {
@@ -80,6 +84,7 @@ void MainWindowTransfer::Timer3_Timer() {
 
 void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
     const bool busy = why == link::Failure::Busy;
+    dropHeldRequest();
     Timer1.setEnabled(false);
     Timer3.setEnabled(false);
     Timer5.setEnabled(false);

@@ -30,6 +30,7 @@ private slots:
     void decimalSeparatorFallsBackToLocale();
     void enumerationEndsAndStaysEnded();
     void writeCreatesKeyAndFailureSetsErrorNumber();
+    void userWriteKeepsTheRestOfBothStores();
     void deleteRemovesSubkeys();
     void portMapOrderAndExplicitMapping();
 
@@ -122,6 +123,28 @@ void TestRegistry::writeCreatesKeyAndFailureSetsErrorNumber() {
     StorePaths readOnly{dir_->filePath("no/such/folder/machine.ini"), paths_.userFile};
     CRegistry bad(readOnly);
     bad.MachineSetting("SOFTWARE\\Test", "Name", "x");
+    QCOMPARE(bad.lastError(), CRegistry::kWriteFailed);
+}
+
+void TestRegistry::userWriteKeepsTheRestOfBothStores() {
+    const QByteArray machineBefore = [&] {
+        QFile m(paths_.machineFile);
+        return m.open(QIODevice::ReadOnly) ? m.readAll() : QByteArray();
+    }();
+    for (const char* value : {"1", "0"}) {
+        CRegistry reg(paths_);
+        reg.Werte(kProductKey, "FastReads", value);
+        QCOMPARE(reg.lastError(), 0u);
+        QCOMPARE(CRegistry(paths_).Werte(kProductKey, "fastreads"), QString(value));
+    }
+    QCOMPARE(CRegistry(paths_).Werte(kInternationalKey, "sDecimal"), QString("."));
+    QCOMPARE(CRegistry(paths_).MachineSetting(kProductKey, "FastReads"), QString());
+    QFile m(paths_.machineFile);
+    QVERIFY(m.open(QIODevice::ReadOnly));
+    QCOMPARE(m.readAll(), machineBefore);
+
+    CRegistry bad({paths_.machineFile, dir_->filePath("no/such/folder/user.ini")});
+    bad.Werte(kProductKey, "FastReads", "1");
     QCOMPARE(bad.lastError(), CRegistry::kWriteFailed);
 }
 
