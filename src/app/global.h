@@ -44,6 +44,11 @@ struct Global {
     std::array<qint16, 101> refCfgBits{};
     std::array<qint16, 41> refInpBits{};
     std::array<double, 9> refDataIn{};
+    // The references hold a whole read-out of the unit now on the line. Until then (at the start,
+    // after a change of port, line settings or station, while a read-out runs, after one failed)
+    // they stand for nothing: they exempt no value from the editor's limits, and no write goes
+    // out.
+    bool unitValuesRead = false;
 
     bool downloadConfirmed = false;
 

@@ -1,10 +1,9 @@
 #include "app/language.h"
 
 #include "app/program.h"
-#include "editor/frm_config.h"
-#include "params/register_map.h"
 #include "settings/registry.h"
-#include "windows/frmState_texts.h"
+
+#include <initializer_list>
 
 namespace qtx52::app {
 
@@ -13,46 +12,6 @@ namespace {
 ControlText text(const char* control, int index, const char* de, const char* en) {
     return ControlText{QString::fromUtf8(control), index, QString::fromUtf8(de),
                        QString::fromUtf8(en)};
-}
-
-const QString kWaitingGerman = QStringLiteral("Warten ...");
-const QString kWaitingEnglish = QStringLiteral("Waiting ...");
-const QString kStateCaptionEnglish = QStringLiteral("State");
-const QString kCancelEnglish = QStringLiteral("Cancel");
-
-template <class Text> const Text& pick(Language language, const Text& de, const Text& en) {
-    return language == Language::English ? en : de;
-}
-
-// Sets the caption of a control of any captioned kind, found by its object name.
-void setCaptionOf(QObject& window, const QString& control, int index, const QString& caption) {
-    const QString name = index < 0 ? control : QStringLiteral("%1(%2)").arg(control).arg(index);
-    QObject* o = window.findChild<QObject*>(name, Qt::FindDirectChildrenOnly);
-    if (auto* c = qobject_cast<forms::Label*>(o))
-        c->setCaption(caption);
-    else if (auto* c = qobject_cast<forms::Frame*>(o))
-        c->setCaption(caption);
-    else if (auto* c = qobject_cast<forms::CommandButton*>(o))
-        c->setCaption(caption);
-    else if (auto* c = qobject_cast<forms::CheckBox*>(o))
-        c->setCaption(caption);
-    else if (auto* c = qobject_cast<forms::MenuItem*>(o))
-        c->setCaption(caption);
-    else
-        qWarning("no captioned control %s", qPrintable(name));
-}
-
-// Rewrites a list's entries in place, position by position, as far as both reach.
-void setEntries(forms::ListBox* list, const QStringList& entries) {
-    if (!list)
-        return;
-    for (int pos = 0; pos < entries.size() && pos < list->listCount(); ++pos)
-        list->setItemText(pos, entries[pos]);
-}
-
-void setLabel(forms::Label* label, const QString& caption) {
-    if (label)
-        label->setCaption(caption);
 }
 
 } // namespace
@@ -154,36 +113,6 @@ const std::vector<LangText>& langTextTable() {
     return table;
 }
 
-void applyMainWindowTexts(editor::frm_config& w, Language language) {
-    for (const ControlText& t : mainWindowTexts())
-        setCaptionOf(w, t.control, t.index, pick(language, t.de, t.en));
-    for (const ControlText& t : tabTitles())
-        w.SSTab1->setTabCaption(t.index, pick(language, t.de, t.en));
-
-    using namespace params;
-    for (const RegisterInfo& r : configRegisters()) {
-        setLabel(w.lbl_cfg.at(r.element), pick(language, r.labelDe, r.labelEn));
-        if (const ValueList* l = valueList(r.list))
-            setEntries(w.cmb_cfg.at(r.element), pick(language, l->entriesDe, l->entriesEn));
-    }
-    for (const RegisterInfo& r : monitorRegisters())
-        setLabel(w.lbl_read_out.at(r.element), pick(language, r.labelDe, r.labelEn));
-    for (const RegisterInfo& r : inputRegisters()) {
-        setLabel(w.lbl_data_in.at(r.element), pick(language, r.labelDe, r.labelEn));
-        if (const ValueList* l = valueList(r.list))
-            setEntries(w.cmb_in.at(r.element), pick(language, l->entriesDe, l->entriesEn));
-    }
-    auto coil = [&](const CoilInfo& c) {
-        setLabel(w.lbl_read_cfg_bit.at(c.element), pick(language, c.labelDe, c.labelEn));
-        setEntries(w.cmb_bit_cfg.at(c.element), pick(language, c.statesDe, c.statesEn));
-    };
-    for (const CoilInfo& c : configCoils())
-        coil(c);
-    coil(coil13View());
-    for (const CoilInfo& c : inputCoils())
-        setLabel(w.lbl_read_bit.at(c.element), pick(language, c.labelDe, c.labelEn));
-}
-
 void SetLanguage(Program& program, qint16 window) {
     Global& g = program.g;
     // Each value from a fresh reader, as every reader lives for one call.
@@ -212,28 +141,10 @@ void SetLanguage(Program& program, qint16 window) {
     for (const LangText& t : langTextTable())
         g.langTexts[t.index] = pick(language, t.de, t.en);
 
-    QObject* stateWindow = program.frmStateLoaded() ? program.frmState_.get() : nullptr;
-
-    if (language == Language::German) {
-        // The status window is designed with the English waiting text; German replaces it.
-        if (stateWindow)
-            windows::applyFrmStateTexts(*stateWindow, {QString(), QString(), kWaitingGerman});
-        return;
-    }
-
-    switch (window) {
-    case kWindowState:
-        if (stateWindow)
-            windows::applyFrmStateTexts(*stateWindow,
-                                        {kStateCaptionEnglish, kCancelEnglish, kWaitingEnglish});
-        break;
-    case kWindowMain:
-        if (program.frm_configLoaded())
-            applyMainWindowTexts(program.frm_config(), Language::English);
-        break;
-    default:
-        break;
-    }
+    // Each loaded window writes its own texts; the status window first, as it stands in front.
+    for (QObject* loaded : {program.frmState_.get(), program.frmConfig_.get()})
+        if (auto* texts = dynamic_cast<LanguageTexts*>(loaded))
+            texts->applyLanguage(language, window);
 }
 
 } // namespace qtx52::app

@@ -9,10 +9,6 @@
 
 #include <vector>
 
-namespace qtx52::editor {
-class frm_config;
-}
-
 namespace qtx52::app {
 
 class Program;
@@ -30,18 +26,29 @@ inline const QString kHelpDocumentEnglish =
 inline constexpr qint16 kWindowMain = 0;
 inline constexpr qint16 kWindowState = 3;
 
-// Reads "Pfad", "Language" and "sDecimal", sets installPath, languageId (normalised to "1031" or
-// "1033"), helpDocument, decimalSeparator ("," when none is set) and langTexts, and writes the
-// texts of the language into the window being loaded. Under German it also sets the status
-// window's waiting text, whichever window is loading.
-void SetLanguage(Program& program, qint16 window);
-
 enum class Language { German, English };
 
-// Writes every caption, tab title, menu text and list entry of the main window that differs
-// between the languages. German is what the window is created with; English is written over it
-// at load.
-void applyMainWindowTexts(editor::frm_config& window, Language language);
+// The one of a German and English pair that the language shows.
+template <class Text> const Text& pick(Language language, const Text& de, const Text& en) {
+    return language == Language::English ? en : de;
+}
+
+// A window that writes its own texts of the language. The windows the program holds (Program's
+// frmConfig_ and frmState_) that are one are told at every SetLanguage, with the number of the
+// window being loaded, so that this room knows no window class.
+class LanguageTexts {
+public:
+    virtual void applyLanguage(Language language, qint16 loadingWindow) = 0;
+
+protected:
+    ~LanguageTexts() = default;
+};
+
+// Reads "Pfad", "Language" and "sDecimal", sets installPath, languageId (normalised to "1031" or
+// "1033"), helpDocument, decimalSeparator ("," when none is set) and langTexts, and has the
+// loaded windows write the texts of the language: the window being loaded takes them, and under
+// German the status window also sets its waiting text, whichever window is loading.
+void SetLanguage(Program& program, qint16 window);
 
 // A caption of the main window that is not a register or coil caption (those live in the register
 // map). The control is named as its object: the array name, and the element index or -1.

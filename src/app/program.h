@@ -49,6 +49,9 @@ public:
 
     editor::frm_config& frm_config();
     bool frm_configLoaded() const { return frmConfig_ != nullptr; }
+    // The main window, loaded on first use, for the windows below it that reach it through an
+    // interface of their own.
+    QObject& mainWindow();
     // Unloads the main window (the window's own unload handling runs first) and ends the program.
     void unloadFrmConfig();
 

@@ -5,6 +5,7 @@
 // a script or a log, so no logic ever blocks on a widget it cannot see.
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,21 @@ public:
 
     // Shows a window modally and returns once it is hidden or unloaded again.
     virtual void showModal(forms::Form& form) = 0;
+
+    // Edits that would be lost: save them first, drop them, or do nothing. `answers` are the
+    // three buttons' captions in the interface's language. Without an answer (a window that
+    // cannot ask) nothing is lost.
+    enum class UnsavedWork { Save, Discard, Cancel };
+    virtual UnsavedWork askUnsavedWork(const QString& /*text*/, const QString& /*title*/,
+                                       const QStringList& /*answers*/) {
+        return UnsavedWork::Cancel;
+    }
+    // A question with yes and no ("replace the file?"), the captions in `answers`. Without an
+    // answer: no.
+    virtual bool askYesNo(const QString& /*text*/, const QString& /*title*/,
+                          const QStringList& /*answers*/) {
+        return false;
+    }
 
     // Hands a file or an address (mailto:, http:) to the system's default handler. Returns false
     // when nothing could take it (no handler for its type, the handler failed); what to tell the

@@ -98,7 +98,8 @@ BusMonitorForm::Row BusMonitorForm::makeRow(const TrafficEntry& e) const {
     r.cells[Gap] = QString::number(e.gapMs);
     r.cells[Hex] = QString::fromLatin1(e.bytes.toHex(' ').toUpper());
     r.cells[Ascii] = asciiText(e);
-    r.cells[Meaning] = en ? e.meaning.text : describeFrame(e.bytes, e.direction, true).text;
+    r.cells[Meaning] =
+        en ? e.meaning.text : describeFrame(e.bytes, e.direction, e.framing, true).text;
     r.cells[VerdictColumn] = out ? QString() : verdictText(e.verdict, en);
     r.cells[Try] = tryText(e.attempt, en);
     return r;

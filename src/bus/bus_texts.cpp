@@ -49,6 +49,7 @@ constexpr Entry kTexts[] = {
     {BusText::Unexpected,        "unerwartet",                 "unexpected"},
     {BusText::Incomplete,        "unvollständig",              "incomplete"},
     {BusText::Exceptions,        "Ausnahmen",                  "exceptions"},
+    {BusText::GatewayNoAnswer,   "Gateway ohne Antwort",       "gateway without answer"},
     {BusText::Failures,          "Fehlschläge",                "failures"},
     {BusText::ResponseTime,      "Antwortzeit min/mittel/max", "response time min/mean/max"},
     {BusText::LineUse,           "Leitung belegt %1",          "line use %1"},
@@ -146,6 +147,10 @@ QString verdictText(link::Verdict verdict, bool english) {
         return pick("verworfen: Störung", "dropped: noise");
     case Verdict::WrongEcho:
         return pick("verworfen: falsches Echo", "dropped: wrong echo");
+    case Verdict::AfterEcho:
+        return pick("verworfen: nach falschem Echo", "dropped: after a wrong echo");
+    case Verdict::NoEcho:
+        return pick("Echo fehlt", "echo missing");
     }
     return {};
 }

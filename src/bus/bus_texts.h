@@ -44,6 +44,7 @@ enum class BusText {
     Unexpected,
     Incomplete,
     Exceptions,
+    GatewayNoAnswer,
     Failures,
     ResponseTime,
     LineUse, // %1 the share of the time since the port opened that frames were on the line

@@ -35,9 +35,11 @@ QString range(int start, int count) {
 }
 
 // Station through data, checksum removed; sets whole and checksumOk.
-QByteArray content(const QByteArray& bytes, FrameMeaning& m) {
-    m.ascii = bytes.startsWith(':');
+QByteArray content(const QByteArray& bytes, link::Framing framing, FrameMeaning& m) {
+    m.ascii = framing == link::Framing::Ascii;
     if (m.ascii) {
+        if (!bytes.startsWith(':'))
+            return {};
         QByteArray hex = bytes.mid(1);
         while (hex.endsWith('\n') || hex.endsWith('\r'))
             hex.chop(1);
@@ -91,9 +93,10 @@ QString exceptionWords(int code, bool german) {
     }
 }
 
-FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, bool german) {
+FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, link::Framing framing,
+                           bool german) {
     FrameMeaning m;
-    const QByteArray pdu = content(bytes, m);
+    const QByteArray pdu = content(bytes, framing, m);
     if (pdu.size() < 2) {
         m.text = german ? QStringLiteral("kein Telegramm") : QStringLiteral("no frame");
         return m;

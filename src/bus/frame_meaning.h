@@ -4,6 +4,8 @@
 // values, whether its checksum is right, an exception in words. Used by the traffic log; it reads
 // any bytes safely, however short or damaged.
 
+#include "link/link_events.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,9 +23,11 @@ struct FrameMeaning {
     QString text;          // "read holding registers 0..9", "10 values: 1, 2, ...", ...
 };
 
-// Frames we send are requests; frames we receive are replies to them. The text is English unless
-// `german` asks for the German words (the bus monitor under the German interface).
-FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, bool german = false);
+// Frames we send are requests; frames we receive are replies to them. The line's framing says
+// how the bytes are to be read: an RTU frame may well begin with ':' (station 58). The text is
+// English unless `german` asks for the German words (the bus monitor under the German interface).
+FrameMeaning describeFrame(const QByteArray& bytes, Direction direction, link::Framing framing,
+                           bool german = false);
 
 // The exception code in words, English and German ("value refused" / "Wert abgelehnt").
 QString exceptionWords(int code, bool german);

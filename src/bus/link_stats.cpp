@@ -1,6 +1,7 @@
 #include "bus/link_stats.h"
 
 #include "forms/clock.h"
+#include "link/transaction.h"
 
 #include <QStringList>
 
@@ -67,7 +68,11 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
         }
         break;
     case Verdict::Exception:
-        ++exceptions[f.exceptionCode];
+        // A gateway saying it had no answer is no word of the unit's.
+        if (link::isGatewayCode(f.exceptionCode))
+            ++gatewayNoAnswer;
+        else
+            ++exceptions[f.exceptionCode];
         break;
     case Verdict::BadChecksum:
         ++badChecksum;
@@ -78,8 +83,10 @@ void LinkStats::frameReceived(const link::ReceivedFrame& f) {
     case Verdict::NotTheAnswer:
     case Verdict::Stale:
     case Verdict::WrongEcho:
+    case Verdict::NoEcho:
         ++unexpected;
         break;
+    case Verdict::AfterEcho:
     case Verdict::Incomplete:
     case Verdict::Noise:
         ++incomplete;
@@ -103,6 +110,8 @@ QString LinkStats::summary() const {
                       .arg(exceptions[std::size_t(code)]);
     parts << QStringLiteral("exceptions %1")
                  .arg(ex.isEmpty() ? QStringLiteral("0") : ex.join(QLatin1Char(' ')));
+    if (gatewayNoAnswer)
+        parts << QStringLiteral("gateway no answer %1").arg(gatewayNoAnswer);
     parts << QStringLiteral("failures %1").arg(failures);
     if (responseCount)
         parts << QStringLiteral("response ms min %1 / mean %2 / max %3")

@@ -25,9 +25,10 @@ public:
     qint64 taken = 0;
     qint64 badChecksum = 0;
     qint64 otherStation = 0;
-    qint64 unexpected = 0;                // not the answer, stale, wrong echo
-    qint64 incomplete = 0;                // incomplete frames and noise
-    std::array<qint64, 256> exceptions{}; // by code
+    qint64 unexpected = 0;                // not the answer, stale, wrong or missing echo
+    qint64 incomplete = 0;                // incomplete frames, noise, bytes after a wrong echo
+    std::array<qint64, 256> exceptions{}; // the unit's own, by code
+    qint64 gatewayNoAnswer = 0;           // a gateway's 0A/0B: it had no answer from the unit
     qint64 failures = 0;
     // From the last byte of the request on the line to the first byte of its reply taken, in ms;
     // requests that had to be repeated are not timed.

@@ -29,7 +29,10 @@ QString countersText(const LinkStats& s, bool english, bool full) {
                               .arg(s.exceptions[code]);
         exceptions += QStringLiteral(" (") + byCode.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
-    parts << exceptions << item(BusText::Failures, s.failures);
+    parts << exceptions;
+    if (s.gatewayNoAnswer > 0)
+        parts << item(BusText::GatewayNoAnswer, s.gatewayNoAnswer);
+    parts << item(BusText::Failures, s.failures);
     const QString response = busText(BusText::ResponseTime, english);
     if (s.responseCount > 0)
         parts << QStringLiteral("%1 %2/%3/%4 ms")

@@ -1,8 +1,12 @@
 #include "bus/traffic_log.h"
 
+#include "app/csv.h"
+
 #include "forms/clock.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace qtx52::bus {
 
@@ -27,6 +31,10 @@ QString verdictWords(link::Verdict v) {
         return QStringLiteral("dropped: noise");
     case Verdict::WrongEcho:
         return QStringLiteral("dropped: wrong echo");
+    case Verdict::AfterEcho:
+        return QStringLiteral("dropped: after a wrong echo");
+    case Verdict::NoEcho:
+        return QStringLiteral("echo missing");
     }
     return {};
 }
@@ -49,6 +57,8 @@ void TrafficLog::frameSent(const link::SentFrame& f) {
     e.direction = Direction::Out;
     e.bytes = f.bytes;
     e.attempt = f.attempt;
+    e.transactionId = f.transactionId;
+    e.framing = framing_ = f.framing;
     add(std::move(e));
 }
 
@@ -58,16 +68,23 @@ void TrafficLog::frameReceived(const link::ReceivedFrame& f) {
     e.bytes = f.bytes;
     e.attempt = f.attempt;
     e.verdict = f.verdict;
-    add(std::move(e));
+    e.transactionId = f.transactionId;
+    // An adapter's echo is read as the request it echoes.
+    e.framing = f.framing.value_or(framing_);
+    add(std::move(e), f.firstByteMs);
 }
 
-void TrafficLog::add(TrafficEntry e) {
+void TrafficLog::add(TrafficEntry e, qint64 atMs) {
     const qint64 now = clock_.nowMs();
-    e.ms = now - startMs_;
-    e.gapMs = lastMs_ < 0 ? 0 : now - lastMs_;
-    lastMs_ = now;
-    e.wall = QDateTime::currentDateTime();
-    e.meaning = describeFrame(e.bytes, e.direction);
+    // The time the bytes came, not the time they were reported; never before the frame ahead.
+    qint64 at = atMs >= 0 && atMs <= now ? atMs : now;
+    if (lastMs_ >= 0)
+        at = std::max(at, lastMs_);
+    e.ms = at - startMs_;
+    e.gapMs = lastMs_ < 0 ? 0 : at - lastMs_;
+    lastMs_ = at;
+    e.wall = QDateTime::currentDateTime().addMSecs(at - now);
+    e.meaning = describeFrame(e.bytes, e.direction, e.framing);
     entries_.push_back(std::move(e));
     while (qsizetype(entries_.size()) > capacity_) {
         entries_.pop_front();
@@ -102,13 +119,6 @@ QString tryWords(const TrafficEntry& e) {
                           : QStringLiteral("repeat %1").arg(e.attempt - 1);
 }
 
-QString csvField(QString s) {
-    if (s.contains(QLatin1Char(';')) || s.contains(QLatin1Char('"')))
-        s = QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) +
-            QLatin1Char('"');
-    return s;
-}
-
 } // namespace
 
 QString TrafficLog::line(const TrafficEntry& e) {
@@ -121,6 +131,10 @@ QString TrafficLog::line(const TrafficEntry& e) {
                     .arg(e.meaning.station)
                     .arg(e.meaning.text)
                     .arg(checksumWords(e.meaning));
+    if (e.transactionId >= 0 && !e.bytes.isEmpty())
+        s += QStringLiteral(" | MBAP transaction %1, unit %2")
+                 .arg(e.transactionId)
+                 .arg(quint8(e.bytes[0]));
     if (out)
         s += QStringLiteral(" | try %1").arg(tryWords(e));
     else
@@ -140,7 +154,7 @@ QString TrafficLog::csvLine(const TrafficEntry& e) {
                        out ? QStringLiteral("out") : QStringLiteral("in"),
                        QString::fromLatin1(e.bytes.toHex(' ').toUpper()),
                        QString::number(e.meaning.station),
-                       csvField(e.meaning.text),
+                       app::csvField(e.meaning.text),
                        checksumWords(e.meaning),
                        out ? QString() : verdictWords(e.verdict),
                        tryWords(e)}

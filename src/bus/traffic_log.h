@@ -19,13 +19,18 @@ class Clock;
 namespace qtx52::bus {
 
 struct TrafficEntry {
-    qint64 ms = 0;    // since the port was opened (or the log began)
+    // When the frame's first byte was on the line, since the port was opened (or the log began):
+    // a frame sent when it was handed to the port, a frame received when its bytes began to
+    // arrive as the link tells it.
+    qint64 ms = 0;
     QDateTime wall;   // wall-clock time, for saved files
     qint64 gapMs = 0; // to the frame before; 0 for the first
     Direction direction = Direction::Out;
+    link::Framing framing = link::Framing::Rtu; // the line's, whatever the bytes look like
     QByteArray bytes;
     int attempt = 0; // out: the try of the request; in: the try it answered (0 none)
     link::Verdict verdict = link::Verdict::Taken; // in only
+    int transactionId = -1; // through a Modbus TCP gateway: the frame's MBAP transaction id
     FrameMeaning meaning;
 };
 
@@ -51,12 +56,14 @@ public:
     void frameReceived(const link::ReceivedFrame& f) override;
 
 private:
-    void add(TrafficEntry e);
+    // `atMs`: when the frame's first byte was on the line, on the clock; -1 for now.
+    void add(TrafficEntry e, qint64 atMs = -1);
 
     forms::Clock& clock_;
     int capacity_;
     qint64 startMs_;
     qint64 lastMs_ = -1;
+    link::Framing framing_ = link::Framing::Rtu; // of the last frame sent
     qint64 dropped_ = 0;
     std::deque<TrafficEntry> entries_;
 };

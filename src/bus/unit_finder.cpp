@@ -4,6 +4,7 @@
 #include "link/checksum.h"
 #include "link/exchange.h"
 #include "link/framing.h"
+#include "link/transaction.h"
 #include "link/wandeln.h"
 
 #include <array>
@@ -159,6 +160,12 @@ UnitFinder::Refusal UnitFinder::start(const FinderOptions& options) {
     options_ = options;
     options_.firstStation = first;
     options_.lastStation = last;
+    options_.gateway = port_.throughGateway(port_.commPort());
+    if (options_.gateway) {
+        LineChoice line = options_.lines.first();
+        line.ascii = false;
+        options_.lines = {line};
+    }
     found_.clear();
     portError_ = {};
     cancelled_ = false;
@@ -254,8 +261,22 @@ void UnitFinder::send(const QString& requestHex, int replyCharCount) {
         return;
     }
     const double wire = wireMs(line, requestChars(line.ascii)) + wireMs(line, replyCharCount);
-    deadline_->start(qint64(std::ceil(wire)) + std::max<qint64>(0, options_.probeTimeoutMs));
+    const qint64 gatewayMs = options_.gateway ? port_.gatewayTimeoutMs(port_.commPort()) : 0;
+    deadline_->start(qint64(std::ceil(wire)) + std::max<qint64>(0, options_.probeTimeoutMs) +
+                     gatewayMs);
     pollTimer_->start(kPollMs);
+}
+
+bool UnitFinder::gatewayHadNoAnswer() const {
+    // Station, function 03 | 0x80, code 0A or 0B and the CRC the gateway port put on.
+    for (qsizetype at = 0; at + 5 <= received_.size(); ++at) {
+        const QByteArray frame = received_.mid(at, 5);
+        if (quint8(frame[0]) == expectedStation_ &&
+            quint8(frame[1]) == (link::kReadHoldingRegisters | 0x80) &&
+            link::isGatewayCode(quint8(frame[2])) && link::crcMatches(frame))
+            return true;
+    }
+    return false;
 }
 
 void UnitFinder::poll() {
@@ -274,6 +295,11 @@ void UnitFinder::poll() {
     if (const std::optional<QByteArray> pdu =
             findReply(received_, options_.lines[lineIndex_].ascii, request)) {
         replied(*pdu);
+    } else if (options_.gateway && gatewayHadNoAnswer()) {
+        // Nothing more will come for this probe: the next one goes out now, not at the deadline.
+        received_.clear();
+        deadline_->stop();
+        timedOut();
     }
 }
 
@@ -291,7 +317,12 @@ void UnitFinder::timedOut() {
                  replyChars(candidate_.line.ascii, kDetailCount));
             return;
         }
-        reportFound(); // found, though its details stay unknown
+        if (!options_.gateway) {
+            reportFound(); // found, though its details stay unknown
+            return;
+        }
+        // Behind a gateway only a unit that told who it is counts.
+        nextProbe();
         return;
     }
     ++progress_.probesDone;

@@ -76,6 +76,11 @@ struct FinderOptions {
     int preferredStation = 0;
     qint64 probeTimeoutMs = 150;
     bool findAll = false;
+    // Behind a Modbus TCP gateway (set by the finder from its port): the line settings are the
+    // gateway's, so only the stations are probed at the first line setting, in RTU; a unit counts
+    // only with its identity read back; the gateway's own "no answer" ends a probe at once, and a
+    // probe waits the gateway's timeout besides its own.
+    bool gateway = false;
 };
 
 struct FinderProgress {
@@ -115,6 +120,7 @@ private:
     enum class Stage { Probe, Details };
     void nextProbe();
     bool openAt(const LineChoice& line);
+    bool gatewayHadNoAnswer() const;
     void send(const QString& requestHex, int replyChars);
     void poll();
     void timedOut();

@@ -2,11 +2,13 @@
 // text assigned here raises the box's change handling (selection.cpp), which mirrors and marks it.
 
 #include "app/global.h"
+#include "app/language.h"
 #include "editor/frm_config.h"
 #include "params/field_rules.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -31,35 +33,80 @@ double stepOf(int i) {
     return fine ? kFineStep : kCoarseStep;
 }
 
+// Why a key or a paste was not taken, in the interface's language.
+struct Refusal {
+    const char* de;
+    const char* en;
+    QString in(bool english) const { return QString::fromUtf8(english ? en : de); }
+};
+const Refusal kWholeNumbersOnly{
+    "Dieses Feld nimmt nur ganze Zahlen; \"%1\" wurde nicht übernommen.",
+    "This field takes whole numbers only; \"%1\" was not taken."};
+const Refusal kOneSeparator{"Die Zahl hat schon ein Dezimaltrennzeichen.",
+                            "The number already has a decimal separator."};
+const Refusal kOneMinus{"Die Zahl hat schon ein Minuszeichen.",
+                        "The number already has a minus sign."};
+const Refusal kNoMinus{"Dieses Feld nimmt keine negativen Werte.",
+                       "This field takes no negative values."};
+const Refusal kNotOfANumber{"\"%1\" gehört nicht zu einer Zahl.",
+                            "\"%1\" is not part of a number."};
+const Refusal kPasteRefused{"Nicht eingefügt: %1", "Not pasted: %1"};
+const Refusal kPasteTooLong{"Der eingefügte Text passt nicht in dieses Feld.",
+                            "The pasted text does not fit this field."};
+
+// A box whose register keeps tenths takes a decimal separator; every other box holds whole
+// numbers.
+bool hasDecimals(bool config, int element) {
+    const Encoding e = config ? configEncoding(element) : inputEncoding(element);
+    return e == Encoding::SignedTenths;
+}
+
 // The key filter shared by both families of value boxes. `text` is the box's text without its
 // selection, which the key replaces: a separator typed over the selected "2,5" goes in.
-void filterNumberKey(KeyEvent* e, const QString& text, bool signedField, const QString& separator) {
+// Where the field has decimals, "," and "." both stand for the decimal separator (the keyboard's
+// and the regional settings' need not agree) and go in as the interface's own; where it has none,
+// a separator is refused rather than dropped, so that "22,7" never becomes 227 unnoticed.
+void filterNumberKey(KeyEvent* e, const QString& text, bool signedField, bool decimals,
+                     const QString& separator, bool english) {
     const int key = e->keyAscii;
     if (key >= '0' && key <= '9')
         return;
     if (key == forms::KeyBackspace || key == forms::KeyDelete)
         return;
-    if (!separator.isEmpty() && key == separator.at(0).unicode()) {
-        if (text.contains(separator))
+    const QString sep = separator.isEmpty() ? QStringLiteral(",") : separator;
+    if (key == ',' || key == '.' || key == sep.at(0).unicode()) {
+        if (!decimals)
+            e->refusal = kWholeNumbersOnly.in(english).arg(QChar(key));
+        else if (text.contains(sep))
+            e->refusal = kOneSeparator.in(english);
+        e->keyAscii = e->refusal.isEmpty() ? sep.at(0).unicode() : 0;
+        return;
+    }
+    if (key == kKeyMinus) {
+        if (!signedField)
+            e->refusal = kNoMinus.in(english);
+        else if (text.contains(QLatin1Char('-')))
+            e->refusal = kOneMinus.in(english);
+        if (!e->refusal.isEmpty())
             e->keyAscii = 0;
         return;
     }
-    if (signedField && key == kKeyMinus) {
-        if (text.contains(QLatin1Char('-')))
-            e->keyAscii = 0;
-        return;
-    }
+    if (key >= 32)
+        e->refusal = kNotOfANumber.in(english).arg(QChar(key));
     e->keyAscii = 0;
 }
 
 // The text a box gets when the focus leaves it, or nothing when it stays as typed.
+// A value the unit reported is never changed by the editor's limits: it goes back as it came.
 std::optional<QString> forcedText(const QString& text, const Range& r, double reference,
-                                  const QString& separator) {
+                                  bool referenceFromUnit, const QString& separator) {
     if (text.isEmpty())
         return QStringLiteral("0");
     const std::optional<double> v = parseNumber(text, separator);
     if (!v)
         return formatNumber(reference, separator);
+    if (referenceFromUnit && *v == reference)
+        return std::nullopt;
     if (*v > r.max)
         return formatNumber(r.aboveMax, separator);
     if (*v < r.min)
@@ -81,28 +128,60 @@ double stepValue(double v, double min, double max, double step, bool up) {
 
 } // namespace
 
+namespace {
+
+// A refused key says why at the box.
+void filterBoxKey(frm_config& f, TextBox& box, KeyEvent* e, bool config, int index) {
+    // Enter completes the value, as leaving the box does.
+    if (e->keyAscii == forms::KeyEnter) {
+        config ? f.txt_data_cfg_LostFocus(index) : f.txt_data_in_LostFocus(index);
+        return;
+    }
+    f.typedBox = frm_config::TypedBox{config, index};
+    const bool signedField = config ? isSignedConfigField(index) : isSignedInputField(index);
+    filterNumberKey(e, box.textBesideSelection(), signedField, hasDecimals(config, index),
+                    f.g.decimalSeparator, f.g.languageId == app::kLanguageEnglish);
+    if (e->keyAscii == 0 && !e->refusal.isEmpty())
+        box.setNotice(e->refusal);
+}
+
+void showPasteRefusal(frm_config& f, TextBox& box, const QString& why) {
+    const bool english = f.g.languageId == app::kLanguageEnglish;
+    box.setNotice(kPasteRefused.in(english).arg(why.isEmpty() ? kPasteTooLong.in(english) : why));
+}
+
+} // namespace
+
 void frm_config::txt_data_cfg_KeyPress(int index, KeyEvent* e) {
-    filterNumberKey(e, txt_data_cfg(index).textBesideSelection(), isSignedConfigField(index),
-                    g.decimalSeparator);
+    filterBoxKey(*this, txt_data_cfg(index), e, true, index);
 }
 
 void frm_config::txt_data_in_KeyPress(int index, KeyEvent* e) {
-    filterNumberKey(e, txt_data_in(index).textBesideSelection(), isSignedInputField(index),
-                    g.decimalSeparator);
+    filterBoxKey(*this, txt_data_in(index), e, false, index);
 }
 
 void frm_config::txt_data_cfg_LostFocus(int index) {
+    typedBox.reset();
     TextBox& box = txt_data_cfg(index);
-    if (const auto text = forcedText(box.text(), configRange(index),
-                                     g.refDataCfg[std::size_t(index)], g.decimalSeparator))
+    if (const auto text =
+            forcedText(box.text(), configRange(index), g.refDataCfg[std::size_t(index)],
+                       g.unitValuesRead, g.decimalSeparator))
         box.setText(*text);
 }
 
 void frm_config::txt_data_in_LostFocus(int index) {
+    typedBox.reset();
     TextBox& box = txt_data_in(index);
     if (const auto text = forcedText(box.text(), inputRange(index), g.refDataIn[std::size_t(index)],
-                                     g.decimalSeparator))
+                                     g.unitValuesRead, g.decimalSeparator))
         box.setText(*text);
+}
+
+void frm_config::completeTypedValue() {
+    if (!typedBox)
+        return;
+    const TypedBox box = *typedBox;
+    box.config ? txt_data_cfg_LostFocus(box.element) : txt_data_in_LostFocus(box.element);
 }
 
 namespace {
@@ -115,8 +194,12 @@ void stepField(frm_config& f, int index, bool up) {
     const std::optional<double> v = parseNumber(box->text(), f.g.decimalSeparator);
     if (!v)
         return; // a box that holds no number is left to its own focus handling
-    box->setText(formatNumber(stepValue(*v, limits->min, limits->max, stepOf(index), up),
-                              f.g.decimalSeparator));
+    // The arrows stop where the box's own range does: the response time at 5 ms, the location
+    // code at what its signed register holds.
+    const Range range = configRange(index);
+    const double min = std::max(limits->min, range.min);
+    const double max = std::min(limits->max, range.max);
+    box->setText(formatNumber(stepValue(*v, min, max, stepOf(index), up), f.g.decimalSeparator));
 }
 
 } // namespace
@@ -156,11 +239,15 @@ void frm_config::connectFieldEditing() {
         connect(box, &TextBox::keyPress, this,
                 [this, i = i](KeyEvent* e) { txt_data_cfg_KeyPress(i, e); });
         connect(box, &TextBox::lostFocus, this, [this, i = i] { txt_data_cfg_LostFocus(i); });
+        connect(box, &TextBox::pasteRefused, this,
+                [this, box = box](const QString& why) { showPasteRefusal(*this, *box, why); });
     }
     for (const auto& [i, box] : txt_data_in) {
         connect(box, &TextBox::keyPress, this,
                 [this, i = i](KeyEvent* e) { txt_data_in_KeyPress(i, e); });
         connect(box, &TextBox::lostFocus, this, [this, i = i] { txt_data_in_LostFocus(i); });
+        connect(box, &TextBox::pasteRefused, this,
+                [this, box = box](const QString& why) { showPasteRefusal(*this, *box, why); });
     }
     for (const auto& [i, arrows] : UpD_txt_cfg) {
         connect(arrows, &UpDown::upClick, this, [this, i = i] { UpD_txt_cfg_UpClick(i); });

@@ -178,6 +178,8 @@ void frm_config::createControls() {
     for (int i = 1; i <= 4; ++i)
         b.add(ParMenüMain, i, fileMenu);
     ParMenüMain(3).setCaption(QStringLiteral("-"));
+    // Nothing to save before a read-out, a file or an edit.
+    ParMenüMain(kMenuSave).setEnabled(false);
     b.add(MenüMain, 2, &form);
     b.add(MenüMain, 3, &form);
 
@@ -315,7 +317,7 @@ void frm_config::createControls() {
         b.monitorRow(i, f);
 
     // Every text that the languages share with the English tables, in German.
-    app::applyMainWindowTexts(*this, app::Language::German);
+    applyMainWindowTexts(*this, app::Language::German);
 }
 
 } // namespace qtx52::editor

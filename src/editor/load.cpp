@@ -82,7 +82,10 @@ void frm_config::connectLoad() {
     connect(SSTab1, &TabStrip::click, this, [this](int previous) { SSTab1_Click(previous); });
     // Closing the window by its title bar ends the program, through the same path as every
     // other end of the main window.
-    connect(&form, &forms::Form::closeRequested, this, [this] { program.unloadFrmConfig(); });
+    connect(&form, &forms::Form::closeRequested, this, [this] {
+        if (mayDropEdits())
+            program.unloadFrmConfig();
+    });
 }
 
 } // namespace qtx52::editor

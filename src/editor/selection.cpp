@@ -159,16 +159,12 @@ void frm_config::txt_data_cfg_Change(int index) {
             setLocalLockDisplay(*this);
     }
 
-    if (index == kResponseTimeRegister) {
+    // The response time's range is forced when its value is complete (leaving the box, Enter,
+    // Apply), never at a key: "20" must be typeable through its first digit.
+    if (index == kResponseTimeRegister)
         responseTimeChanged = true;
-        const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
-        if (v && *v < kMinResponseTimeMs) {
-            box.setText(QString::number(kMinResponseTimeMs));
-            g.minResponseTime = kMinResponseTimeMs;
-        }
-    }
 
-    // Read again: the list or the response-time rule may have rewritten the text.
+    // Read again: the list may have rewritten the text.
     const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
     if (!v)
         return;
@@ -289,11 +285,13 @@ void frm_config::cmb_bit_cfg_Click(int index) {
     }
 }
 
-void frm_config::update_apply_button(int /*group*/) {
+void frm_config::update_apply_button(int group) {
     // Every group is looked at whichever group asks: a change waiting in one group must keep the
     // button enabled while another group's last change is undone.
     const bool changed = anyMarked(txt_data_cfg) || anyMarked(txt_data_in) || anyMarked(chk_cfg) ||
                          anyMarked(chk_inp_bit);
+    if (group != 0) // a field's change, not the port opening
+        editorChanged();
     // The monitor owns the button while it runs.
     if (chk_read_out->value() != 0)
         return;

@@ -4,6 +4,7 @@
 // The steps themselves are sent by the request builders and pacing timers and moved on by the
 // reply decoder; the handlers here only start a chain in its first state.
 
+#include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
@@ -43,12 +44,18 @@ QString helpTarget(const QString& installPath, const QString& helpDocument) {
     return target;
 }
 
+// What the unit holds of a register, when the references are a read-out of the unit on the line;
+// references never read stand for nothing and exempt no value from the limits.
+std::optional<double> heldByUnit(const app::Global& g, double reference) {
+    return g.unitValuesRead ? std::optional(reference) : std::nullopt;
+}
+
 // Every value a write of the group will send, as the boxes hold it.
 std::vector<WriteValue> configGroupValues(frm_config& f) {
     std::vector<WriteValue> values;
     for (int i = kConfigWriteFirst; i < kConfigFirst + kConfigCount; ++i)
         values.push_back({WriteKind::ConfigRegister, i, f.txt_data_cfg(i).text(), 0,
-                          f.g.refDataCfg[std::size_t(i)]});
+                          heldByUnit(f.g, f.g.refDataCfg[std::size_t(i)])});
     for (int i = 0; i < kConfigCoilCount; ++i)
         values.push_back({WriteKind::ConfigCoil, i, QString::number(f.chk_cfg(i).value())});
     return values;
@@ -58,7 +65,7 @@ std::vector<WriteValue> inputGroupValues(frm_config& f) {
     std::vector<WriteValue> values;
     for (int i = 0; i < kInputCount; ++i)
         values.push_back({WriteKind::InputRegister, i, f.txt_data_in(i).text(), 0,
-                          f.g.refDataIn[std::size_t(i)]});
+                          heldByUnit(f.g, f.g.refDataIn[std::size_t(i)])});
     for (int i = 0; i < kInputCoilCount; ++i)
         values.push_back({WriteKind::InputCoil, i, QString::number(f.chk_inp_bit(i).value())});
     return values;
@@ -84,6 +91,8 @@ void frm_config::read_out_parameter_Click() {
 }
 
 void frm_config::func_read_out_parameter() {
+    // The references are the unit's again only once the whole read-out is in.
+    g.unitValuesRead = false;
     resetTransaction();
     Timer6.setEnabled(true); // its interval stays as the last read device set it
     ShowMsgWindow();
@@ -92,6 +101,7 @@ void frm_config::func_read_out_parameter() {
 }
 
 void frm_config::set_parameter_Click() {
+    completeTypedValue();
     inputsChanged = false;
     // The change marks are the only record of edits: a group counts as changed when any of its
     // fields is shown in red.
@@ -185,7 +195,11 @@ void frm_config::MenüMain_Click(int index) {
 }
 
 void frm_config::connectWorkflow() {
-    connect(cmd_read_device, &CommandButton::click, this, [this] { cmd_read_device_Click(); });
+    // A read-out replaces every field: edits not saved are asked about first.
+    connect(cmd_read_device, &CommandButton::click, this, [this] {
+        if (mayDropEdits())
+            cmd_read_device_Click();
+    });
     connect(read_out_parameter, &CommandButton::click, this,
             [this] { read_out_parameter_Click(); });
     connect(set_parameter, &CommandButton::click, this, [this] { set_parameter_Click(); });

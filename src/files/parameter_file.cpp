@@ -54,6 +54,30 @@ char encodeChar(char16_t c) {
 
 } // namespace
 
+ParameterValues readParameterValues(const QByteArray& bytes) {
+    const QStringList lines = splitParameterLines(fromWindows1252(bytes));
+    const auto line = [&lines](int number) {
+        return number <= lines.size() ? lines.at(number - 1) : QString();
+    };
+    const auto thirdPiece = [&line](int number) -> std::optional<QString> {
+        const QStringList pieces = line(number).split(QLatin1Char(';'));
+        return pieces.size() > 2 ? std::optional(pieces.at(2)) : std::nullopt;
+    };
+    ParameterValues v;
+    // Line 11: "Adresse: 1"; the address is the second piece between single blanks.
+    if (lines.size() >= 11) {
+        const QStringList pieces = line(11).split(QLatin1Char(' '));
+        if (pieces.size() > 1)
+            v.address = pieces.at(1);
+    }
+    // Lines 15 and 16 (device coding and firmware version) are never loaded.
+    for (int i = ParameterValues::kFirstRegister; i < ParameterValues::kRegisters; ++i)
+        v.registers[std::size_t(i)] = thirdPiece(15 + i);
+    for (int i = 0; i < ParameterValues::kCoils; ++i)
+        v.coils[std::size_t(i)] = thirdPiece(53 + i);
+    return v;
+}
+
 void setParameterFileClock(std::function<QDateTime()> now) {
     fileClock() = std::move(now);
 }
@@ -171,7 +195,7 @@ QString reasonFor(const QString& path, bool writing, const QString& systemReason
 
 } // namespace
 
-void frm_config::SaveParameterFile() {
+QByteArray frm_config::parameterFileBytes() const {
     // The program version in the header: the number the installation stored, 0 when there is
     // none. Both the user's separator and a point are taken.
     const QString versionText =
@@ -183,10 +207,6 @@ void frm_config::SaveParameterFile() {
         version = *v;
     else if (auto p = parseNumber(versionText, QStringLiteral(".")))
         version = *p;
-
-    const std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
-    if (!name || name->isEmpty())
-        return;
 
     const QString& sep = g.decimalSeparator;
     const auto number = [&sep](double v) { return files::parameterFileNumber(v, sep); };
@@ -208,6 +228,28 @@ void frm_config::SaveParameterFile() {
     QByteArray bytes;
     for (const QString& line : std::as_const(lines))
         bytes += files::toWindows1252(line) + "\r\n";
+    return bytes;
+}
+
+bool frm_config::SaveParameterFile() {
+    std::optional<QString> name = program.ui.saveFileName(files::kParameterFileFilter);
+    if (!name || name->isEmpty())
+        return false;
+    // The filter shows text files: a name typed without an extension gets theirs.
+    if (QFileInfo(*name).suffix().isEmpty() && !name->endsWith(QLatin1Char('.')))
+        *name += QStringLiteral(".txt");
+    if (QFileInfo::exists(*name) &&
+        !program.ui.askYesNo(
+            (english(g)
+                 ? QStringLiteral("The file \"%1\" already exists. Replace it?")
+                 : QStringLiteral("Die Datei \"%1\" gibt es schon. Soll sie ersetzt werden?"))
+                .arg(*name),
+            app::kAppTitle,
+            english(g) ? QStringList{QStringLiteral("Replace"), QStringLiteral("Keep")}
+                       : QStringList{QStringLiteral("Ersetzen"), QStringLiteral("Behalten")}))
+        return false;
+
+    const QByteArray bytes = parameterFileBytes();
 
     // The old file stays as it was unless the new one is written whole.
     QSaveFile file(*name);
@@ -219,12 +261,18 @@ void frm_config::SaveParameterFile() {
                         : QStringLiteral("Die Datei \"%1\" konnte nicht geschrieben werden: %2"))
                 .arg(*name, reason),
             app::kAppTitle);
+        return false;
     }
+    editsSaved = true;
+    return true;
 }
 
 void frm_config::LoadParameterFile() {
     const std::optional<QString> name = program.ui.openFileName(files::kParameterFileFilter);
     if (!name || name->isEmpty())
+        return;
+    // The file's values replace the fields: edits not saved are asked about first.
+    if (!mayDropEdits())
         return;
 
     QFile file(*name);
@@ -241,38 +289,22 @@ void frm_config::LoadParameterFile() {
     int registersTaken = 0;
     int coilsTaken = 0;
     if (readable) {
-        const QStringList lines = files::splitParameterLines(files::fromWindows1252(bytes));
-        const auto line = [&lines](int number) {
-            return number <= lines.size() ? lines.at(number - 1) : QString();
-        };
-
-        // Line 11: "Adresse: 1"; the address is the second piece between single blanks.
-        if (lines.size() >= 11) {
-            const QStringList pieces = line(11).split(QLatin1Char(' '));
-            if (pieces.size() > 1)
-                txt_Modbus_adress->setText(pieces.at(1));
-        }
-        // Lines 15 and 16 (device coding and firmware version) are never loaded.
+        const files::ParameterValues values = files::readParameterValues(bytes);
+        if (values.address)
+            txt_Modbus_adress->setText(*values.address);
         for (int i = kFirstRegisterLoaded; i <= 37; ++i) {
-            const int number = 15 + i;
-            if (number > lines.size())
-                break;
-            const QStringList pieces = line(number).split(QLatin1Char(';'));
-            if (pieces.size() > 2) {
+            if (const std::optional<QString>& text = values.registers[std::size_t(i)]) {
                 // Blanks around a value are a spreadsheet's, never part of the number.
-                txt_data_cfg(i).setText(pieces.at(2).trimmed());
+                txt_data_cfg(i).setText(text->trimmed());
                 ++registersTaken;
             }
         }
         for (int i = 0; i < kCoilLines; ++i) {
-            const int number = 53 + i;
-            if (number > lines.size())
-                break;
-            const QStringList pieces = line(number).split(QLatin1Char(';'));
-            if (pieces.size() <= 2)
+            const std::optional<QString>& text = values.coils[std::size_t(i)];
+            if (!text)
                 continue;
             bool ok = false;
-            const int value = pieces.at(2).trimmed().toShort(&ok);
+            const int value = text->trimmed().toShort(&ok);
             if (ok && value >= 0 && value <= 2) {
                 chk_cfg(i).setValue(value);
                 ++coilsTaken;
@@ -290,6 +322,11 @@ void frm_config::LoadParameterFile() {
         }
     }
 
+    if (readable) {
+        editorFilled();
+        // What the fields show now is in that file: nothing is lost by dropping it.
+        editsSaved = registersTaken == kRegisterLinesLoaded && coilsTaken == kCoilLines;
+    }
     if (!readable) {
         program.ui.messageBox(
             (english(g) ? QStringLiteral("The file \"%1\" could not be read: %2")
@@ -321,7 +358,10 @@ void frm_config::ParMenüMain_Click(int index) {
         SaveParameterFile();
         break;
     case 4:
-        // Exit at once: the timers stop, and the main window's unload handling does not run.
+        // Exit at once once the edits are saved or given up: the timers stop, and the main
+        // window's unload handling does not run.
+        if (!mayDropEdits())
+            break;
         Timer.setEnabled(false);
         Timer1.setEnabled(false);
         Timer4.setEnabled(false);

@@ -1,5 +1,7 @@
 #include "forms/controls.h"
 
+#include <utility>
+
 namespace qtx52::forms {
 
 Control::Control(const QString& name, int index, QObject* parent)
@@ -128,23 +130,64 @@ void TextBox::typeText(const QString& keys) {
         typeKey(ch.unicode());
 }
 
-void TextBox::pasteText(const QString& text) {
+KeyEvent TextBox::askKey(int keyAscii, QString text, int selStart, int selLength) {
+    // The handlers read the text and selection beside which the key would go; they are put in
+    // place for the question only, with no event, and taken back after it.
+    std::swap(text_, text);
+    std::swap(selStart_, selStart);
+    std::swap(selLength_, selLength);
+    KeyEvent e{keyAscii};
+    emit keyPress(&e);
+    std::swap(text_, text);
+    std::swap(selStart_, selStart);
+    std::swap(selLength_, selLength);
+    return e;
+}
+
+bool TextBox::pasteText(const QString& pasted) {
     if (locked_)
-        return;
+        return false;
+    const QString text = pasted.trimmed();
+    // First the whole text is tried on a copy, so that nothing goes in unless all of it can.
+    QString trial = text_;
+    int start = selStart_;
+    int length = selLength_;
     for (QChar ch : text) {
         const int c = ch.unicode();
-        if (c < 32 || c == KeyDelete)
-            continue; // a line break or tab in the clipboard is not a key that was typed
-        // Once the box is full and nothing is selected, the rest cannot go in.
-        if (maxLength_ > 0 && selLength_ == 0 && text_.size() >= maxLength_)
-            break;
-        const int key = pressKey(c);
+        if (c < 32 || c == KeyDelete) {
+            emit pasteRefused(QString());
+            return false;
+        }
+        const KeyEvent e = askKey(c, trial, start, length);
+        if (e.keyAscii < 32 || e.keyAscii == KeyDelete) {
+            emit pasteRefused(e.refusal);
+            return false;
+        }
+        if (maxLength_ > 0 && trial.size() - length >= maxLength_) {
+            emit pasteRefused(QString());
+            return false;
+        }
+        trial = trial.left(start) + QChar(e.keyAscii) + trial.mid(start + length);
+        start += 1;
+        length = 0;
+    }
+    for (QChar ch : text) {
+        const int key = pressKey(ch.unicode());
         if (key >= 32 && key != KeyDelete)
             replaceSelection(QString(QChar(key)));
     }
+    return true;
+}
+
+void TextBox::setNotice(const QString& notice) {
+    if (notice_ == notice)
+        return;
+    notice_ = notice;
+    notify();
 }
 
 void TextBox::leaveFocus() {
+    setNotice(QString());
     emit lostFocus();
 }
 

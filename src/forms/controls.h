@@ -67,9 +67,11 @@ private:
     Control* container_ = nullptr;
 };
 
-// A key press on its way into a text box; a handler swallows it by setting keyAscii to 0.
+// A key press on its way into a text box; a handler swallows it by setting keyAscii to 0, and may
+// say why in the interface's language.
 struct KeyEvent {
     int keyAscii;
+    QString refusal = QString();
 };
 
 inline constexpr int KeyBackspace = 8;
@@ -105,27 +107,40 @@ public:
     // Delete remove it (or the character before or after the cursor when nothing is selected).
     void typeKey(int keyAscii);
     void typeText(const QString& keys);
-    // Pasted or dropped text, taken as if typed character by character at the cursor: what the
-    // key handlers swallow is left out, the length limit cuts the rest, and every character that
-    // goes in raises its change as a typed one would. Control characters are dropped.
-    void pasteText(const QString& text);
+    // Pasted or dropped text, taken as if typed character by character at the cursor, every
+    // character that goes in raising its change as a typed one would. Blanks and line ends around
+    // it are a copy's, not the value's. It goes in whole or not at all: when a key handler would
+    // swallow any of its characters, or the length limit would cut it, nothing changes (leaving
+    // out a character would change the value's magnitude without a word) and pasteRefused()
+    // says why: the handler's reason, or empty when it was the length or a control character.
+    bool pasteText(const QString& text);
     // The box loses the keyboard focus.
     void leaveFocus();
     // A locked box shows values the person reads and copies but does not edit: typed keys are
     // swallowed; the program's own assignments go on raising their events.
     bool locked() const { return locked_; }
     void setLocked(bool locked);
+    // What the box last refused and why, for the view to show at the box (its tooltip); the
+    // window logic sets it and leaving the box clears it.
+    const QString& notice() const { return notice_; }
+    void setNotice(const QString& notice);
 
 signals:
     void change();
     void keyPress(qtx52::forms::KeyEvent* event);
     void lostFocus();
+    void pasteRefused(const QString& why);
 
 private:
     // Writes `replacement` over the selection and leaves the cursor after it.
     void replaceSelection(const QString& replacement);
 
+    // What a key would become at the cursor if the text were `text` with this selection, asked
+    // of the key handlers without changing anything.
+    KeyEvent askKey(int keyAscii, QString text, int selStart, int selLength);
+
     QString text_;
+    QString notice_;
     int maxLength_ = 0;
     bool locked_ = false;
     int selStart_ = 0;

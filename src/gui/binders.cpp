@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
+#include <QToolTip>
 
 namespace qtx52::gui {
 
@@ -78,6 +79,12 @@ void ValueLineEdit::sync() {
         QPalette p = palette();
         p.setColor(QPalette::Base, p.color(QPalette::Window));
         setPalette(p);
+    }
+    // What the box refused and why, shown at the box as it happens and kept as its tooltip.
+    if (toolTip() != model_->notice()) {
+        setToolTip(model_->notice());
+        if (!model_->notice().isEmpty() && isVisible())
+            QToolTip::showText(mapToGlobal(QPoint(0, height())), model_->notice(), this);
     }
     if (text() != model_->text()) {
         setText(model_->text());

@@ -1,6 +1,8 @@
 #include "gui/gui_interaction.h"
 
 #include "gui/dialog_views.h"
+#include "gui/sheet_views.h"
+#include "report/sheet_desk.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 
@@ -10,6 +12,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QUrl>
 
 namespace qtx52::gui {
@@ -22,6 +25,37 @@ GuiInteraction::~GuiInteraction() {
 void GuiInteraction::messageBox(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner_);
     box.exec();
+}
+
+app::UserInteraction::UnsavedWork GuiInteraction::askUnsavedWork(const QString& text,
+                                                                 const QString& title,
+                                                                 const QStringList& answers) {
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner_);
+    const QMessageBox::StandardButton buttons[] = {QMessageBox::Save, QMessageBox::Discard,
+                                                   QMessageBox::Cancel};
+    for (int i = 0; i < 3 && i < answers.size(); ++i)
+        box.button(buttons[i])->setText(answers.at(i));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return UnsavedWork::Save;
+    case QMessageBox::Discard:
+        return UnsavedWork::Discard;
+    default:
+        return UnsavedWork::Cancel; // the close box and Escape too
+    }
+}
+
+bool GuiInteraction::askYesNo(const QString& text, const QString& title,
+                              const QStringList& answers) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner_);
+    if (answers.size() == 2) {
+        box.button(QMessageBox::Yes)->setText(answers.at(0));
+        box.button(QMessageBox::No)->setText(answers.at(1));
+    }
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QString GuiInteraction::qtFilter(const QString& filter) {
@@ -59,6 +93,8 @@ FormDialog* GuiInteraction::viewFor(forms::Form& form) {
         view = new DownloadDialogView(*dialog, owner_);
     else if (auto* about = qobject_cast<windows::fAbout*>(form.parent()))
         view = new AboutView(*about, owner_);
+    else if (auto* header = qobject_cast<report::SheetHeaderForm*>(form.parent()))
+        view = new SheetHeaderView(*header, owner_);
     else
         view = new FormDialog(form, owner_);
     // An unloaded window takes its view with it; the next load brings a new one.

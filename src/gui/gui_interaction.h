@@ -27,6 +27,9 @@ public:
     std::optional<QString> openFileName(const QString& filter) override;
     std::optional<QString> saveFileName(const QString& filter) override;
     void showModal(forms::Form& form) override;
+    UnsavedWork askUnsavedWork(const QString& text, const QString& title,
+                               const QStringList& answers) override;
+    bool askYesNo(const QString& text, const QString& title, const QStringList& answers) override;
     // On a Linux desktop the opener's exit code tells whether a program took the target: 3 (no
     // program for its type), 4 (the program failed) and 2 (no such file) are failures. An opener
     // still running after a short wait has started a viewer in the foreground: success.

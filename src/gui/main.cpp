@@ -1,18 +1,18 @@
 // The desktop program: the configuration window on a real clock and a real (or simulated) port,
 // or, with a command on the command line, a run without a window.
 
-#include "app/cli_texts.h"
-#include "app/command_line.h"
 #include "app/program.h"
+#include "cli/cli_texts.h"
+#include "cli/command_line.h"
+#include "cli/link_target.h"
 #include "forms/clock.h"
 #include "gui/gui_interaction.h"
 #include "gui/main_window_view.h"
 #include "gui/status_window_view.h"
 #include "settings/store_paths.h"
-#include "sim/link_target.h"
 
-#if __has_include("app/cli.h")
-#include "app/cli.h"
+#if __has_include("cli/runner.h")
+#include "cli/runner.h"
 #define QTX52_HAVE_CLI 1
 #endif
 
@@ -43,43 +43,44 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const app::CommandLine cl = app::parseCommandLine(arguments);
+    const cli::CommandLine cl = cli::parseCommandLine(arguments);
 
     if (!cl.error.isEmpty()) {
         // In the interface's language; the machine store may lie beside the executable, which
         // only the application object knows.
         QCoreApplication core(argc, argv);
-        const app::Language language = app::storeLanguage(settings::StorePaths::standard());
-        print(stderr, QStringLiteral("qtx52-config: ") + app::usageError(cl, language));
-        print(stderr, app::cliText(app::CliText::UsageTryHelp, language));
+        const app::Language language = cli::storeLanguage(settings::StorePaths::standard());
+        print(stderr, QStringLiteral("qtx52-config: ") + cli::usageError(cl, language));
+        print(stderr, cli::cliText(cli::CliText::UsageTryHelp, language));
         return 2;
     }
     switch (cl.command) {
-    case app::CommandLine::Command::Help:
+    case cli::CommandLine::Command::Help:
         print(stdout, cl.helpText);
         return 0;
-    case app::CommandLine::Command::Version:
+    case cli::CommandLine::Command::Version:
         print(stdout, QStringLiteral("qtx52-config 1.5"));
         return 0;
-    case app::CommandLine::Command::ReadOut:
-    case app::CommandLine::Command::Write:
-    case app::CommandLine::Command::Monitor:
-    case app::CommandLine::Command::Scan:
+    case cli::CommandLine::Command::ReadOut:
+    case cli::CommandLine::Command::Write:
+    case cli::CommandLine::Command::Monitor:
+    case cli::CommandLine::Command::Scan:
+    case cli::CommandLine::Command::Diff:
 #ifdef QTX52_HAVE_CLI
-        return app::runCommand(cl);
+        return cli::runCommand(cl);
 #else
-        print(stderr, app::cliText(app::CliText::NoCliInBuild, app::Language::English));
+        print(stderr, cli::cliText(cli::CliText::NoCliInBuild, app::Language::English));
         return 2;
 #endif
-    case app::CommandLine::Command::Window:
+    case cli::CommandLine::Command::Window:
         break;
     }
 
     if (!displayAvailable()) {
         QCoreApplication core(argc, argv);
         print(stderr, QStringLiteral("qtx52-config: ") +
-                          app::cliText(app::CliText::NoDisplay,
-                                       app::storeLanguage(settings::StorePaths::standard())));
+                          cli::cliText(cli::CliText::NoDisplay,
+                                       cli::storeLanguage(settings::StorePaths::standard())));
         return 1;
     }
 
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
 
     forms::QtClock clock;
-    sim::LinkTarget target = sim::openLinkTarget(cl.link, clock, settings::StorePaths::standard());
+    cli::LinkTarget target = cli::openLinkTarget(cl.link, clock, settings::StorePaths::standard());
     gui::GuiInteraction ui;
     app::Program program(clock, *target.port, ui);
     // exit(), not quit(): Qt 6's quit() first asks every window to close, and the main window

@@ -9,13 +9,16 @@
 #include "gui/bus_views.h"
 #include "gui/status_window_view.h"
 #include "monitor/record_control.h"
+#include "report/sheet_desk.h"
 #include "transfer/fast_reads.h"
+#include "trend/trend_model.h"
 #include "windows/frmState.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -96,7 +99,9 @@ void UnitPicture::paintEvent(QPaintEvent*) {
 MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
     : QMainWindow(parent), program_(program), w_(program.frm_config()),
       record_(std::make_unique<monitor::RecordControl>(program)),
-      fastReads_(std::make_unique<transfer::FastReadsControl>(program, w_)) {
+      fastReads_(std::make_unique<transfer::FastReadsControl>(program, w_)),
+      trend_(std::make_unique<trend::TrendModel>(program)),
+      sheet_(std::make_unique<report::SheetDesk>(program)) {
     setObjectName(QStringLiteral("frm_config"));
     bindFormTitle(w_.form, this);
     buildMenus();
@@ -138,6 +143,10 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
         }
         if (column)
             column->addStretch(1);
+        if (tab == kMonitorTab) {
+            trendView_ = new TrendView(*trend_, page);
+            columns->addWidget(trendView_, 2);
+        }
         tabs_->addTab(page, QString());
     }
     bindTabs(*w_.SSTab1, tabs_);
@@ -257,6 +266,14 @@ void MainWindowView::buildMenus() {
         sync();
         for (forms::MenuItem* item : items)
             menu->addAction(bindMenuItem(*item, menu));
+        if (i == 1)
+            fileMenu_ = menu;
+    }
+    // The sheet and the recordings stand in the file menu above its separator.
+    if (fileMenu_) {
+        QAction* separator = fileMenu_->actions().value(2);
+        for (forms::MenuItem* item : {&trend_->mnuOpenRecording, &sheet_->mnuSheet})
+            fileMenu_->insertAction(separator, bindMenuItem(*item, fileMenu_));
     }
 }
 

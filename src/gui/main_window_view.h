@@ -7,6 +7,7 @@
 
 #include "gui/bus_views.h"
 #include "gui/status_window_view.h"
+#include "gui/trend_view.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,6 +17,7 @@
 
 class QTabWidget;
 class QGridLayout;
+class QMenu;
 
 namespace qtx52::app {
 class Program;
@@ -32,6 +34,12 @@ class RecordControl;
 }
 namespace qtx52::transfer {
 class FastReadsControl;
+}
+namespace qtx52::trend {
+class TrendModel;
+}
+namespace qtx52::report {
+class SheetDesk;
 }
 namespace qtx52::bus {
 class BusDesk;
@@ -62,6 +70,11 @@ public:
     // The recording of the monitor's values, on the Monitor tab.
     monitor::RecordControl& recordControl() const { return *record_; }
     transfer::FastReadsControl& fastReadsControl() const { return *fastReads_; }
+    // The trend of the live values beside them on the Monitor tab, and the commissioning sheet
+    // of the file menu.
+    trend::TrendModel& trendModel() const { return *trend_; }
+    TrendView* trendView() const { return trendView_; }
+    report::SheetDesk& sheetDesk() const { return *sheet_; }
     // The status window's view while the program has it loaded.
     StatusWindowView* statusView() const { return statusView_; }
     // Brings the status window's view in line with the program: created when the window is
@@ -86,6 +99,10 @@ private:
     editor::frm_config& w_;
     std::unique_ptr<monitor::RecordControl> record_;
     std::unique_ptr<transfer::FastReadsControl> fastReads_;
+    std::unique_ptr<trend::TrendModel> trend_;
+    std::unique_ptr<report::SheetDesk> sheet_;
+    TrendView* trendView_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     std::map<const forms::Control*, QWidget*> widgets_;
     QPointer<StatusWindowView> statusView_;

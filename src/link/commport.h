@@ -7,6 +7,8 @@
 
 namespace qtx52::link {
 
+class LinkObserver;
+
 // What went wrong, so the program can tell the technician in the interface's language.
 enum class CommCause {
     Other,            // reason says it
@@ -70,6 +72,13 @@ public:
     virtual bool portOpen() const = 0;
     virtual CommError setPortOpen(bool open) = 0;
 
+    // Opens without holding up the event loop: done runs once with the outcome (a default
+    // CommError when the port is open). Ports that open at once have called it when this returns;
+    // a line over the network calls it from the event loop, within its connect bound. Closing the
+    // port before then ends the attempt: done is told it failed.
+    using OpenDone = std::function<void(const CommError& error)>;
+    virtual void startOpen(OpenDone done) { done(setPortOpen(true)); }
+
     // Hands a whole frame to the port; returns at once.
     virtual CommError output(const QByteArray& frame) = 0;
     // Number of received bytes waiting.
@@ -85,6 +94,26 @@ public:
     }
     // Reads the machine's devices again, so an adapter plugged in since shows up.
     virtual void rescanDevices() {}
+
+    // Through a Modbus TCP gateway: the transaction id the last frame written went out with, and
+    // the one the last reply handed over came with; -1 on any other line.
+    virtual int sentTransactionId() const { return -1; }
+    virtual int receivedTransactionId() const { return -1; }
+    // Whether the line ends in a Modbus TCP gateway (the port number's line is an mbap:// one):
+    // RTU frames only, and the line settings are the gateway's own.
+    virtual bool throughGateway(int number) const {
+        Q_UNUSED(number);
+        return false;
+    }
+    // How long the gateway behind a port number waits for its unit before it answers 0x0B
+    // itself; 0 when the number's line has no gateway.
+    virtual int gatewayTimeoutMs(int number) const {
+        Q_UNUSED(number);
+        return 0;
+    }
+    // Where a port that drops received frames itself (a gateway's stale reply) reports them;
+    // nullptr for nowhere.
+    virtual void setLinkObserver(LinkObserver* observer) { Q_UNUSED(observer); }
 
     // Told once when the device goes away while the port is open (adapter pulled, line hung up,
     // read or write error, connection dropped). The port has closed itself when this runs, so

@@ -24,7 +24,20 @@ EchoPort::EchoPort(CommPort& inner, std::function<bool(int)> echoFor)
 CommError EchoPort::setPortOpen(bool open) {
     const bool wasOpen = inner_.portOpen();
     const CommError error = inner_.setPortOpen(open);
-    if (open && !wasOpen && inner_.portOpen())
+    opened(wasOpen);
+    return error;
+}
+
+void EchoPort::startOpen(OpenDone done) {
+    const bool wasOpen = inner_.portOpen();
+    inner_.startOpen([this, wasOpen, done = std::move(done)](const CommError& error) {
+        opened(wasOpen);
+        done(error);
+    });
+}
+
+void EchoPort::opened(bool wasOpen) {
+    if (!wasOpen && inner_.portOpen())
         echoing_ = echoFor_ && echoFor_(inner_.commPort());
     if (!inner_.portOpen()) {
         // Closing drops every byte not yet read, the awaited echo with them.
@@ -34,7 +47,6 @@ CommError EchoPort::setPortOpen(bool open) {
         discarding_ = false;
         ready_.clear();
     }
-    return error;
 }
 
 CommError EchoPort::output(const QByteArray& frame) {
@@ -80,8 +92,12 @@ void EchoPort::take() {
         if (echo_.size() == expected_.size())
             endEcho();
     }
-    if (at < bytes.size() && !discarding_)
+    if (at >= bytes.size())
+        return;
+    if (!discarding_)
         ready_ += bytes.mid(at);
+    else
+        report(bytes.mid(at), Verdict::AfterEcho);
 }
 
 void EchoPort::endEcho() {
@@ -89,6 +105,8 @@ void EchoPort::endEcho() {
         return;
     if (mismatch_ || (!echo_.isEmpty() && echo_.size() < expected_.size()))
         reportWrongEcho();
+    else if (echo_.isEmpty())
+        report({}, Verdict::NoEcho); // the next frame goes out: this one's echo never came
     expected_.clear();
     echo_.clear();
     mismatch_ = false;
@@ -96,11 +114,15 @@ void EchoPort::endEcho() {
 
 void EchoPort::reportWrongEcho() {
     discarding_ = true;
+    report(echo_, Verdict::WrongEcho);
+}
+
+void EchoPort::report(const QByteArray& bytes, Verdict verdict) {
     if (!observer_)
         return;
     ReceivedFrame f;
-    f.bytes = echo_;
-    f.verdict = Verdict::WrongEcho;
+    f.bytes = bytes;
+    f.verdict = verdict;
     observer_->frameReceived(f);
 }
 

@@ -6,12 +6,11 @@
 // the unit sent. The link's own logic stays as it is.
 
 #include "link/commport.h"
+#include "link/link_events.h"
 
 #include <functional>
 
 namespace qtx52::link {
-
-class LinkObserver;
 
 class EchoPort final : public CommPort {
 public:
@@ -19,8 +18,12 @@ public:
     // opens. Without it no port number echoes.
     explicit EchoPort(CommPort& inner, std::function<bool(int)> echoFor = {});
 
-    // Where a wrong echo is reported (the program's link events); nullptr for nowhere.
-    void setObserver(LinkObserver* observer) { observer_ = observer; }
+    // Where a wrong echo is reported (the program's link events), and the frames the port below
+    // drops itself; nullptr for nowhere.
+    void setObserver(LinkObserver* observer) {
+        observer_ = observer;
+        inner_.setLinkObserver(observer);
+    }
     LinkObserver* observer() const { return observer_; }
     // Whether the open port strips an echo.
     bool echoing() const { return echoing_; }
@@ -38,11 +41,19 @@ public:
     QByteArray input() override;
     QString describePort(int number) const override { return inner_.describePort(number); }
     void rescanDevices() override { inner_.rescanDevices(); }
+    void startOpen(OpenDone done) override;
+    int sentTransactionId() const override { return inner_.sentTransactionId(); }
+    int receivedTransactionId() const override { return inner_.receivedTransactionId(); }
+    bool throughGateway(int number) const override { return inner_.throughGateway(number); }
+    int gatewayTimeoutMs(int number) const override { return inner_.gatewayTimeoutMs(number); }
+    void setLinkObserver(LinkObserver* observer) override { setObserver(observer); }
 
 private:
     void take();
+    void opened(bool wasOpen);
     void endEcho();
     void reportWrongEcho();
+    void report(const QByteArray& bytes, Verdict verdict);
 
     CommPort& inner_;
     std::function<bool(int)> echoFor_;

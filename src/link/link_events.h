@@ -7,9 +7,13 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace qtx52::link {
+
+// How frames are written on the line: RTU bytes with a CRC, or Modbus ASCII lines.
+enum class Framing { Rtu, Ascii };
 
 // What the reply path did with bytes it received.
 enum class Verdict {
@@ -22,15 +26,18 @@ enum class Verdict {
     Incomplete,   // the start of a frame that never completed
     Noise,        // bytes that do not begin a frame
     WrongEcho,    // an adapter's echo of our request that differs from what was sent
+    AfterEcho,    // bytes let go after a wrong echo, up to the next request
+    NoEcho,       // the echo of our request never came (no bytes)
 };
 
 // Why a transaction ended without its answer (the notice shows).
 enum class Failure {
-    NoReply,    // every try went unanswered
-    Busy,       // the unit answered busy (exception 05/06) until the tries ran out
-    Exception,  // the unit refused the request (exception 01..04)
-    DeviceLost, // the port's device went away
-    WriteFailed // the frame could not be handed to the port
+    NoReply,         // every try went unanswered
+    Busy,            // the unit answered busy (exception 05/06) until the tries ran out
+    GatewayNoAnswer, // a gateway answered 0A/0B (no answer from the unit) until the tries ran out
+    Exception,       // the unit refused the request (exception 01..04)
+    DeviceLost,      // the port's device went away
+    WriteFailed      // the frame could not be handed to the port
 };
 
 struct SentFrame {
@@ -41,6 +48,8 @@ struct SentFrame {
     qint64 lastByteMs = -1;
     // Time one character takes on the line at its settings, in ms; 0 when not known.
     double characterMs = 0;
+    Framing framing = Framing::Rtu;
+    int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
 struct ReceivedFrame {
@@ -51,6 +60,10 @@ struct ReceivedFrame {
     // When its first byte began to arrive, on the program's clock, as near as the reply path can
     // tell from the time it took the bytes from the port; -1 when not known.
     qint64 firstByteMs = -1;
+    // The line's framing; none when the reporter cannot tell (an adapter's echo), which is then
+    // the framing of the request it follows.
+    std::optional<Framing> framing = std::nullopt;
+    int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };
 
 class LinkObserver {

@@ -68,11 +68,28 @@ PortMap PortMap::build(const settings::StorePaths& stores, const QString& overri
             free.removeAll(device);
         }
         const QString numberKey = kPortsKey + QLatin1Char('\\') + name;
-        std::optional<bool> echo = parseSwitch(store.Werte(numberKey, kEchoValue));
-        if (!echo)
-            echo = parseSwitch(settings::CRegistry(stores).MachineSetting(numberKey, kEchoValue));
-        if (echo.value_or(false))
+        // The user store before the machine store, for each value of the number's own key; a
+        // value the user store cannot be read as leaves the machine store's.
+        auto switchOf = [&](const QString& key) {
+            std::optional<bool> on = parseSwitch(store.Werte(numberKey, key));
+            if (!on)
+                on = parseSwitch(settings::CRegistry(stores).MachineSetting(numberKey, key));
+            return on.value_or(false);
+        };
+        if (switchOf(kEchoValue))
             map.echo_.insert(n);
+        if (switchOf(kAnyIdValue))
+            map.anyId_.insert(n);
+        for (const QString& text :
+             {store.Werte(numberKey, kGatewayTimeoutValue),
+              settings::CRegistry(stores).MachineSetting(numberKey, kGatewayTimeoutValue)}) {
+            bool ok = false;
+            const int ms = text.trimmed().toInt(&ok);
+            if (ok && ms >= 0 && ms <= 60000) {
+                map.gatewayTimeout_[n] = ms;
+                break;
+            }
+        }
     }
     // Numbers without an explicit device take the remaining devices in order.
     for (int n = 1; n <= 8 && !free.isEmpty(); ++n)

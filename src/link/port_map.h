@@ -38,17 +38,30 @@ public:
     // number's own key "...\Ports\COMn" ("1", "yes", "true" or "on"; "0", "no", "false" or "off"
     // switch it off), the user store before the machine store.
     bool echoFor(int number) const { return echo_.contains(number); }
+    // Whether the Modbus TCP gateway behind a port number leaves the transaction id of its
+    // replies unset, so they are matched by unit id and function alone: the value "MbapAnyId"
+    // beside "Echo", or every number after setAnyId(true) (--mbap-any-id).
+    bool anyIdFor(int number) const { return anyIdAll_ || anyId_.contains(number); }
+    void setAnyId(bool all) { anyIdAll_ = all; }
+    // How long the gateway behind a port number waits for its unit before it answers 0x0B
+    // itself: the value "GatewayTimeout" (milliseconds) beside "Echo"; -1 when not set.
+    int gatewayTimeoutFor(int number) const { return gatewayTimeout_.value(number, -1); }
 
     static inline const QString kPortsKey =
         QStringLiteral("SOFTWARE\\Korvatek\\QTX52-RS485-MODBUS\\Ports");
 
     static inline const QString kEchoValue = QStringLiteral("Echo");
+    static inline const QString kAnyIdValue = QStringLiteral("MbapAnyId");
+    static inline const QString kGatewayTimeoutValue = QStringLiteral("GatewayTimeout");
     // Reads an on/off text of a store; std::nullopt when it is neither (or empty).
     static std::optional<bool> parseSwitch(const QString& text);
 
 private:
     QMap<int, QString> devices_;
     QSet<int> echo_;
+    QSet<int> anyId_;
+    bool anyIdAll_ = false;
+    QMap<int, int> gatewayTimeout_;
     QString override_;
 };
 

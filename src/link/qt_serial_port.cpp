@@ -1,5 +1,6 @@
 #include "link/qt_serial_port.h"
 
+#include "link/mbap_port.h"
 #include "link/tcp_port.h"
 
 #include <QDir>
@@ -124,6 +125,8 @@ CommError QtSerialCommPort::setSettings(const QString& settings) {
     line_ = parsed;
     if (tcp_)
         tcp_->setSettings(settings);
+    if (gatewayTcp_)
+        gatewayTcp_->setSettings(settings);
     // On an open port the new settings are tried at once; a device that refuses them (a
     // pseudo-terminal refuses parity and 7 data bits) gets them again at the next open.
     if (port_->isOpen())
@@ -142,14 +145,14 @@ bool QtSerialCommPort::applySettings() {
 }
 
 bool QtSerialCommPort::portOpen() const {
-    return tcpOpen_ ? tcp_->portOpen() : port_->isOpen();
+    return net_ ? net_->portOpen() : port_->isOpen();
 }
 
 CommError QtSerialCommPort::setPortOpen(bool open) {
     if (!open) {
-        if (tcpOpen_) {
-            tcp_->setPortOpen(false);
-            tcpOpen_ = false;
+        if (net_) {
+            net_->setPortOpen(false);
+            net_ = nullptr;
         }
         if (port_->isOpen()) {
             devicesInUse().remove(openDevice_);
@@ -167,22 +170,86 @@ CommError QtSerialCommPort::setPortOpen(bool open) {
         return openError(commerr::InvalidPortNumber, CommCause::NoDevice, QString(), QString(),
                          QStringLiteral("no serial device for COM%1").arg(number_));
     if (TcpCommPort::isTcpAddress(dev)) {
-        if (!tcp_) {
-            tcp_ = std::make_unique<TcpCommPort>();
-            tcp_->setLostHandler([this](const CommError& why) {
-                tcpOpen_ = false;
-                reportLost(why);
-            });
-            tcp_->setArrivalHandler([this] { reportArrival(); });
-        }
-        tcp_->setAddress(dev);
-        tcp_->setSettings(settingsText_);
-        tcp_->setInputMode(inputMode_);
-        const CommError e = tcp_->setPortOpen(true);
-        tcpOpen_ = !e;
+        CommPort& line = networkLine(dev);
+        const CommError e = line.setPortOpen(true);
+        net_ = e ? nullptr : &line;
         return e;
     }
     return openSerial(dev);
+}
+
+void QtSerialCommPort::startOpen(OpenDone done) {
+    if (portOpen()) {
+        done({});
+        return;
+    }
+    rescanDevices();
+    const QString dev = device();
+    if (!TcpCommPort::isTcpAddress(dev)) {
+        done(setPortOpen(true));
+        return;
+    }
+    CommPort& line = networkLine(dev);
+    net_ = &line; // closing before the outcome ends the attempt
+    line.startOpen([this, &line, done = std::move(done)](const CommError& e) {
+        net_ = e ? nullptr : &line;
+        done(e);
+    });
+}
+
+CommPort& QtSerialCommPort::networkLine(const QString& dev) {
+    const bool gateway = TcpCommPort::isMbapAddress(dev);
+    std::unique_ptr<TcpCommPort>& tcp = gateway ? gatewayTcp_ : tcp_;
+    if (!tcp) {
+        tcp = std::make_unique<TcpCommPort>();
+        auto lost = [this](const CommError& why) {
+            net_ = nullptr;
+            reportLost(why);
+        };
+        if (gateway) {
+            // The gateway port hears the connection's loss first and passes it on.
+            mbap_ = std::make_unique<MbapPort>(*tcp);
+            mbap_->setLinkObserver(gatewayObserver_);
+            mbap_->setLostHandler(lost);
+            mbap_->setArrivalHandler([this] { reportArrival(); });
+        } else {
+            tcp->setLostHandler(lost);
+            tcp->setArrivalHandler([this] { reportArrival(); });
+        }
+    }
+    tcp->setAddress(dev);
+    tcp->setSettings(settingsText_);
+    tcp->setInputMode(inputMode_);
+    if (!gateway)
+        return *tcp;
+    mbap_->setAnyId(map_.anyIdFor(number_));
+    mbap_->setGatewayTimeoutMs(gatewayTimeoutMs(number_));
+    return *mbap_;
+}
+
+void QtSerialCommPort::setLinkObserver(LinkObserver* observer) {
+    gatewayObserver_ = observer;
+    if (mbap_)
+        mbap_->setLinkObserver(observer);
+}
+
+int QtSerialCommPort::sentTransactionId() const {
+    return net_ ? net_->sentTransactionId() : -1;
+}
+
+int QtSerialCommPort::receivedTransactionId() const {
+    return net_ ? net_->receivedTransactionId() : -1;
+}
+
+bool QtSerialCommPort::throughGateway(int number) const {
+    return TcpCommPort::isMbapAddress(map_.deviceFor(number));
+}
+
+int QtSerialCommPort::gatewayTimeoutMs(int number) const {
+    if (!throughGateway(number))
+        return 0;
+    const int stored = map_.gatewayTimeoutFor(number);
+    return stored >= 0 ? stored : gatewayTimeoutMs_;
 }
 
 CommError QtSerialCommPort::openSerial(const QString& given) {
@@ -293,8 +360,8 @@ void QtSerialCommPort::serialLost() {
 }
 
 CommError QtSerialCommPort::output(const QByteArray& frame) {
-    if (tcpOpen_)
-        return tcp_->output(frame);
+    if (net_)
+        return net_->output(frame);
     if (!port_->isOpen())
         return {commerr::PortNotOpen, QStringLiteral("port not open")};
     if (port_->write(frame) != frame.size()) {
@@ -306,16 +373,16 @@ CommError QtSerialCommPort::output(const QByteArray& frame) {
 }
 
 int QtSerialCommPort::inBufferCount() {
-    if (tcpOpen_)
-        return tcp_->inBufferCount();
+    if (net_)
+        return net_->inBufferCount();
     if (!port_->isOpen())
         return 0;
     return int(port_->bytesAvailable());
 }
 
 QByteArray QtSerialCommPort::input() {
-    if (tcpOpen_)
-        return tcp_->input();
+    if (net_)
+        return net_->input();
     if (!port_->isOpen())
         return {};
     return port_->readAll();

@@ -12,11 +12,13 @@ class QSerialPort;
 
 namespace qtx52::link {
 
+class LinkObserver;
+class MbapPort;
 class TcpCommPort;
 
 // The serial port on a real device, through QSerialPort, or, when the port number is mapped to
-// "tcp://HOST:PORT", a line over TCP. Received bytes are taken in by the event loop; the program
-// polls them with its receive timer.
+// "tcp://HOST:PORT", a line over TCP, or to "mbap://HOST[:PORT]", a Modbus TCP gateway. Received
+// bytes are taken in by the event loop; the program polls them with its receive timer.
 class QtSerialCommPort final : public CommPort {
 public:
     // map: the port mapping as built at start; rediscover, when given, lists the machine's
@@ -32,9 +34,17 @@ public:
     void setInputMode(InputMode mode) override { inputMode_ = mode; }
     bool portOpen() const override;
     CommError setPortOpen(bool open) override;
+    void startOpen(OpenDone done) override;
     CommError output(const QByteArray& frame) override;
     int inBufferCount() override;
     QByteArray input() override;
+    int sentTransactionId() const override;
+    int receivedTransactionId() const override;
+    bool throughGateway(int number) const override;
+    int gatewayTimeoutMs(int number) const override;
+    // The gateway timeout of numbers whose store gives none (--gateway-timeout).
+    void setGatewayTimeoutMs(int ms) { gatewayTimeoutMs_ = ms; }
+    void setLinkObserver(LinkObserver* observer) override;
 
     QString describePort(int number) const override;
     void rescanDevices() override;
@@ -59,14 +69,20 @@ public:
 private:
     bool applySettings();
     CommError openSerial(const QString& dev);
+    // The line over TCP for a device address, made ready to open.
+    CommPort& networkLine(const QString& dev);
     void onSerialError(int error);
     void serialLost();
 
     PortMap map_;
     std::function<PortMap()> rebuild_;
     std::unique_ptr<QSerialPort> port_;
-    std::unique_ptr<TcpCommPort> tcp_;
-    bool tcpOpen_ = false;
+    std::unique_ptr<TcpCommPort> tcp_;        // tcp:// lines
+    std::unique_ptr<TcpCommPort> gatewayTcp_; // mbap:// lines, under mbap_
+    std::unique_ptr<MbapPort> mbap_;
+    CommPort* net_ = nullptr; // tcp_ or mbap_ while a line over TCP is open or opening
+    LinkObserver* gatewayObserver_ = nullptr;
+    int gatewayTimeoutMs_ = 1000;
     QString openDevice_; // the resolved device while the serial port is open
     bool lossPending_ = false;
     int number_ = 1;

@@ -237,6 +237,9 @@ void ReplyVerdicts::report(const QByteArray& bytes, Verdict verdict, quint8 code
     f.exceptionCode = code;
     f.attempt = attempt;
     f.firstByteMs = firstByteMs;
+    if (verdict == Verdict::Taken || verdict == Verdict::Exception)
+        f.transactionId = transactionId;
+    f.framing = context_.framing;
     out_->frameReceived(f);
 }
 

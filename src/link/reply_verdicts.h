@@ -56,6 +56,9 @@ public:
     // Where and when each byte of the frame the RTU assembly holds arrived, kept beside the
     // assembly's own buffer; and the same for the ":" of the ASCII line under way.
     std::vector<ByteSeen> rtuHeld;
+    // Through a Modbus TCP gateway: the transaction id of the reply the port handed over last,
+    // told with the frames recognised; -1 otherwise.
+    int transactionId = -1;
     ByteSeen asciiLine;
 
 private:

@@ -1,12 +1,24 @@
 #include "link/tcp_port.h"
 
+#include "link/mbap.h"
+
+#include <QEventLoop>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
+#include <optional>
 
 namespace qtx52::link {
 
 TcpCommPort::TcpCommPort(QString address)
-    : address_(std::move(address)), socket_(std::make_unique<QTcpSocket>()) {
+    : address_(std::move(address)), socket_(std::make_unique<QTcpSocket>()),
+      bound_(std::make_unique<QTimer>()) {
+    bound_->setSingleShot(true);
+    QObject::connect(bound_.get(), &QTimer::timeout, socket_.get(), [this] {
+        finishOpen(QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_));
+    });
+    QObject::connect(socket_.get(), &QTcpSocket::connected, socket_.get(),
+                     [this] { finishOpen({}); });
     // Told by the event loop: the server closed the connection or the network failed. Both end
     // the line for good; the socket is left closed, so nothing keeps waking the program.
     QObject::connect(socket_.get(), &QTcpSocket::disconnected, socket_.get(), [this] {
@@ -16,6 +28,8 @@ TcpCommPort::TcpCommPort(QString address)
                      [this](QAbstractSocket::SocketError) {
                          if (open_)
                              connectionLost(socket_->errorString());
+                         else if (pending_)
+                             finishOpen(socket_->errorString());
                      });
     QObject::connect(socket_.get(), &QTcpSocket::readyRead, socket_.get(), [this] {
         if (open_)
@@ -25,6 +39,7 @@ TcpCommPort::TcpCommPort(QString address)
 
 TcpCommPort::~TcpCommPort() {
     open_ = false;
+    pending_ = nullptr;
     // No loss report while going away.
     socket_->disconnect();
     socket_->abort();
@@ -34,12 +49,13 @@ bool TcpCommPort::parseAddress(const QString& text, QString* host, quint16* port
     if (!isTcpAddress(text))
         return false;
     const QUrl url(text.trimmed(), QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || url.port() <= 0 || !url.userInfo().isEmpty() ||
+    const int given = url.port(isMbapAddress(text) ? mbap::kDefaultPort : -1);
+    if (!url.isValid() || url.host().isEmpty() || given <= 0 || !url.userInfo().isEmpty() ||
         !(url.path().isEmpty() || url.path() == QLatin1String("/")) || url.hasQuery() ||
         url.hasFragment())
         return false;
     *host = url.host();
-    *port = quint16(url.port());
+    *port = quint16(given);
     return true;
 }
 
@@ -59,41 +75,71 @@ CommError TcpCommPort::setSettings(const QString& settings) {
 CommError TcpCommPort::setPortOpen(bool open) {
     if (!open) {
         open_ = false;
+        if (pending_)
+            finishOpen(QStringLiteral("closed before the connection was made"));
+        bound_->stop();
         socket_->abort();
         return {};
     }
     if (open_)
         return {};
-    QString host;
-    quint16 port = 0;
-    if (!parseAddress(address_, &host, &port)) {
+    // The windowless commands wait here; the event loop runs on, so the bound's timer and the
+    // socket's own events end the wait.
+    QEventLoop loop;
+    std::optional<CommError> outcome;
+    startOpen([&](const CommError& e) {
+        outcome = e;
+        loop.quit();
+    });
+    if (!outcome)
+        loop.exec();
+    return outcome.value_or(CommError{});
+}
+
+void TcpCommPort::startOpen(OpenDone done) {
+    if (open_) {
+        done({});
+        return;
+    }
+    if (!parseAddress(address_, &host_, &tcpPort_)) {
         CommError e{commerr::InvalidPortNumber,
-                    QStringLiteral("%1: not a line address (tcp://HOST:PORT)").arg(address_)};
+                    QStringLiteral("%1: not a line address (tcp://HOST:PORT or mbap://HOST[:PORT])")
+                        .arg(address_)};
         e.cause = CommCause::NoDevice;
         e.device = address_;
-        return e;
+        done(e);
+        return;
     }
+    pending_ = nullptr;
     socket_->abort();
-    socket_->connectToHost(host, port);
-    // Bounded: a server that does not answer costs the window a few seconds, never more.
-    if (!socket_->waitForConnected(connectTimeoutMs_)) {
-        const bool timedOut = socket_->error() == QAbstractSocket::SocketTimeoutError ||
-                              socket_->state() != QAbstractSocket::UnconnectedState;
-        const QString why =
-            timedOut ? QStringLiteral("no connection within %1 ms").arg(connectTimeoutMs_)
-                     : socket_->errorString();
-        socket_->abort();
-        CommError e{commerr::HardwareUnavailable,
-                    QStringLiteral("%1 port %2: %3").arg(host).arg(port).arg(why)};
-        e.cause = CommCause::ConnectFailed;
-        e.device = QStringLiteral("%1:%2").arg(host).arg(port);
-        e.detail = why;
-        return e;
+    pending_ = std::move(done);
+    // The bound runs from here, so a host lookup that hangs is inside it: a server that does not
+    // answer costs the technician a few seconds, never more, and the window stays responsive.
+    bound_->start(connectTimeoutMs_);
+    socket_->connectToHost(host_, tcpPort_);
+}
+
+void TcpCommPort::finishOpen(const QString& failure) {
+    bound_->stop();
+    if (!pending_)
+        return;
+    OpenDone done = std::move(pending_);
+    pending_ = nullptr;
+    if (failure.isEmpty() && socket_->state() == QAbstractSocket::ConnectedState) {
+        // Frames are short and paced by the link; send each at once.
+        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        open_ = true;
+        done({});
+        return;
     }
-    // Frames are short and paced by the link; send each at once.
-    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    open_ = true;
-    return {};
+    const QString why = failure.isEmpty() ? socket_->errorString() : failure;
+    socket_->abort();
+    CommError e{commerr::HardwareUnavailable,
+                QStringLiteral("%1 port %2: %3").arg(host_).arg(tcpPort_).arg(why)};
+    e.cause = CommCause::ConnectFailed;
+    e.device = QStringLiteral("%1:%2").arg(host_).arg(tcpPort_);
+    e.detail = why;
+    done(e);
 }
 
 void TcpCommPort::connectionLost(const QString& why) {

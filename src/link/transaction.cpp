@@ -59,12 +59,23 @@ qint32 replyTimeMs(const LinkTiming& t) {
 }
 
 qint32 repeatIntervalMs(const LinkTiming& t) {
+    const qint32 gateway = std::max<qint32>(0, t.gatewayTimeoutMs);
     if (!t.responseTimeKnown || responseMs(t) <= kClassicTimingUpToMs)
-        return kRepeatMs;
-    return std::max(kRepeatMs, replyTimeMs(t));
+        return kRepeatMs + gateway;
+    return std::max(kRepeatMs, replyTimeMs(t)) + gateway;
+}
+
+namespace {
+qint32 failureWithoutGatewayMs(const LinkTiming& t);
 }
 
 qint32 failureIntervalMs(const LinkTiming& t) {
+    // The repeat's answer through a gateway may be its own 0x0B, which comes at its timeout.
+    return failureWithoutGatewayMs(t) + std::max<qint32>(0, t.gatewayTimeoutMs);
+}
+
+namespace {
+qint32 failureWithoutGatewayMs(const LinkTiming& t) {
     if (!t.responseTimeKnown) {
         LinkTiming slowest = t;
         slowest.minResponseTimeMs = kLongestResponseMs;
@@ -73,11 +84,14 @@ qint32 failureIntervalMs(const LinkTiming& t) {
     }
     if (responseMs(t) <= kClassicTimingUpToMs)
         return t.framing == Framing::Rtu ? kRtuFailureMs : kAsciiFailureMs;
-    const qint32 repeat = repeatIntervalMs(t);
+    LinkTiming serial = t;
+    serial.gatewayTimeoutMs = 0;
+    const qint32 repeat = repeatIntervalMs(serial);
     // RTU: the reply to the one repeat still has the time a reply can take, less one poll, and the
     // failure comes before a second repeat would go out.
     return t.framing == Framing::Rtu ? repeat - pollMs(t.framing) : repeat;
 }
+} // namespace
 
 qint32 giveUpMs(const LinkTiming& t) {
     return repeatIntervalMs(t) + failureIntervalMs(t) + 2 * pollMs(t.framing) +
@@ -93,21 +107,49 @@ std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingReques
     return quint8(frame[2]);
 }
 
-int Transaction::begin(const QString& requestHex) {
+void Transaction::keepAsEarlier() {
     if (request_ && (earlier_.empty() || earlier_.front() != *request_)) {
         earlier_.insert(earlier_.begin(), *request_);
         if (earlier_.size() > kEarlierKept)
             earlier_.pop_back();
     }
+}
+
+int Transaction::begin(const QString& requestHex, qint64 nowMs) {
+    keepAsEarlier();
+    firstTryMs_ = nowMs;
     request_ = pendingRequest(requestHex);
     answered_ = false;
+    ended_ = false;
     busy_ = false;
+    gatewayNoAnswer_ = false;
     attempt_ = 1;
     return attempt_;
 }
 
 int Transaction::repeat() {
     return ++attempt_;
+}
+
+void Transaction::noteTaken(const QString& replyHex) {
+    if (attempt_ <= 1)
+        return;
+    owedReply_ = replyHex;
+    owed_ = attempt_ - 1;
+    owedSinceMs_ = firstTryMs_;
+}
+
+bool Transaction::owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs) {
+    if (owed_ <= 0 || nowMs > owedSinceMs_ + waitMs || replyHex != owedReply_)
+        return false;
+    --owed_;
+    return true;
+}
+
+void Transaction::end() {
+    keepAsEarlier();
+    answered_ = true;
+    ended_ = true;
 }
 
 QString exceptionMeaning(quint8 code, const QString& languageId) {
@@ -128,6 +170,12 @@ QString exceptionMeaning(quint8 code, const QString& languageId) {
                   : QStringLiteral("Anfrage angenommen, noch in Bearbeitung");
     case 0x06:
         return en ? QStringLiteral("device busy") : QStringLiteral("Gerät beschäftigt");
+    case 0x0A:
+        return en ? QStringLiteral("gateway has no path to the line")
+                  : QStringLiteral("Gateway ohne Verbindung zur Linie");
+    case 0x0B:
+        return en ? QStringLiteral("no answer from the unit behind the gateway")
+                  : QStringLiteral("keine Antwort vom Gerät hinter dem Gateway");
     default:
         return en ? QStringLiteral("unknown code") : QStringLiteral("unbekannter Code");
     }
@@ -184,10 +232,24 @@ QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowl
     return text;
 }
 
+QString gatewayNotice(int station, const QString& languageId) {
+    return english(languageId)
+               ? QStringLiteral("The gateway had no answer from station %1!").arg(station)
+               : QStringLiteral("Das Gateway hatte keine Antwort von Station %1!").arg(station);
+}
+
 QString busyNotice(const QString& languageId) {
     return english(languageId)
                ? QStringLiteral("The unit stayed busy, please try again later!")
                : QStringLiteral("Das Gerät war beschäftigt, bitte später erneut versuchen!");
+}
+
+QString refusedNotice(quint8 code, const QString& languageId) {
+    const QString code2 = QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+    return (english(languageId)
+                ? QStringLiteral("The unit refused the request: code %1, %2.")
+                : QStringLiteral("Das Gerät hat die Anfrage abgelehnt: Code %1, %2."))
+        .arg(code2, exceptionMeaning(code, languageId));
 }
 
 } // namespace qtx52::link

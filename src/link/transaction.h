@@ -16,8 +16,6 @@
 
 namespace qtx52::link {
 
-enum class Framing { Rtu, Ascii };
-
 // What the link's timing depends on.
 struct LinkTiming {
     Framing framing = Framing::Rtu;
@@ -26,6 +24,9 @@ struct LinkTiming {
     // False until the unit's response time has been read or written: a reply may then take the
     // longest response time a unit can be set to.
     bool responseTimeKnown = true;
+    // Through a Modbus TCP gateway: how long it waits for the unit before it answers 0x0B itself.
+    // Added to the repeat and failure intervals, so a repeat never overtakes the gateway's answer.
+    qint32 gatewayTimeoutMs = 0;
 };
 
 // The longest response time a unit can be set to.
@@ -69,12 +70,17 @@ std::optional<quint8> exceptionCode(const QByteArray& frame, const PendingReques
 inline bool isBusyCode(quint8 code) {
     return code == 0x05 || code == 0x06;
 }
+// Codes 0A (no path to the line) and 0B (the unit behind it did not answer) are a gateway
+// speaking, not the unit: they count as no reply.
+inline bool isGatewayCode(quint8 code) {
+    return code == 0x0A || code == 0x0B;
+}
 
 // The running request and the chain it belongs to.
 class Transaction {
 public:
-    // A new request goes out: its first try. Returns the try number (1).
-    int begin(const QString& requestHex);
+    // A new request goes out at `nowMs`: its first try. Returns the try number (1).
+    int begin(const QString& requestHex, qint64 nowMs = -1);
     // The same request goes out again. Returns the try number.
     int repeat();
     int attempt() const { return attempt_; }
@@ -88,9 +94,26 @@ public:
     void noteAnswered() { answered_ = true; }
     bool answered() const { return answered_; }
 
+    // A reply was taken for the request. After more than one try the unit may still answer the
+    // others, with the same bytes, until the link would have given up on the first; by then the
+    // next request may be out, and a read's answer does not say which registers it holds.
+    void noteTaken(const QString& replyHex);
+    // Whether a whole reply at `nowMs` is one of those answers still owed, the link waiting
+    // `waitMs` from a first try for its answer; it is counted off.
+    bool owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs);
+
+    // The transaction is over without waiting any longer (its failure handling, a refusal, a
+    // cancel, the port closing): the request joins the earlier ones, so whatever still comes for
+    // it is stale and nothing revives it. The next request begins afresh.
+    void end();
+    bool ended() const { return ended_; }
+
     // The unit answered the request busy; the failure notice then says so.
     void noteBusy() { busy_ = true; }
     bool busy() const { return busy_; }
+    // A gateway answered that it had no answer from the unit; the failure notice then says so.
+    void noteGatewayNoAnswer() { gatewayNoAnswer_ = true; }
+    bool gatewayNoAnswer() const { return gatewayNoAnswer_; }
 
     // A new chain starts (the status window opens): nothing acknowledged yet.
     void startChain() { acknowledged_.clear(); }
@@ -99,11 +122,19 @@ public:
     const std::vector<PendingRequest>& acknowledged() const { return acknowledged_; }
 
 private:
+    void keepAsEarlier();
+
     std::optional<PendingRequest> request_;
     std::vector<PendingRequest> earlier_;
     bool answered_ = false;
+    bool ended_ = false;
+    QString owedReply_;
+    int owed_ = 0;
+    qint64 firstTryMs_ = -1;
+    qint64 owedSinceMs_ = -1;
     int attempt_ = 0;
     bool busy_ = false;
+    bool gatewayNoAnswer_ = false;
     std::vector<PendingRequest> acknowledged_;
 };
 
@@ -119,5 +150,9 @@ QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowl
                           const QString& languageId);
 // The failure notice when the unit stayed busy.
 QString busyNotice(const QString& languageId);
+// The failure notice when a gateway had no answer from the station.
+QString gatewayNotice(int station, const QString& languageId);
+// The notice after the unit refused a request: the refusal, not a fault of the settings.
+QString refusedNotice(quint8 code, const QString& languageId);
 
 } // namespace qtx52::link

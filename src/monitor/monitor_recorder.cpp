@@ -1,14 +1,16 @@
 #include "monitor/monitor_recorder.h"
 
+#include "app/csv.h"
+
 #include "app/global.h"
 #include "app/language.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
-#include "params/register_map.h"
 #include "forms/clock.h"
 #include "monitor/record_texts.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
 
 #include <QFileInfo>
 
@@ -19,8 +21,8 @@ namespace {
 constexpr char kSeparator = ';';
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
-// The unit caption beside a value on the Monitor tab, which follows the unit's settings (°C or °F,
-// K or %rH); empty for the values without one.
+} // namespace
+
 const forms::Label* unitLabel(const editor::frm_config& w, int element) {
     switch (element) {
     case 2:
@@ -36,7 +38,6 @@ const forms::Label* unitLabel(const editor::frm_config& w, int element) {
     }
 }
 
-// A value's caption as a column name: without the colon that ends it on the window.
 QString columnName(int element, bool english) {
     const params::RegisterInfo& r = params::monitorRegisters().at(std::size_t(element));
     QString name = (english ? r.labelEn : r.labelDe).trimmed();
@@ -44,6 +45,8 @@ QString columnName(int element, bool english) {
         name.chop(1);
     return name.trimmed();
 }
+
+namespace {
 
 // The first line of a file written by a recorder in either language: the time column's name in
 // front and as many columns as a recording has.
@@ -59,15 +62,6 @@ bool looksLikeRecording(const QString& firstLine) {
 constexpr int kMessageDelayMs = 1;
 
 } // namespace
-
-QString csvField(const QString& text) {
-    if (!text.contains(QLatin1Char(kSeparator)) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 MonitorRecorder::MonitorRecorder(app::Program& program)
     : now([] { return QDateTime::currentDateTime(); }), program_(program),
@@ -85,13 +79,13 @@ QString MonitorRecorder::header() const {
     for (int k = 0; k < params::kMonitorCount; ++k) {
         const QString name = columnName(k, english);
         const forms::Label* unit = unitLabel(w_, k);
-        fields << csvField(
+        fields << app::csvField(
             unitsKnown && unit && !unit->caption().isEmpty()
                 ? recordText(RecordText::UnitColumn, english).arg(name, unit->caption().trimmed())
                 : name);
     }
     for (int element : params::monitorWordElements())
-        fields << csvField(
+        fields << app::csvField(
             recordText(RecordText::WordsColumn, english).arg(columnName(element, english)));
     return fields.join(QLatin1Char(kSeparator));
 }
@@ -101,7 +95,7 @@ QString MonitorRecorder::line() const {
     const QDateTime t = now();
     QStringList fields{t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODateWithMs)};
     for (int k = 0; k < params::kMonitorCount; ++k)
-        fields << csvField(w_.txt_data_out(k).text());
+        fields << app::csvField(w_.txt_data_out(k).text());
     // The word for the value read in this cycle; none for a value that has no word, where the
     // window goes on showing the word of an earlier value.
     for (int element : params::monitorWordElements()) {
@@ -109,7 +103,7 @@ QString MonitorRecorder::line() const {
             params::parseNumber(w_.txt_data_out(element).text(), program_.g.decimalSeparator);
         const std::optional<int> word =
             value ? params::monitorWordIndex(element, *value) : std::nullopt;
-        fields << csvField(word ? program_.g.langTexts.at(std::size_t(*word)) : QString());
+        fields << app::csvField(word ? program_.g.langTexts.at(std::size_t(*word)) : QString());
     }
     return fields.join(QLatin1Char(kSeparator));
 }

@@ -27,15 +27,19 @@ class Program;
 }
 namespace qtx52::forms {
 class ClockTimer;
-}
+class Label;
+} // namespace qtx52::forms
 namespace qtx52::editor {
 class frm_config;
 }
 
 namespace qtx52::monitor {
 
-// A field as CSV with ";" between fields: quoted when it must be.
-QString csvField(const QString& text);
+// The unit caption beside a monitor value on the Monitor tab, which follows the unit's settings
+// (°C or °F, K or %rH); nullptr for the values without one.
+const forms::Label* unitLabel(const editor::frm_config& w, int element);
+// A monitor value's caption as a column name: without the colon that ends it on the window.
+QString columnName(int element, bool english);
 
 class MonitorRecorder : public QObject {
     Q_OBJECT

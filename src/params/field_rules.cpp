@@ -1,5 +1,9 @@
 #include "params/field_rules.h"
 
+#include "params/register_map.h"
+
+#include <algorithm>
+
 namespace qtx52::params {
 
 bool isSignedConfigField(int i) {
@@ -15,7 +19,15 @@ Range configRange(int i) {
     // one byte either way, a value far below clearing to 0 instead of clamping.
     if (i == 29 || i == 30)
         return {0, 1000, 1000, 0};
-    return {-255, 255, 255, 0};
+    Range r{-255, 255, 255, 0};
+    // The location code and the response time go beyond a byte, as far as their arrows and the
+    // register's signed word reach.
+    constexpr double kSignedWordMax = 32767;
+    if (const UpDownLimits* arrows = upDownLimitsFor(i); arrows && arrows->max > r.max)
+        r.max = r.aboveMax = std::min(arrows->max, kSignedWordMax);
+    if (i == kResponseTimeRegister)
+        r.min = r.belowMin = kMinResponseTimeMs;
+    return r;
 }
 
 Range inputRange(int i) {

@@ -9,7 +9,8 @@ namespace qtx52::params {
 bool isSignedConfigField(int element);
 bool isSignedInputField(int element);
 
-// What a box is forced to when the focus leaves it with a value outside [min, max].
+// What a box is forced to when its value is complete (the focus leaves it, Enter, Apply) and lies
+// outside [min, max]. The range reaches as far as the box's arrows do.
 struct Range {
     double min;
     double max;
@@ -19,7 +20,7 @@ struct Range {
 Range configRange(int element);
 Range inputRange(int element);
 
-// The minimum response time a unit is given: a smaller value in its box is replaced at once.
+// The minimum response time a unit is given: a smaller value in its box is raised to it.
 inline constexpr int kMinResponseTimeMs = 5;
 
 } // namespace qtx52::params

@@ -158,16 +158,6 @@ FieldLimits limitsOf(WriteKind field, int element) {
     // What leaving the box writes for a value above its range stands for "no value given".
     if (forced.aboveMax > forced.max || forced.aboveMax < forced.min)
         l.alsoAllowed.push_back(forced.aboveMax);
-    if (config) {
-        // The arrows reach their own limits, beyond what leaving the box lets stand (the location
-        // code to 65535, the response time to 3000 ms).
-        if (const UpDownLimits* arrows = upDownLimitsFor(element)) {
-            l.min = std::min(l.min, arrows->min);
-            l.max = std::max(l.max, arrows->max);
-        }
-        if (element == kResponseTimeRegister)
-            l.min = std::max(l.min, double(kMinResponseTimeMs));
-    }
     if (const RegisterInfo* r = registerOf(field, element); r && r->list)
         if (const ValueList* list = valueList(r->list))
             l.codes = list->values;

@@ -2,7 +2,9 @@
 
 #include "settings/reg_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace qtx52::settings {
@@ -48,18 +50,27 @@ QString CRegistry::MachineSetting(const QString& sSection, const QString& sKey) 
     return readText(stores_.machineFile, sSection, sKey);
 }
 
-namespace {
+void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
+                               const QString& sSetting) {
+    lastError_ = writeText(stores_.machineFile, sSection, sKey, sSetting, false) ? 0 : kWriteFailed;
+}
 
-// Stores a text value in a store file, creating the file and the key; false on failure. A store
-// that exists but cannot be read is left as it is rather than replaced by the one value.
-bool writeText(const QString& fileName, const QString& sSection, const QString& sKey,
-               const QString& sSetting) {
+void CRegistry::Werte(const QString& sSection, const QString& sKey, const QString& sSetting) {
+    // The user's configuration folder may not be there before the first value is kept.
+    lastError_ = writeText(stores_.userFile, sSection, sKey, sSetting, true) ? 0 : kWriteFailed;
+}
+
+bool CRegistry::writeText(const QString& fileName, const QString& sSection, const QString& sKey,
+                          const QString& sSetting, bool createFolder) {
     RegFile file;
     if (QFile::exists(fileName)) {
+        // A store that cannot be read is not written over: it may hold what it could not give.
         std::optional<RegFile> loaded = RegFile::load(fileName);
         if (!loaded)
             return false;
         file = std::move(*loaded);
+    } else if (createFolder && !QDir().mkpath(QFileInfo(fileName).absolutePath())) {
+        return false;
     }
     RegKey& key = file.createKey(sSection);
     auto it = std::find_if(key.values.begin(), key.values.end(), [&](const RegValue& v) {
@@ -71,17 +82,6 @@ bool writeText(const QString& fileName, const QString& sSection, const QString& 
     else
         key.values.push_back(v);
     return file.save(fileName);
-}
-
-} // namespace
-
-void CRegistry::MachineSetting(const QString& sSection, const QString& sKey,
-                               const QString& sSetting) {
-    lastError_ = writeText(stores_.machineFile, sSection, sKey, sSetting) ? 0 : kWriteFailed;
-}
-
-void CRegistry::Werte(const QString& sSection, const QString& sKey, const QString& sSetting) {
-    lastError_ = writeText(stores_.userFile, sSection, sKey, sSetting) ? 0 : kWriteFailed;
 }
 
 bool CRegistry::DeleteMachineKey(const QString& sKey) {

@@ -33,8 +33,8 @@ public:
 
     // A text value below the user root, as MachineSetting (read).
     QString Werte(const QString& sSection, const QString& sKey) const;
-    // Stores a text value below the user root, as MachineSetting (write): the technician's own
-    // choices, which the machine store does not hold.
+    // Stores a text value below the user root, creating the store and the key; the rest of the
+    // store stays as it was. On failure lastError() becomes kWriteFailed and nothing is raised.
     void Werte(const QString& sSection, const QString& sKey, const QString& sSetting);
 
     // Error number of the last write (0 after success).
@@ -43,6 +43,9 @@ public:
     static constexpr quint32 kWriteFailed = 0x80040201u;
 
 private:
+    static bool writeText(const QString& fileName, const QString& sSection, const QString& sKey,
+                          const QString& sSetting, bool createFolder);
+
     StorePaths stores_;
     QStringList enumeration_;
     int enumIndex_ = 0;

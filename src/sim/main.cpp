@@ -3,6 +3,7 @@
 
 #include "forms/clock.h"
 #include "sim/devicerunner.h"
+#include "sim/gateway_server.h"
 #include "sim/station.h"
 
 #include <QCommandLineParser>
@@ -118,12 +119,49 @@ int main(int argc, char** argv) {
         QStringLiteral("Refuse every write that includes register REG with exception 03 (value "
                        "refused), as a unit whose own checks reject the value."),
         QStringLiteral("REG"));
-    parser.addOptions({deviceOpt, listenOpt, modeOpt, addressOpt, baudOpt, parityOpt, echoOpt,
-                       responseOpt, refuseOpt, quietOpt});
+    const QCommandLineOption mbapOpt(
+        QStringLiteral("listen-mbap"),
+        QStringLiteral("Serve the stations as a Modbus TCP gateway in front of their RS485 line "
+                       "(RTU at --baud and --parity): MBAP on the TCP side."),
+        QStringLiteral("host:port"));
+    const QCommandLineOption stationsOpt(
+        QStringLiteral("stations"),
+        QStringLiteral("With --listen-mbap: the stations on the line, for example 1-40 or 3,17,40 "
+                       "(default: --address)."),
+        QStringLiteral("list"));
+    const QCommandLineOption varyOpt(
+        QStringLiteral("vary"),
+        QStringLiteral("Make the stations differ: response time, firmware, location, setpoint."));
+    const QCommandLineOption delayOpt(QStringLiteral("gateway-delay"),
+                                      QStringLiteral("The gateway's own time per request, each "
+                                                     "way, in ms (default 5)."),
+                                      QStringLiteral("ms"), QStringLiteral("5"));
+    const QCommandLineOption gwTimeoutOpt(
+        QStringLiteral("gateway-timeout"),
+        QStringLiteral("How long the gateway waits for a station before it answers exception 0x0B, "
+                       "in ms (default 1000)."),
+        QStringLiteral("ms"), QStringLiteral("1000"));
+    const QCommandLineOption noEchoIdOpt(
+        QStringLiteral("no-echo-id"),
+        QStringLiteral("The gateway answers with transaction id 0 instead of the request's."));
+    const QCommandLineOption busyOpt(
+        QStringLiteral("gateway-busy"),
+        QStringLiteral("Answer the first N requests of each connection with exception 0x06 (busy); "
+                       "a request that comes while one is served is always answered so."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption dropOpt(
+        QStringLiteral("gateway-drop-after"),
+        QStringLiteral("Close each connection when request N+1 comes (N answered)."),
+        QStringLiteral("n"));
+    parser.addOptions({deviceOpt, listenOpt, mbapOpt, modeOpt, addressOpt, stationsOpt, varyOpt,
+                       baudOpt, parityOpt, echoOpt, responseOpt, refuseOpt, delayOpt, gwTimeoutOpt,
+                       noEchoIdOpt, busyOpt, dropOpt, quietOpt});
     parser.process(app);
 
-    if (parser.isSet(deviceOpt) == parser.isSet(listenOpt))
-        return fail(QStringLiteral("give one of --device and --listen (see --help)"));
+    if (int(parser.isSet(deviceOpt)) + int(parser.isSet(listenOpt)) + int(parser.isSet(mbapOpt)) !=
+        1)
+        return fail(
+            QStringLiteral("give one of --device, --listen and --listen-mbap (see --help)"));
     const QString mode = parser.value(modeOpt).toLower();
     if (mode != QLatin1String("rtu") && mode != QLatin1String("ascii"))
         return fail(QStringLiteral("--mode must be rtu or ascii"));
@@ -167,6 +205,59 @@ int main(int argc, char** argv) {
     station.setLineSettings(line);
 
     const bool quiet = parser.isSet(quietOpt);
+    if (parser.isSet(mbapOpt)) {
+        if (ascii)
+            return fail(QStringLiteral("a gateway's line is RTU: leave --mode out"));
+        const QList<int> addresses = parser.isSet(stationsOpt)
+                                         ? sim::parseStationList(parser.value(stationsOpt))
+                                         : QList<int>{address};
+        if (addresses.isEmpty())
+            return fail(QStringLiteral("--stations takes addresses 1..63, for example 1-40 or "
+                                       "3,17,40"));
+        sim::GatewayOptions o;
+        o.line = line;
+        auto number = [&](const QCommandLineOption& opt, int lo, int hi, int* out) {
+            bool good = false;
+            *out = parser.value(opt).toInt(&good);
+            return good && *out >= lo && *out <= hi;
+        };
+        if (!number(delayOpt, 0, 10000, &o.delayMs))
+            return fail(QStringLiteral("--gateway-delay must be 0..10000"));
+        if (!number(gwTimeoutOpt, 1, 60000, &o.timeoutMs))
+            return fail(QStringLiteral("--gateway-timeout must be 1..60000"));
+        if (!number(busyOpt, 0, 1000000, &o.busyReplies))
+            return fail(QStringLiteral("--gateway-busy must be 0 or more"));
+        if (parser.isSet(dropOpt) && !number(dropOpt, 0, 1000000, &o.dropAfter))
+            return fail(QStringLiteral("--gateway-drop-after must be 0 or more"));
+        o.echoId = !parser.isSet(noEchoIdOpt);
+        const auto stations = sim::makeStations(clock, addresses, parser.isSet(varyOpt));
+        std::vector<sim::Station*> line;
+        for (const auto& s : stations) {
+            if (!parser.isSet(varyOpt) && responseMs >= 0)
+                s->unit().setReg(sim::reg::MinResponseTime, quint16(responseMs));
+            if (refused >= 0)
+                s->faults().setRefusedRegister(refused);
+            line.push_back(s.get());
+        }
+        const QString where = parser.value(mbapOpt);
+        const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));
+        const int tcpPort = colon < 0 ? 0 : where.mid(colon + 1).toInt(&ok);
+        if (colon <= 0 || !ok || tcpPort < 1 || tcpPort > 65535)
+            return fail(
+                QStringLiteral("--listen-mbap takes host:port, for example 127.0.0.1:5020"));
+        sim::GatewayServer server(clock, line, o,
+                                  quiet ? std::function<void(const QString&)>() : printLine);
+        if (!server.listen(QHostAddress(where.left(colon)), quint16(tcpPort)))
+            return fail(QStringLiteral("cannot listen on %1: %2").arg(where, server.errorString()));
+        if (!quitOnSignals(app))
+            printLine(QStringLiteral("qtx52-sim: warning: cannot catch SIGTERM/SIGINT"));
+        if (!quiet)
+            printLine(QStringLiteral("qtx52-sim: gateway on %1, %2 station(s) on its line at %3")
+                          .arg(where)
+                          .arg(addresses.size())
+                          .arg(line.empty() ? QString() : o.line.toText()));
+        return app.exec();
+    }
     if (parser.isSet(listenOpt)) {
         const QString where = parser.value(listenOpt);
         const qsizetype colon = where.lastIndexOf(QLatin1Char(':'));

@@ -149,6 +149,18 @@ private:
         return true;
     }
 
+    // The unit on the line answers at this response time from now on: the pacing, the repeat
+    // and failure intervals and the status window's time limit follow it at once.
+    bool takeResponseTime(quint16 raw) {
+        g_.minResponseTime = qint16(raw);
+        f_.responseTimeBeingWritten.reset();
+        if (!setPacing())
+            return false;
+        if (f_.program.frmStateLoaded())
+            f_.program.frmState().ShowMsg();
+        return true;
+    }
+
     void closeStatusWindow() { f_.program.frmState().CloseWindow(); }
 
     // State 1: a block of holding registers, configuration or monitor.
@@ -163,14 +175,9 @@ private:
         // from the block that holds it. Until then a slow unit's first block was repeated, and the
         // unit answers both tries: paced for its response time, the next request goes out only
         // after the late answer, which is then dropped rather than taken for the next block.
-        if (!f_.responseTimeKnown && s <= kResponseTimeRegister && kResponseTimeRegister < s + c) {
-            g_.minResponseTime = qint16(registerValue(kResponseTimeRegister - s));
-            if (!setPacing())
-                return false;
-            // The status window's time limit follows the pacing, as after a read device.
-            if (f_.program.frmStateLoaded())
-                f_.program.frmState().ShowMsg();
-        }
+        if (!f_.responseTimeKnown && s <= kResponseTimeRegister && kResponseTimeRegister < s + c &&
+            !takeResponseTime(registerValue(kResponseTimeRegister - s)))
+            return false;
 
         if (s >= kConfigFirst && s <= kConfigLast) {
             for (int k = 0; k < c; ++k) {
@@ -237,6 +244,18 @@ private:
             return true;
         moveOn();
         g_.linkReady = true;
+        // The unit applies a response time as soon as it holds it, so the blocks after the one
+        // that carries it already go out at its timing.
+        const int first = g_.startAddress;
+        if (first <= kResponseTimeRegister && kResponseTimeRegister < first + request_->quantity) {
+            // A value beyond a signed 16-bit number (only a parameter file brings one) cannot
+            // be a response time.
+            const std::optional<qint64> ms =
+                integerOfText(f_.txt_data_cfg(kResponseTimeRegister).text(), g_.decimalSeparator);
+            if (!ms || *ms < -32768 || *ms > 32767 || !takeResponseTime(quint16(*ms)))
+                return false;
+            f_.responseTimeChanged = false;
+        }
         g_.startAddress = qint16(g_.startAddress + f_.countWriteRegister);
         if (g_.startAddress < kConfigLast)
             return true;
@@ -251,16 +270,6 @@ private:
         }
         f_.alreadyWrite = 0;
         f_.countWriteRegister = 0;
-        if (f_.responseTimeChanged) {
-            const std::optional<qint64> ms =
-                integerOfText(f_.txt_data_cfg(kResponseTimeRegister).text(), g_.decimalSeparator);
-            if (!ms || *ms < -32768 || *ms > 32767)
-                return false;
-            g_.minResponseTime = qint16(*ms);
-            if (!setPacing())
-                return false;
-            f_.responseTimeChanged = false;
-        }
         for (int r = kConfigWriteFirst; r <= kConfigLast; ++r)
             g_.refDataCfg[std::size_t(r)] = written[std::size_t(r)];
         for (int r = kConfigFirst; r <= kConfigLast; ++r)
@@ -438,6 +447,8 @@ private:
             box.setForeColor(ColorButtonText);
             g_.refInpBits[std::size_t(i)] = qint16(box.value());
         }
+        g_.unitValuesRead = true;
+        f_.editorFilled();
         closeStatusWindow();
         g_.linkReady = true;
         return true;

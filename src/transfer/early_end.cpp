@@ -27,6 +27,8 @@ void MainWindowTransfer::refusedByUnit(quint8 code) {
     const bool inputWrite = refused && refused->function == link::kWriteMultipleRegisters &&
                             refused->start >= kInputFirst;
     failTransaction(link::Failure::Exception);
+    // The unit said no: the notice names its answer, not a fault of the settings.
+    lbl_desc(16).setCaption(link::refusedNotice(code, g.languageId));
     // The chain ends here: the window closes without the read-out that follows a finished write.
     if (program.frmStateLoaded())
         program.unloadFrmState();

@@ -20,4 +20,31 @@ MainWindowTransfer::~MainWindowTransfer() {
     MSComm1.setArrivalHandler({});
 }
 
+void MainWindowTransfer::setInputEnabled(bool enabled) {
+    form.setEnabled(enabled);
+}
+
+qint32 MainWindowTransfer::requestGiveUpMs() const {
+    return link::giveUpMs(linkTiming());
+}
+
+bool MainWindowTransfer::lastCoilGroupWritten() const {
+    return alreadyWriteCoils >= 14 && !inputsChanged;
+}
+
+void MainWindowTransfer::stopTransferTimers() {
+    Timer1.setEnabled(false);
+    Timer6.setEnabled(false);
+    // The repeat timer would send the cancelled write once more, and the failure timer would then
+    // report a problem for a transfer the user has already ended.
+    Timer5.setEnabled(false);
+    Timer3.setEnabled(false);
+    // The outstanding request is given up: a late reply to it is stale.
+    transaction.end();
+}
+
+void MainWindowTransfer::statusWindowClosed(int state, bool answered) {
+    emit chainEnded(state, answered);
+}
+
 } // namespace qtx52::transfer

@@ -22,6 +22,7 @@
 #include "link/reply_verdicts.h"
 #include "link/transaction.h"
 #include "panel/main_panel.h"
+#include "windows/chain_owner.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,7 +53,7 @@ using panel::TabStrip;
 using panel::TextBox;
 using panel::UpDown;
 
-class MainWindowTransfer : public panel::MainPanel {
+class MainWindowTransfer : public panel::MainPanel, public windows::ChainOwner {
     Q_OBJECT
 public:
     explicit MainWindowTransfer(app::Program& program);
@@ -86,9 +87,12 @@ public:
     // Set by Timer5_Timer around its send: the same request goes out again, and a reply to it that
     // has begun to arrive is kept.
     bool repeating = false;
-    // Whether the unit's response time has been read (read device) or written since the port was
-    // chosen; until then the link allows for the slowest unit.
+    // Whether the response time of the unit on the line has been read or written since the port
+    // opened on it; until then the link allows for the slowest unit.
     bool responseTimeKnown = false;
+    // The response time in the configuration block on its way to the unit: the unit may answer
+    // that very write at it, so the link allows for the slower of it and the one known.
+    std::optional<qint16> responseTimeBeingWritten;
     bool responseTimeChanged = false;
     bool inputsChanged = false;
     // Fast reads: a chain sends its next request as soon as the reply is taken and the line has
@@ -106,6 +110,15 @@ public:
     virtual void update_apply_button(int group) = 0;
     // An input register's box changed: its marks follow.
     virtual void txt_data_in_Change(int index) = 0;
+    // A whole read-out of the unit is in the editor.
+    virtual void editorFilled() = 0;
+
+    // What the status window asks of the window whose chain it shows.
+    void setInputEnabled(bool enabled) override;
+    qint32 requestGiveUpMs() const override;
+    bool lastCoilGroupWritten() const override;
+    void stopTransferTimers() override;
+    void statusWindowClosed(int state, bool answered) override;
 
     // transfer/port_settings.cpp
     void Combo_Port_Click(int index);
@@ -124,6 +137,9 @@ public:
     void MSComm1_Lost(const link::CommError& why);
     // Tells the link's watchers the port closed, after what was being received.
     void reportPortClosed();
+    // The unit on the line may be another one (station, port or line settings changed, the port
+    // opened): its response time is not known until it is read or written again.
+    void forgetResponseTime();
 
     // transfer/send.cpp
     // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
@@ -166,7 +182,7 @@ public:
     void refusedByUnit(quint8 code);
     // The status window closed before the chain's last step: nothing more is sent, the notice
     // shows and a message says what the unit has and has not taken.
-    void endIncomplete();
+    void endIncomplete() override;
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();
@@ -182,6 +198,10 @@ public:
     void receive_reply();
 
 signals:
+    // A chain's step has ended and the status window closed: `state` is the transfer state it
+    // closed in, `answered` whether the last request had its answer. Whoever runs the window
+    // without a view (the command line) follows the chains here.
+    void chainEnded(int state, bool answered);
     // The decoder has written all 18 monitor values from one pass over registers 256..273, both
     // blocks in order: a cycle of the live monitor, or the monitor range of a read-out. Whoever
     // records the values listens here; the window logic itself does not.

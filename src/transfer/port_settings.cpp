@@ -58,7 +58,17 @@ const char* entryAt(const std::array<const char*, N>& entries, int position) {
 } // namespace
 
 void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
+    const QString lineBefore =
+        QStringLiteral("%1 %2 %3 %4").arg(g.commPort).arg(g.baudRate, g.parity, g.modbusMode);
     g.commPort = quint8(Combo_Port(kPortSelector).listIndex() + 1);
+    // A Modbus TCP gateway takes RTU only: its line is chosen as RTU, and choosing it again runs
+    // this handler with everything else as it is.
+    constexpr int kRtu = 1;
+    const bool gateway = MSComm1.throughGateway(g.commPort);
+    if (gateway && Combo_Port(kModeSelector).listIndex() != kRtu) {
+        Combo_Port(kModeSelector).setListIndex(kRtu);
+        return;
+    }
     if (const char* baud = entryAt(kBaudRates, Combo_Port(kBaudSelector).listIndex()))
         g.baudRate = QLatin1String(baud);
     if (const char* parity = entryAt(kParities, Combo_Port(kParitySelector).listIndex()))
@@ -79,11 +89,14 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
 
     if (Combo_Port(kStateSelector).listIndex() >= 0)
         g.portOpen = Combo_Port(kStateSelector).listIndex() != 0;
+    if (QStringLiteral("%1 %2 %3 %4").arg(g.commPort).arg(g.baudRate, g.parity, g.modbusMode) !=
+        lineBefore)
+        forgetResponseTime();
 
     // While the port is open the settings stay as they are, so a running transaction never sees
     // them change; the station address may still be edited.
     for (int s : {kPortSelector, kBaudSelector, kParitySelector, kModeSelector})
-        Combo_Port(s).setEnabled(!g.portOpen);
+        Combo_Port(s).setEnabled(!g.portOpen && !(gateway && s == kModeSelector));
     if (!g.portOpen) {
         resetTransaction();
         dropHeldRequest();
@@ -132,6 +145,7 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
     if (!wasOpen && MSComm1.portOpen()) {
         // A notice of a lost device belongs to the last time the port was open.
         restoreNotice();
+        forgetResponseTime();
         program.linkEvents.portOpened();
     } else if (wasOpen && !MSComm1.portOpen()) {
         reportPortClosed();
@@ -169,6 +183,15 @@ void MainWindowTransfer::txt_Modbus_adress_Change() {
                               app::kAppTitle);
         txt_Modbus_adress->setText(QStringLiteral("1"));
     }
+    forgetResponseTime();
+}
+
+void MainWindowTransfer::forgetResponseTime() {
+    // Setting an interval restarts its count: only a change of what is known touches the timers.
+    if (!responseTimeKnown)
+        return;
+    responseTimeKnown = false;
+    applyLinkTiming();
 }
 
 void MainWindowTransfer::reset_cmb_bit_cfg() {

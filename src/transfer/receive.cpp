@@ -54,9 +54,10 @@ struct InByte {
 class RtuAssembly {
 public:
     RtuAssembly(app::Global& g, qint32& expectedLength, const PendingRequest& request,
-                link::ReplyVerdicts& verdicts, link::Transaction& transaction)
+                link::ReplyVerdicts& verdicts, link::Transaction& transaction, qint64 nowMs,
+                qint64 waitMs)
         : g_(g), expected_(expectedLength), request_(request), verdicts_(verdicts),
-          held_(verdicts.rtuHeld), transaction_(transaction) {
+          held_(verdicts.rtuHeld), transaction_(transaction), nowMs_(nowMs), waitMs_(waitMs) {
         // The times kept beside the buffer follow it; anything else touching the buffer leaves
         // them unknown rather than out of step.
         held_.resize(g_.rtuRxCount);
@@ -88,13 +89,18 @@ public:
                 queue.push_front(in);
                 restartAfterFirst(queue);
                 break;
-            case Step::Complete:
-                if (const std::optional<quint8> code = heldException()) {
+            case Step::Complete: {
+                const bool answers = heldAnswers();
+                const std::optional<quint8> code = heldException();
+                if (answers && takenBefore()) {
+                    recognise(link::Verdict::Stale, 0);
+                    reset();
+                } else if (code && !transaction_.answered()) {
                     recognise(link::Verdict::Exception, *code);
                     exceptionCode = *code;
                     completed = false;
                     reset();
-                } else if (heldAnswers()) {
+                } else if (answers) {
                     g_.replyHex = QString::fromLatin1(held().toHex().toUpper());
                     recognise(link::Verdict::Taken, 0);
                     transaction_.noteAnswered();
@@ -105,6 +111,7 @@ public:
                     restartAfterFirst(queue);
                 }
                 break;
+            }
             }
         }
         return completed;
@@ -178,6 +185,14 @@ private:
         return link::crcMatches(whole) && link::answersRequest(whole.chopped(2), request_);
     }
 
+    // The request has had its answer already, or this is the unit's answer to another try of
+    // the one before: the same bytes again.
+    bool takenBefore() const {
+        return transaction_.answered() ||
+               transaction_.owedAnswer(QString::fromLatin1(held().toHex().toUpper()), nowMs_,
+                                       waitMs_);
+    }
+
     void recognise(link::Verdict verdict, quint8 code) {
         const bool answer = verdict == link::Verdict::Taken || verdict == link::Verdict::Exception;
         verdicts_.recognised(held(), verdict, code, answer ? transaction_.attempt() : 0,
@@ -212,6 +227,8 @@ private:
     link::ReplyVerdicts& verdicts_;
     std::vector<link::ByteSeen>& held_;
     link::Transaction& transaction_;
+    qint64 nowMs_;
+    qint64 waitMs_;
 };
 
 // ASCII assembly, character by character. The line in progress is held in `line` from its ":"
@@ -227,7 +244,8 @@ struct AsciiOutcome {
 
 AsciiOutcome assembleAscii(app::Global& g, QByteArray& line, const std::vector<InByte>& input,
                            const std::optional<PendingRequest>& request,
-                           link::ReplyVerdicts& verdicts, link::Transaction& transaction) {
+                           link::ReplyVerdicts& verdicts, link::Transaction& transaction,
+                           qint64 nowMs, qint64 waitMs) {
     AsciiOutcome out;
     bool& completed = out.completed;
     link::ByteSeen& lineSeen = verdicts.asciiLine;
@@ -268,12 +286,18 @@ AsciiOutcome assembleAscii(app::Global& g, QByteArray& line, const std::vector<I
                 dropLine(whole);
                 continue;
             }
-            if (const std::optional<quint8> code =
-                    link::exceptionCode(bytes.chopped(1), *request)) {
+            const bool answers = link::answersRequest(bytes.chopped(1), *request);
+            const std::optional<quint8> code = link::exceptionCode(bytes.chopped(1), *request);
+            if (answers && (transaction.answered() ||
+                            transaction.owedAnswer(QString::fromLatin1(hex), nowMs, waitMs))) {
+                // The request has had its answer, or this is another try's answer to the one
+                // before.
+                recognise(whole, link::Verdict::Stale, 0);
+            } else if (code && !transaction.answered()) {
                 recognise(whole, link::Verdict::Exception, *code);
                 out.exception = code;
                 completed = false;
-            } else if (link::answersRequest(bytes.chopped(1), *request)) {
+            } else if (answers) {
                 g.replyHex = QString::fromLatin1(hex);
                 recognise(whole, link::Verdict::Taken, 0);
                 transaction.noteAnswered();
@@ -307,13 +331,19 @@ void MainWindowTransfer::receive_reply() {
 
     // Count and data in one step: every byte is seen exactly once.
     const QByteArray input = MSComm1.input();
-    const std::optional<PendingRequest> request = link::pendingRequest(g.requestHex);
+    replyVerdicts.transactionId = MSComm1.receivedTransactionId();
+    // A transaction that has ended waits for nothing: an answer to it is stale.
+    const std::optional<PendingRequest> request =
+        transaction.ended() ? std::nullopt : link::pendingRequest(g.requestHex);
     replyVerdicts.setContext(
         {rtu ? link::Framing::Rtu : link::Framing::Ascii, request, transaction.earlier()});
 
     // The bytes came back to back, the last of them at the latest now: each began to arrive at
     // the latest the line time of itself and those after it before now.
     const qint64 now = program.clock.nowMs();
+    // How long the link waits from a first try for its answer, as it knows the unit now.
+    const link::LinkTiming timing = linkTiming();
+    const qint64 waitMs = link::repeatIntervalMs(timing) + link::failureIntervalMs(timing);
     const double charMs = characterMs();
     // With fast reads the line's silence counts from the bytes taken, also on a port that does not
     // tell when they arrive.
@@ -330,7 +360,8 @@ void MainWindowTransfer::receive_reply() {
     std::optional<quint8> exception;
     if (rtu) {
         if (request) {
-            RtuAssembly assembly(g, rtuExpectedLength, *request, replyVerdicts, transaction);
+            RtuAssembly assembly(g, rtuExpectedLength, *request, replyVerdicts, transaction, now,
+                                 waitMs);
             completed = assembly.feed(std::deque<InByte>(bytes.begin(), bytes.end()));
             if (assembly.exceptionCode >= 0)
                 exception = quint8(assembly.exceptionCode);
@@ -341,7 +372,7 @@ void MainWindowTransfer::receive_reply() {
         }
     } else {
         const AsciiOutcome out =
-            assembleAscii(g, rxLine, bytes, request, replyVerdicts, transaction);
+            assembleAscii(g, rxLine, bytes, request, replyVerdicts, transaction, now, waitMs);
         completed = out.completed;
         exception = out.exception;
     }
@@ -352,6 +383,9 @@ void MainWindowTransfer::receive_reply() {
         // repeat goes on as for no reply. Any other code ends the transaction.
         if (link::isBusyCode(*exception)) {
             transaction.noteBusy();
+        } else if (link::isGatewayCode(*exception)) {
+            // The gateway's word that the unit did not answer: no reply, repeated as such.
+            transaction.noteGatewayNoAnswer();
         } else {
             transaction.noteAnswered();
             refusedByUnit(*exception);
@@ -361,6 +395,7 @@ void MainWindowTransfer::receive_reply() {
     if (!completed)
         return;
 
+    transaction.noteTaken(g.replyHex);
     if (request && (request->function == link::kWriteMultipleCoils ||
                     request->function == link::kWriteMultipleRegisters)) {
         transaction.noteAcknowledged(*request);

@@ -37,6 +37,8 @@ template <class Box> qint32 coilByte(const ControlArray<Box>& boxes, int first, 
 
 void MainWindowTransfer::cmd_read_device_Click() {
     g.commState = 6;
+    // The references are the unit's again only once the whole read-out is in.
+    g.unitValuesRead = false;
     // The read-device command is the user's way to start over: it goes out even while another
     // exchange is outstanding.
     if (txt_Modbus_adress->text().isEmpty())

@@ -23,8 +23,9 @@ link::LinkTiming MainWindowTransfer::linkTiming() const {
     link::LinkTiming t;
     t.framing = g.modbusMode == QLatin1String("ASCII") ? link::Framing::Ascii : link::Framing::Rtu;
     t.baud = qint32(leadingDigitsValue(g.baudRate));
-    t.minResponseTimeMs = g.minResponseTime;
+    t.minResponseTimeMs = std::max(g.minResponseTime, responseTimeBeingWritten.value_or(0));
     t.responseTimeKnown = responseTimeKnown;
+    t.gatewayTimeoutMs = MSComm1.gatewayTimeoutMs(MSComm1.commPort());
     return t;
 }
 
@@ -115,15 +116,22 @@ void MainWindowTransfer::dropHeldRequest() {
 }
 
 void MainWindowTransfer::sendHeld() {
-    const QByteArray frame = std::exchange(heldFrame_, QByteArray());
     // Closing the port or cancelling in the status window ended the transaction meanwhile.
-    if (frame.isEmpty() || !MSComm1.portOpen() || g.commState == 0)
+    if (heldFrame_.isEmpty() || !MSComm1.portOpen() || g.commState == 0) {
+        heldFrame_.clear();
         return;
-    putOnLine(frame, heldRepeat_, heldHex_);
+    }
+    // More of a reply came while the request waited: the silence starts again after it.
+    if (const qint64 waitMs = quietAtMs - program.clock.nowMs(); waitMs > 0) {
+        heldTimer_->start(waitMs);
+        return;
+    }
+    putOnLine(std::exchange(heldFrame_, QByteArray()), heldRepeat_, heldHex_);
 }
 
 bool MainWindowTransfer::putOnLine(const QByteArray& frame, bool repeat, const QString& hex) {
-    const int attempt = repeat ? transaction.repeat() : transaction.begin(hex);
+    const int attempt =
+        repeat ? transaction.repeat() : transaction.begin(hex, program.clock.nowMs());
     if (const link::CommError err = MSComm1.output(frame)) {
         // The adapter went away under an open port: report it like an unanswered request instead
         // of waiting for a reply that cannot come.
@@ -133,6 +141,8 @@ bool MainWindowTransfer::putOnLine(const QByteArray& frame, bool repeat, const Q
     link::SentFrame sent;
     sent.bytes = frame;
     sent.attempt = attempt;
+    sent.transactionId = MSComm1.sentTransactionId();
+    sent.framing = linkTiming().framing;
     sent.lastByteMs = program.clock.nowMs() + qint64(std::llround(characterMs() * frame.size()));
     sent.characterMs = characterMs();
     program.linkEvents.frameSent(sent);

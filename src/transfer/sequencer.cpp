@@ -34,12 +34,19 @@ void MainWindowTransfer::connectSequencer() {
 }
 
 void MainWindowTransfer::resetTransaction() {
+    // Whatever was outstanding is given up: a late answer to it changes nothing.
+    transaction.end();
     alreadyRead = 0;
     countReadRegister = 0;
     g.monitorBlock = 0;
     g.commState = 1;
     g.linkReady = true;
     g.startAddress = 0;
+    // A response time whose write was not acknowledged is not the unit's.
+    if (responseTimeBeingWritten) {
+        responseTimeBeingWritten.reset();
+        applyLinkTiming();
+    }
 }
 
 void MainWindowTransfer::Timer6_Timer() {
@@ -79,7 +86,10 @@ void MainWindowTransfer::Timer5_Timer() {
 }
 
 void MainWindowTransfer::Timer3_Timer() {
-    failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
+    if (transaction.gatewayNoAnswer())
+        failTransaction(link::Failure::GatewayNoAnswer);
+    else
+        failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
 }
 
 void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
@@ -89,7 +99,11 @@ void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
     Timer3.setEnabled(false);
     Timer5.setEnabled(false);
     Timer6.setEnabled(false);
-    lbl_desc(16).setCaption(busy ? link::busyNotice(g.languageId) : noticeText(g.languageId));
+    const int station = transaction.request() ? transaction.request()->station : 0;
+    lbl_desc(16).setCaption(why == link::Failure::GatewayNoAnswer
+                                ? link::gatewayNotice(station, g.languageId)
+                            : busy ? link::busyNotice(g.languageId)
+                                   : noticeText(g.languageId));
     lbl_desc(16).setVisible(true);
     chk_read_out->setEnabled(false);
     set_parameter->setEnabled(false);

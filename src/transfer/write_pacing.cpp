@@ -13,6 +13,7 @@
 #include "params/write_check.h"
 #include "transfer/exchange_values.h"
 #include "transfer/main_window_transfer.h"
+#include "windows/frmState.h"
 
 #include <algorithm>
 #include <optional>
@@ -114,6 +115,18 @@ void MainWindowTransfer::Timer1_Timer() {
         words += *word;
     }
 
+    if (g.commState == 2 && g.startAddress <= kResponseTimeRegister &&
+        kResponseTimeRegister < g.startAddress + count) {
+        const int at = 4 * (kResponseTimeRegister - g.startAddress);
+        const qint16 written = qint16(words.mid(at, 4).toUShort(nullptr, 16));
+        if (written > g.minResponseTime) {
+            responseTimeBeingWritten = written;
+            applyLinkTiming();
+            // The status window's time limit allows for it as well.
+            if (program.frmStateLoaded())
+                program.frmState().ShowMsg();
+        }
+    }
     countWriteRegister = qint16(count);
     alreadyWrite = qint16(alreadyWrite + count);
     g.requestHex = stationHex() + link::LongToHexStr(link::kWriteMultipleRegisters, 1) +

@@ -1,10 +1,8 @@
 #include "windows/frmState.h"
 
-#include "app/language.h"
 #include "app/program.h"
-#include "editor/frm_config.h"
 #include "params/numbers.h"
-#include "windows/frmState_texts.h"
+#include "windows/chain_owner.h"
 
 #include <QRegularExpression>
 
@@ -19,6 +17,11 @@ namespace qtx52::windows {
 namespace {
 
 constexpr int kProgressSteps = 10;
+
+const QString kWaitingGerman = QStringLiteral("Warten ...");
+const QString kWaitingEnglish = QStringLiteral("Waiting ...");
+const QString kStateCaptionEnglish = QStringLiteral("State");
+const QString kCancelEnglish = QStringLiteral("Cancel");
 
 // The numeric value of a text's leading number, as the baud rate text is read: "9600" gives 9600,
 // "" and anything without a leading number give 0.
@@ -43,11 +46,11 @@ std::optional<qint32> intervalOf(double ms) {
 } // namespace
 
 frmState::frmState(app::Program& p)
-    : QObject(nullptr), program(p), g(p.g), form(kFrmStateFormName, this),
-      lblTxt(kFrmStateLabelName, -1, this),
+    : QObject(nullptr), program(p), g(p.g), form(QStringLiteral("frmState"), this),
+      lblTxt(QStringLiteral("lblTxt"), -1, this),
       frameProgress(QStringLiteral("frameProgress"), -1, this),
       ProgressFile(QStringLiteral("ProgressFile"), -1, this),
-      Abbruch(kFrmStateCancelName, -1, this), cmdOK(QStringLiteral("cmdOK"), -1, this),
+      Abbruch(QStringLiteral("Abbruch"), -1, this), cmdOK(QStringLiteral("cmdOK"), -1, this),
       Timer1SW(p.clock, QStringLiteral("Timer1SW"), 0, this),
       Timer2SW(p.clock, QStringLiteral("Timer2SW"), 100, this) {
     // Design state.
@@ -72,6 +75,26 @@ frmState::frmState(app::Program& p)
 
 frmState::~frmState() = default;
 
+ChainOwner* frmState::owner() const {
+    return program.frm_configLoaded() ? dynamic_cast<ChainOwner*>(program.frmConfig_.get())
+                                      : nullptr;
+}
+
+ChainOwner& frmState::loadedOwner() {
+    return dynamic_cast<ChainOwner&>(program.mainWindow());
+}
+
+void frmState::applyLanguage(app::Language language, qint16 loadingWindow) {
+    if (language == app::Language::German) {
+        // Designed with the English waiting text; German replaces it, whichever window loads.
+        lblTxt.setCaption(kWaitingGerman);
+    } else if (loadingWindow == app::kWindowState) {
+        form.setCaption(kStateCaptionEnglish);
+        Abbruch.setCaption(kCancelEnglish);
+        lblTxt.setCaption(kWaitingEnglish);
+    }
+}
+
 double frmState::timeLimitMs(const QString& baudRate, qint16 minResponseTime) {
     const double baud = leadingNumber(baudRate);
     const double responseMs = minResponseTime < 0 ? 0.0 : double(minResponseTime);
@@ -95,8 +118,8 @@ void frmState::Form_Load() {
 
 void frmState::Form_Unload() {
     // The main window was disabled for the transfer; whatever ends the display gives it back.
-    if (program.frm_configLoaded())
-        program.frm_config().form.setEnabled(true);
+    if (ChainOwner* o = owner())
+        o->setInputEnabled(true);
 }
 
 void frmState::ShowMsg() {
@@ -107,8 +130,8 @@ void frmState::ShowMsg() {
     // A watchdog for a stalled chain, never shorter than the link needs to give up on one request
     // (the send path restarts it at every request).
     double limit = timeLimitMs(g.baudRate, g.minResponseTime);
-    if (program.frm_configLoaded() && std::isfinite(limit))
-        limit = std::max(limit, double(link::giveUpMs(program.frm_config().linkTiming())));
+    if (ChainOwner* o = owner(); o && std::isfinite(limit))
+        limit = std::max(limit, double(o->requestGiveUpMs()));
     // Without a baud rate there is no time limit to run: the window stays up without timers until
     // the transfer's end closes it.
     if (!std::isfinite(limit))
@@ -154,12 +177,12 @@ void frmState::Timer1SW_Timer() {
 }
 
 bool frmState::chainAtLastStep() const {
-    if (!program.frm_configLoaded())
+    const ChainOwner* o = owner();
+    if (!o)
         return true;
-    const editor::frm_config& main = program.frm_config();
     // A configuration-only write is over once the last coil group is acknowledged; the window
     // then closes at its time limit, and the read-out follows.
-    return g.commState == 4 && g.linkReady && main.alreadyWriteCoils >= 14 && !main.inputsChanged;
+    return g.commState == 4 && g.linkReady && o->lastCoilGroupWritten();
 }
 
 void frmState::endEarly() {
@@ -169,10 +192,10 @@ void frmState::endEarly() {
     }
     Timer1SW.setEnabled(false);
     Timer2SW.setEnabled(false);
-    app::Program& p = program;
+    ChainOwner& o = loadedOwner();
     // The window goes first, so the message stands alone in front of the main window.
-    p.unloadFrmState();
-    p.frm_config().endIncomplete();
+    program.unloadFrmState();
+    o.endIncomplete();
 }
 
 void frmState::CloseWindow() {
@@ -184,6 +207,8 @@ void frmState::CloseWindow() {
         lblTxt.setCaption(QStringLiteral("Invalid state"));
     cmdOK.setVisible(true);
     frameProgress.setVisible(false);
+    if (ChainOwner* o = owner())
+        o->statusWindowClosed(state, g.linkReady);
     g.commState = 0;
 
     // Unloading destroys this window: from here on only the program is used.
@@ -192,18 +217,12 @@ void frmState::CloseWindow() {
     // A write-back ends with a full read-out, so every field and reference shows what the unit
     // really holds now, also when the write ran out of time.
     if (state == 4 || state == 5 || state == 8)
-        p.frm_config().func_read_out_parameter();
+        dynamic_cast<ChainOwner&>(p.mainWindow()).func_read_out_parameter();
 }
 
 void frmState::Abbruch_Click() {
     g.commState = 0;
-    editor::frm_config& main = program.frm_config();
-    main.Timer1.setEnabled(false);
-    main.Timer6.setEnabled(false);
-    // The repeat timer would send the cancelled write once more, and the failure timer would then
-    // report a problem for a transfer the user has already ended.
-    main.Timer5.setEnabled(false);
-    main.Timer3.setEnabled(false);
+    loadedOwner().stopTransferTimers();
     // The outstanding request is given up: the link is free for the next command, as after a
     // communication failure. A late reply meets state 0 and changes nothing.
     g.linkReady = true;

@@ -12,6 +12,7 @@
 // Reached through Program::frmState(), which loads it on first use. Unloading destroys it, so every
 // transfer starts from the design state.
 
+#include "app/language.h"
 #include "forms/controls.h"
 #include "forms/timer.h"
 
@@ -24,7 +25,9 @@ struct Global;
 
 namespace qtx52::windows {
 
-class frmState : public QObject {
+class ChainOwner;
+
+class frmState : public QObject, public app::LanguageTexts {
     Q_OBJECT
 public:
     explicit frmState(app::Program& program);
@@ -70,12 +73,20 @@ public:
     void endEarly();
     bool chainAtLastStep() const;
 
+    // Its texts of the interface language.
+    void applyLanguage(app::Language language, qint16 loadingWindow) override;
+
     // Event handlers.
     void Form_Load();
     void Form_Unload();
     void Abbruch_Click();
     void Timer1SW_Timer();
     void Timer2SW_Timer();
+
+private:
+    // The main window if it is loaded, and the main window loaded on first use.
+    ChainOwner* owner() const;
+    ChainOwner& loadedOwner();
 };
 
 // For the reply decoder: restarts the status window's time limit if the window is open, without

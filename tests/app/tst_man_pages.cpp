@@ -75,9 +75,10 @@ void TestManPages::optionsAgree_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("page");
     QTest::newRow("qtx52-config") << qEnvironmentVariable("QTX52_CONFIG")
-                                  << QFINDTESTDATA("../../docs/man/qtx52-config.1");
+                                  << QStringLiteral(QT_TESTCASE_SOURCEDIR
+                                                    "/../docs/man/qtx52-config.1");
     QTest::newRow("qtx52-sim") << qEnvironmentVariable("QTX52_SIM")
-                               << QFINDTESTDATA("../../docs/man/qtx52-sim.1");
+                               << QStringLiteral(QT_TESTCASE_SOURCEDIR "/../docs/man/qtx52-sim.1");
 }
 
 void TestManPages::optionsAgree() {

@@ -43,41 +43,51 @@ void TestTrafficLog::meaning_data() {
     QTest::addColumn<int>("station");
     QTest::addColumn<int>("exception");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("asciiLine"); // the line's framing is ASCII
     const int out = int(Direction::Out), in = int(Direction::In);
     QTest::newRow("read request") << rtu("01030000000A") << out << true << 1 << 0
-                                  << "read holding registers 0..9";
+                                  << "read holding registers 0..9" << false;
     QTest::newRow("read request ASCII")
-        << ascii("250300060001") << out << true << 37 << 0 << "read holding registers 6";
+        << ascii("250300060001") << out << true << 37 << 0 << "read holding registers 6" << true;
     QTest::newRow("read reply") << rtu("010304000A0014") << in << true << 1 << 0
-                                << "read holding registers, 4 bytes: 10, 20";
+                                << "read holding registers, 4 bytes: 10, 20" << false;
     QTest::newRow("coil reply") << rtu("01010105") << in << true << 1 << 0
-                                << "read coils, 1 bytes: 00000101";
-    QTest::newRow("register write")
-        << rtu("0110000200020400010002") << out << true << 1 << 0 << "write registers 2..3: 1, 2";
+                                << "read coils, 1 bytes: 00000101" << false;
+    QTest::newRow("register write") << rtu("0110000200020400010002") << out << true << 1 << 0
+                                    << "write registers 2..3: 1, 2" << false;
     QTest::newRow("write echo") << rtu("011000020002") << in << true << 1 << 0
-                                << "write registers 2..3 done";
+                                << "write registers 2..3 done" << false;
     QTest::newRow("exception 03") << rtu("019003") << in << true << 1 << 3
-                                  << "write registers: exception 03 (value refused)";
+                                  << "write registers: exception 03 (value refused)" << false;
     QByteArray bad = rtu("010304000A0014");
     bad[bad.size() - 1] = char(bad[bad.size() - 1] ^ 0x55);
     QTest::newRow("wrong CRC") << bad << in << false << 1 << 0
-                               << "read holding registers, 4 bytes: 10, 20";
+                               << "read holding registers, 4 bytes: 10, 20" << false;
     QByteArray badLrc = ascii("010304000A0014");
     badLrc[badLrc.size() - 3] = badLrc[badLrc.size() - 3] == '0' ? '1' : '0';
     QTest::newRow("wrong LRC") << badLrc << in << false << 1 << 0
-                               << "read holding registers, 4 bytes: 10, 20";
-    QTest::newRow("one byte") << QByteArray("\x01", 1) << in << false << -1 << 0 << "no frame";
-    QTest::newRow("empty") << QByteArray() << in << false << -1 << 0 << "no frame";
-    QTest::newRow("colon alone") << QByteArray(":") << in << false << -1 << 0 << "no frame";
-    QTest::newRow("odd ASCII") << QByteArray(":0103\r\n") << in << false << -1 << 0 << "no frame";
+                               << "read holding registers, 4 bytes: 10, 20" << true;
+    QTest::newRow("one byte") << QByteArray("\x01", 1) << in << false << -1 << 0 << "no frame"
+                              << false;
+    QTest::newRow("empty") << QByteArray() << in << false << -1 << 0 << "no frame" << false;
+    QTest::newRow("colon alone") << QByteArray(":") << in << false << -1 << 0 << "no frame" << true;
+    QTest::newRow("odd ASCII") << QByteArray(":0103\r\n") << in << false << -1 << 0 << "no frame"
+                               << true;
     QTest::newRow("read reply cut short")
-        << rtu("0103040A") << in << true << 1 << 0 << "read holding registers, 4 bytes: ";
+        << rtu("0103040A") << in << true << 1 << 0 << "read holding registers, 4 bytes: " << false;
+    // Station 58 is ':' in its first byte: the line's framing decides, not the byte.
+    QTest::newRow("station 58 RTU")
+        << rtu("3A0300060001") << out << true << 58 << 0 << "read holding registers 6" << false;
+    QTest::newRow("RTU bytes on an ASCII line")
+        << rtu("010300060001") << out << false << -1 << 0 << "no frame" << true;
 }
 
 void TestTrafficLog::meaning() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, direction);
-    const bus::FrameMeaning m = bus::describeFrame(bytes, Direction(direction));
+    QFETCH(bool, asciiLine);
+    const bus::FrameMeaning m = bus::describeFrame(
+        bytes, Direction(direction), asciiLine ? link::Framing::Ascii : link::Framing::Rtu);
     QTEST(m.checksumOk, "checksumOk");
     QTEST(m.station, "station");
     QTEST(m.exceptionCode, "exception");
@@ -108,15 +118,16 @@ void TestTrafficLog::timesAndGaps() {
     clock.advance(20);
     log.frameSent({rtu("010300060001"), 1});
     clock.advance(35);
-    log.frameReceived({rtu("0103020014"), Verdict::Taken, 0, 1});
+    // Reported at the poll, 7 ms after its first byte came.
+    log.frameReceived({rtu("0103020014"), Verdict::Taken, 0, 1, 548});
     clock.advance(1000);
     log.frameSent({rtu("010300060001"), 2});
     const auto& e = log.entries();
     QCOMPARE(e[0].ms, 20);
     QCOMPARE(e[0].gapMs, 0);
-    QCOMPARE(e[1].ms, 55);
-    QCOMPARE(e[1].gapMs, 35);
-    QCOMPARE(e[2].gapMs, 1000);
+    QCOMPARE(e[1].ms, 48);
+    QCOMPARE(e[1].gapMs, 28);
+    QCOMPARE(e[2].gapMs, 1007);
     QVERIFY2(bus::TrafficLog::line(e[1]).contains("taken, answered try first"),
              qPrintable(bus::TrafficLog::line(e[1])));
     QVERIFY(bus::TrafficLog::line(e[2]).contains("try repeat 1"));

@@ -3,8 +3,8 @@
 // probes take, cancelled at any moment with the port closed, refused while the port is in use,
 // and never a write on the line.
 
-#include "bus/cli_scan.h"
 #include "bus/unit_finder.h"
+#include "cli/scan.h"
 #include "forms/clock.h"
 #include "sim/roomunit.h"
 #include "sim/simcommport.h"
@@ -329,10 +329,10 @@ void TestUnitFinder::scanLineAndOptions() {
     QFETCH(int, lastStation);
     QFETCH(int, preferred);
     args.prepend(QStringLiteral("qtx52-config"));
-    const app::CommandLine cl = app::parseCommandLine(args);
+    const cli::CommandLine cl = cli::parseCommandLine(args);
     QVERIFY2(cl.error.isEmpty(), qPrintable(cl.error));
-    QCOMPARE(cl.command, app::CommandLine::Command::Scan);
-    const FinderOptions o = bus::scanOptions(cl);
+    QCOMPARE(cl.command, cli::CommandLine::Command::Scan);
+    const FinderOptions o = cli::scanOptions(cl);
     QCOMPARE(o.lines.size(), settings);
     QCOMPARE(o.lines.first(), first);
     QCOMPARE(o.firstStation, firstStation);

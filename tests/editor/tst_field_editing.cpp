@@ -1,4 +1,8 @@
 #include "editor/main_window_rig.h"
+#include "params/field_rules.h"
+#include "params/numbers.h"
+#include "params/register_map.h"
+#include "params/write_check.h"
 
 #include <QTest>
 
@@ -23,6 +27,8 @@ class TestFieldEditing : public QObject {
 private slots:
     void keyFilter_data();
     void keyFilter();
+    void separatorsOfBothInterfaces_data();
+    void separatorsOfBothInterfaces();
     void deleteAndBackspaceReachEveryBox();
     void leavingForcesRange_data();
     void leavingForcesRange();
@@ -30,8 +36,10 @@ private slots:
     void arrowSteps();
     void autoRepeat_data();
     void autoRepeat();
-    void responseTimeNeverBelowFive_data();
-    void responseTimeNeverBelowFive();
+    void responseTimeForcedWhenComplete_data();
+    void responseTimeForcedWhenComplete();
+    void everyLimitCanBeTyped_data();
+    void everyLimitCanBeTyped();
 };
 
 void TestFieldEditing::keyFilter_data() {
@@ -43,9 +51,8 @@ void TestFieldEditing::keyFilter_data() {
 
     // clang-format off
     QTest::newRow("second separator swallowed") << "cfg" << 16 << "," << "2,5," << "2,5";
-    QTest::newRow("point swallowed under comma") << "cfg" << 16 << "," << "2.5" << "25";
     QTest::newRow("point is the separator") << "cfg" << 16 << "." << "2.5." << "2.5";
-    QTest::newRow("comma swallowed under point") << "cfg" << 16 << "." << "2,5" << "25";
+    QTest::newRow("comma after a point swallowed") << "cfg" << 16 << "." << "2.5,1" << "2.51";
     QTest::newRow("letters, blanks, Enter swallowed") << "cfg" << 3 << "," << "a1 \r2" << "12";
     QTest::newRow("unsigned register swallows minus") << "cfg" << 17 << "," << "-3" << "3";
     QTest::newRow("first signed register") << "cfg" << 7 << "," << "-3" << "-3";
@@ -75,6 +82,52 @@ void TestFieldEditing::keyFilter() {
     QCOMPARE(box.text(), text);
 }
 
+// Typed or pasted, either separator under either interface: a field with decimals takes it as the
+// interface's own, a field without refuses it and says why, never shifting the digits of a paste.
+void TestFieldEditing::separatorsOfBothInterfaces_data() {
+    QTest::addColumn<bool>("pasted");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("element");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    const struct {
+        const char* family;
+        int element;
+        bool decimals;
+    } fields[] = {{"cfg", 11, true}, {"in", 3, true}, {"cfg", 17, false}, {"in", 6, false}};
+    for (bool pasted : {false, true})
+        for (const QString sep : {",", "."})
+            for (const QString typed : {",", "."})
+                for (const auto& field : fields) {
+                    const QString keys = "22" + typed + "7";
+                    const QString text = field.decimals ? "22" + sep + "7" : pasted ? "" : "227";
+                    QTest::addRow("%s \"%s\" under \"%s\" into %s %d", pasted ? "pasted" : "typed",
+                                  qPrintable(typed), qPrintable(sep), field.family, field.element)
+                        << pasted << field.family << field.element << sep << keys << text;
+                }
+}
+
+void TestFieldEditing::separatorsOfBothInterfaces() {
+    QFETCH(bool, pasted);
+    QFETCH(QString, family);
+    QFETCH(int, element);
+    QFETCH(QString, separator);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    Rig rig;
+    rig.program.g.decimalSeparator = separator;
+    TextBox& box = rig.box(family, element);
+    box.setText(QString());
+    pasted ? void(box.pasteText(keys)) : box.typeText(keys);
+    QCOMPARE(box.text(), text);
+    // A refusal is said at the box until the box is left.
+    const bool refused = !text.contains(separator);
+    QCOMPARE(box.notice().isEmpty(), !refused);
+    box.leaveFocus();
+    QVERIFY(box.notice().isEmpty());
+}
+
 void TestFieldEditing::deleteAndBackspaceReachEveryBox() {
     Rig rig;
     for (const auto& [i, box] : rig.f.txt_data_cfg) {
@@ -96,7 +149,7 @@ void TestFieldEditing::leavingForcesRange_data() {
     QTest::addColumn<QString>("forced");
 
     // clang-format off
-    QTest::newRow("register above 255") << "cfg" << 3 << "," << 0.0 << "1000" << "255";
+    QTest::newRow("register above 255") << "cfg" << 5 << "," << 0.0 << "1000" << "255";
     QTest::newRow("register at 255 stays") << "cfg" << 3 << "," << 0.0 << "255" << "255";
     QTest::newRow("register at -255 stays") << "cfg" << 7 << "," << 0.0 << "-255" << "-255";
     QTest::newRow("register below -255 clears") << "cfg" << 7 << "," << 0.0 << "-256" << "0";
@@ -160,8 +213,8 @@ void TestFieldEditing::arrowSteps_data() {
     QTest::newRow("whole down at min") << 18 << "0" << false << "0";
     QTest::newRow("whole down from a fraction") << 18 << "0,5" << false << "0";
     QTest::newRow("whole up a fraction") << 35 << "2,5" << true << "3,5";
-    QTest::newRow("location reaches 65535") << 3 << "65534" << true << "65535";
-    QTest::newRow("location stays at 65535") << 3 << "65535" << true << "65535";
+    QTest::newRow("location reaches its word's 32767") << 3 << "32766" << true << "32767";
+    QTest::newRow("location stays at 32767") << 3 << "32767" << true << "32767";
     QTest::newRow("display interval max 255") << 5 << "255" << true << "255";
     QTest::newRow("response time down to 5 stays 5") << 6 << "5" << false << "5";
     QTest::newRow("not a number is left alone") << 16 << "-" << true << "-";
@@ -235,42 +288,89 @@ void TestFieldEditing::autoRepeat() {
         QVERIFY(!rig.f.Timer.enabled());
 }
 
-void TestFieldEditing::responseTimeNeverBelowFive_data() {
-    QTest::addColumn<bool>("typed"); // key by key into the emptied box, else the text replaced
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("minResponseTime");
+void TestFieldEditing::responseTimeForcedWhenComplete_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("complete"); // leaving, Enter: the key
+    QTest::addColumn<QString>("forced");
 
     // clang-format off
-    QTest::newRow("3 typed becomes 5") << true << "3" << "5" << 5;
-    QTest::newRow("0 typed becomes 5") << true << "0" << "5" << 5;
-    QTest::newRow("4,9 replaced becomes 5") << false << "4,9" << "5" << 5;
-    QTest::newRow("negative from a file becomes 5") << false << "-3" << "5" << 5;
-    // Every key is a change: a first digit below 5 is raised before the next key arrives.
-    QTest::newRow("10 typed key by key") << true << "10" << "50" << 5;
-    QTest::newRow("5 typed stays") << true << "5" << "5" << 77;
-    QTest::newRow("200 replaced stays") << false << "200" << "200" << 77;
-    QTest::newRow("not a number is left to leaving") << false << "-" << "-" << 77;
+    QTest::newRow("3 left becomes 5") << "3" << "leave" << "5";
+    QTest::newRow("0 with Enter becomes 5") << "0" << "enter" << "5";
+    QTest::newRow("20 typed stays") << "20" << "leave" << "20";
+    QTest::newRow("3000 typed stays") << "3000" << "enter" << "3000";
+    QTest::newRow("3001 becomes 3000") << "3001" << "leave" << "3000";
+    QTest::newRow("Apply completes it") << "2" << "apply" << "5";
     // clang-format on
 }
 
-void TestFieldEditing::responseTimeNeverBelowFive() {
-    QFETCH(bool, typed);
-    QFETCH(QString, input);
-    QFETCH(QString, text);
-    QFETCH(int, minResponseTime);
+// The range is forced once the value is complete, never at a key.
+void TestFieldEditing::responseTimeForcedWhenComplete() {
+    QFETCH(QString, keys);
+    QFETCH(QString, complete);
+    QFETCH(QString, forced);
     Rig rig;
     TextBox& box = rig.f.txt_data_cfg(6);
-    box.setText(typed ? QString() : QStringLiteral("7"));
+    box.setText(QString());
     rig.program.g.minResponseTime = 77;
     rig.f.responseTimeChanged = false;
-    if (typed)
-        box.typeText(input);
+    box.typeText(keys);
+    QCOMPARE(box.text(), keys);
+    if (complete == "leave")
+        box.leaveFocus();
+    else if (complete == "enter")
+        box.typeKey(forms::KeyEnter);
     else
-        box.setText(input);
-    QCOMPARE(box.text(), text);
-    QCOMPARE(int(rig.program.g.minResponseTime), minResponseTime);
+        rig.f.set_parameter_Click();
+    QCOMPARE(box.text(), forced);
+    QCOMPARE(int(rig.program.g.minResponseTime), 77); // learned from the unit, not the box
     QVERIFY(rig.f.responseTimeChanged);
+}
+
+// Every value the check before a write lets a field hold can be typed digit by digit and stays
+// when the box is left; whatever leaving forces a value beyond to passes the check.
+void TestFieldEditing::everyLimitCanBeTyped_data() {
+    QTest::addColumn<bool>("config");
+    QTest::addColumn<int>("element");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("withinLimits");
+    const auto add = [](bool config, int element) {
+        const params::FieldLimits l = params::limitsOf(
+            config ? params::WriteKind::ConfigRegister : params::WriteKind::InputRegister, element);
+        if (!l.codes.empty())
+            return; // a list's codes are chosen, not typed
+        const auto row = [&](const char* what, double v, bool within) {
+            QTest::addRow("%s %d %s", config ? "cfg" : "in", element, what)
+                << config << element << params::formatNumber(v, ",") << within;
+        };
+        row("min", l.min, true);
+        row("max", l.max, true);
+        row("above max", l.max + 1, false);
+        if (l.min > 0 ||
+            (config ? params::isSignedConfigField(element) : params::isSignedInputField(element)))
+            row("below min", l.min - 1, false);
+    };
+    for (int i = params::kConfigWriteFirst; i < params::kConfigCount; ++i)
+        add(true, i);
+    for (int i = 0; i < params::kInputCount; ++i)
+        add(false, i);
+}
+
+void TestFieldEditing::everyLimitCanBeTyped() {
+    QFETCH(bool, config);
+    QFETCH(int, element);
+    QFETCH(QString, keys);
+    QFETCH(bool, withinLimits);
+    Rig rig;
+    TextBox& box = config ? rig.f.txt_data_cfg(element) : rig.f.txt_data_in(element);
+    box.setText(QString());
+    box.typeText(keys);
+    QCOMPARE(box.text(), keys);
+    box.leaveFocus();
+    if (withinLimits)
+        QCOMPARE(box.text(), keys);
+    const params::WriteKind kind =
+        config ? params::WriteKind::ConfigRegister : params::WriteKind::InputRegister;
+    QVERIFY(params::checkWrite({{kind, element, box.text()}}, ",").empty());
 }
 
 QTEST_GUILESS_MAIN(TestFieldEditing)

@@ -1,15 +1,14 @@
 #include "app/language.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
-#include "params/register_map.h"
 #include "gui/binders.h"
 #include "gui/dialog_views.h"
 #include "gui/gui_interaction.h"
 #include "gui/main_window_view.h"
+#include "gui/shown_window.h"
 #include "gui/status_window_view.h"
+#include "params/register_map.h"
 #include "support/test_program.h"
-#include "windows/dlg_download.h"
-#include "windows/fAbout.h"
 #include "windows/frmState.h"
 
 #include <QAction>
@@ -30,7 +29,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -40,35 +38,8 @@
 
 using namespace qtx52;
 
-namespace {
-
-// A started program with its main window on screen.
-struct Shown {
-    testing::TestProgram tp;
-    std::unique_ptr<gui::MainWindowView> view;
-    Shown() {
-        app::Main(tp.program());
-        view = std::make_unique<gui::MainWindowView>(tp.program());
-        view->show();
-    }
-    editor::frm_config& w() { return tp.program().frm_config(); }
-    template <class T> T* widget(const forms::Control& c) {
-        return qobject_cast<T*>(view->widgetFor(&c));
-    }
-};
-
-forms::TextBox& textBox(editor::frm_config& w, const QString& which) {
-    if (which == QLatin1String("address"))
-        return *w.txt_Modbus_adress;
-    const int i = which.mid(which.indexOf(QLatin1Char(':')) + 1).toInt();
-    return which.startsWith(QLatin1String("cfg")) ? w.txt_data_cfg(i) : w.txt_data_in(i);
-}
-
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-} // namespace
+using testing::Shown;
+using testing::textBox;
 
 class TestViews : public QObject {
     Q_OBJECT
@@ -81,23 +52,15 @@ private slots:
     void modelChangesReachWidgets();
     void changeMarkShowsRed();
     void disabledFollowsTabs();
-    void statusWindowLocksMainWindow();
-    void statusWindowCloseBox();
-    void downloadDialogAnswers_data();
-    void downloadDialogAnswers();
-    void aboutLinksForward();
-    void menuSeparatorIsALine();
     void monitorBoxesAreReadOnly();
-    void dialogsCentredOnScreen_data();
-    void dialogsCentredOnScreen();
     void typingOverSelection_data();
     void typingOverSelection();
     void pastedTextFollowsTheKeyRules_data();
     void pastedTextFollowsTheKeyRules();
     void headingsNameTheFieldsBelow_data();
     void headingsNameTheFieldsBelow();
-    void helpOpenerAnswers_data();
-    void helpOpenerAnswers();
+    void editsAreNotDroppedUnasked_data();
+    void editsAreNotDroppedUnasked();
 };
 
 void TestViews::typing_data() {
@@ -251,127 +214,6 @@ void TestViews::disabledFollowsTabs() {
     QVERIFY(!s.view->widgetFor(w.set_parameter)->isEnabled());
 }
 
-void TestViews::statusWindowLocksMainWindow() {
-    Shown s;
-    s.tp.g().commState = 1;
-    s.w().ShowMsgWindow();
-    s.view->followStatusWindow();
-    QVERIFY(!s.view->isEnabled());
-    QVERIFY(s.view->statusView());
-    QVERIFY(s.view->statusView()->isVisible());
-    QVERIFY(s.view->statusView()->parentWidget() == nullptr);
-
-    s.tp.program().frmState().CloseWindow();
-    flushDeletes();
-    s.view->followStatusWindow();
-    QVERIFY(s.view->isEnabled());
-    QVERIFY(!s.view->statusView());
-}
-
-void TestViews::statusWindowCloseBox() {
-    Shown s;
-    s.tp.g().commState = 1;
-    s.w().ShowMsgWindow();
-    s.view->followStatusWindow();
-    QVERIFY(s.view->statusView());
-    s.view->statusView()->close();
-    QVERIFY(!s.tp.program().frmStateLoaded());
-    flushDeletes();
-    QVERIFY(!s.view->statusView());
-    QVERIFY(s.view->isEnabled());
-}
-
-void TestViews::downloadDialogAnswers_data() {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("confirmed");
-    QTest::newRow("OK") << "OKButton" << true;
-    QTest::newRow("Abbrechen") << "CancelButton" << false;
-    QTest::newRow("close box") << "close" << false;
-    QTest::newRow("Escape") << "escape" << false;
-}
-
-void TestViews::downloadDialogAnswers() {
-    QFETCH(QString, answer);
-    QFETCH(bool, confirmed);
-    testing::TestProgram tp;
-    windows::dlg_download& d = tp.program().dlg_download();
-    gui::DownloadDialogView view(d, nullptr);
-    tp.g().downloadConfirmed = !confirmed;
-    d.form.setVisible(true);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto* cancel = view.findChild<QPushButton*>(QStringLiteral("CancelButton"));
-    QVERIFY(cancel);
-    QCOMPARE(cancel->text(), QStringLiteral("Abbrechen"));
-    QCOMPARE(QApplication::focusWidget(), cancel);
-    if (answer == QLatin1String("close"))
-        view.close();
-    else if (answer == QLatin1String("escape"))
-        QTest::keyClick(&view, Qt::Key_Escape);
-    else
-        view.findChild<QPushButton*>(answer)->click();
-    QCOMPARE(tp.g().downloadConfirmed, confirmed);
-    QVERIFY(!d.form.visible());
-    QVERIFY(!view.isVisible());
-}
-
-void TestViews::aboutLinksForward() {
-    testing::TestProgram tp;
-    windows::fAbout& about = tp.program().fAbout();
-    gui::AboutView view(about, nullptr);
-    auto* mail = view.findChild<QLabel*>(QStringLiteral("lblemail"));
-    QVERIFY(mail);
-    QTest::mouseClick(mail, Qt::LeftButton);
-    QCOMPARE(tp.ui.externals(),
-             QStringList{QStringLiteral("mailto:") + windows::fAbout::kSupportEmail});
-}
-
-// The file menu's separator is a line, not an entry reading "-"; the items around it keep their
-// texts.
-void TestViews::menuSeparatorIsALine() {
-    Shown s;
-    auto* separator = s.view->findChild<QAction*>(QStringLiteral("ParMenüMain3"));
-    QVERIFY(separator);
-    QVERIFY(separator->isSeparator());
-    QVERIFY(separator->text().isEmpty());
-    auto* exit = s.view->findChild<QAction*>(QStringLiteral("ParMenüMain4"));
-    QVERIFY(exit);
-    QVERIFY(!exit->isSeparator());
-    QCOMPARE(exit->text(), QStringLiteral("&Beenden"));
-}
-
-void TestViews::dialogsCentredOnScreen_data() {
-    QTest::addColumn<QString>("dialog");
-    QTest::newRow("download") << "download";
-    QTest::newRow("about") << "about";
-}
-
-void TestViews::dialogsCentredOnScreen() {
-    QFETCH(QString, dialog);
-    Shown s;
-    // The main window off centre, so a dialog centred over it would not be centred on screen.
-    s.view->move(s.view->screen()->availableGeometry().topLeft());
-    std::unique_ptr<gui::FormDialog> view;
-    if (dialog == QLatin1String("download")) {
-        windows::dlg_download& d = s.tp.program().dlg_download();
-        d.form.setVisible(true);
-        view = std::make_unique<gui::DownloadDialogView>(d, s.view.get());
-    } else {
-        view = std::make_unique<gui::AboutView>(s.tp.program().fAbout(), s.view.get());
-    }
-    view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-    const QPoint centre = view->screen()->availableGeometry().center();
-    QVERIFY2((view->frameGeometry().center() - centre).manhattanLength() <= 8,
-             qPrintable(QStringLiteral("centre %1,%2 screen %3,%4")
-                            .arg(view->frameGeometry().center().x())
-                            .arg(view->frameGeometry().center().y())
-                            .arg(centre.x())
-                            .arg(centre.y())));
-}
-
-// The live values are the unit's: a person selects and copies them, but typing and pasting change
-// nothing, while the program's own assignments still show and raise their events.
 void TestViews::monitorBoxesAreReadOnly() {
     Shown s;
     forms::TextBox& model = s.w().txt_data_out(2);
@@ -518,8 +360,10 @@ void deliver(QLineEdit* edit, const QString& way, const QString& text) {
 
 } // namespace
 
-// Whichever way text arrives, it goes in as if typed: what the key filter refuses is left out,
-// the length limit cuts, and each character that goes in raises the box's change.
+// Whichever way text arrives, it goes in as if typed, whole or not at all: a character the key
+// filter refuses or the length limit would cut refuses the whole paste, saying why at the box,
+// so that no value is pasted with digits left out; each character that goes in raises the box's
+// change.
 void TestViews::pastedTextFollowsTheKeyRules_data() {
     QTest::addColumn<QString>("way");
     QTest::addColumn<QString>("box");
@@ -531,41 +375,55 @@ void TestViews::pastedTextFollowsTheKeyRules_data() {
     for (const char* way :
          {"Ctrl+V", "Shift+Insert", "context menu", "middle button", "drop", "input method"}) {
         // A box of five characters without a minus.
-        QTest::addRow("%s: letters, minus, limit", way) << way << "cfg:3"
-                                                        << "" << false << "abc-1234567,5"
-                                                        << "12345" << 5;
+        QTest::addRow("%s: letters refuse it", way) << way << "cfg:3"
+                                                    << "" << false << "abc12"
+                                                    << "" << 0;
         QTest::addRow("%s: minus in an unsigned box", way) << way << "cfg:3"
                                                            << "" << false << "-5"
-                                                           << "5" << 1;
+                                                           << "" << 0;
+        QTest::addRow("%s: longer than the box", way) << way << "cfg:3"
+                                                      << "" << false << "1234567"
+                                                      << "" << 0;
+        QTest::addRow("%s: the other separator", way) << way << "in:0"
+                                                      << "" << false << "21.5"
+                                                      << "21,5" << 4;
     }
     QTest::newRow("signed box keeps its minus") << "Ctrl+V"
                                                 << "in:2"
                                                 << "" << false << "-5"
                                                 << "-5" << 2;
-    QTest::newRow("second minus left out") << "Ctrl+V"
-                                           << "in:2"
-                                           << "-1" << false << "-5"
-                                           << "-15" << 1;
-    QTest::newRow("one separator") << "Ctrl+V"
-                                   << "in:0"
-                                   << "" << false << "2,5,7"
-                                   << "2,57" << 4;
+    QTest::newRow("second minus refuses it") << "Ctrl+V"
+                                             << "in:2"
+                                             << "-1" << false << "-5"
+                                             << "-1" << 0;
+    QTest::newRow("second separator refuses it") << "Ctrl+V"
+                                                 << "in:0"
+                                                 << "" << false << "2,5,7"
+                                                 << "" << 0;
     QTest::newRow("over the selection of a full box") << "Ctrl+V"
                                                       << "cfg:3"
-                                                      << "12345" << true << "x67"
+                                                      << "12345" << true << "67"
                                                       << "67" << 2;
-    QTest::newRow("line break and tab left out") << "Ctrl+V"
-                                                 << "cfg:3"
-                                                 << "" << false << "1\t2\n3"
-                                                 << "123" << 3;
+    QTest::newRow("blanks and line end around it") << "Ctrl+V"
+                                                   << "cfg:3"
+                                                   << "" << false << " 12\r\n"
+                                                   << "12" << 2;
+    QTest::newRow("tab inside refuses it") << "Ctrl+V"
+                                           << "cfg:3"
+                                           << "" << false << "1\t2"
+                                           << "" << 0;
     QTest::newRow("nothing acceptable keeps the selection's text") << "Ctrl+V"
                                                                    << "cfg:3"
                                                                    << "12" << true << "abc"
                                                                    << "12" << 0;
     QTest::newRow("station digits") << "Ctrl+V"
                                     << "address"
-                                    << "1" << true << "4x2"
+                                    << "1" << true << "42"
                                     << "42" << 2;
+    QTest::newRow("station letter refuses it") << "Ctrl+V"
+                                               << "address"
+                                               << "1" << true << "4x2"
+                                               << "1" << 0;
     // "9" goes in, "99" is out of range: the box's own handling puts back 1, as for typing.
     QTest::newRow("station out of range, as typed") << "Ctrl+V"
                                                     << "address"
@@ -600,6 +458,9 @@ void TestViews::pastedTextFollowsTheKeyRules() {
     QCOMPARE(model.text(), expected);
     QCOMPARE(edit->text(), expected);
     QCOMPARE(seen, changes);
+    // A value box says at its tooltip why a paste was refused.
+    if (box != QLatin1String("address"))
+        QCOMPARE(edit->toolTip().isEmpty(), changes > 0);
 }
 
 namespace {
@@ -690,7 +551,7 @@ void TestViews::headingsNameTheFieldsBelow() {
     Shown s;
     editor::frm_config& w = s.w();
     if (english)
-        app::applyMainWindowTexts(w, app::Language::English);
+        editor::applyMainWindowTexts(w, app::Language::English);
     const std::map<QWidget*, Group> groups = fieldGroups(w, *s.view);
     std::set<QWidget*> headings;
     for (const auto& [i, label] : w.lbl_desc)
@@ -743,40 +604,85 @@ void TestViews::headingsNameTheFieldsBelow() {
     QCOMPARE(placed.size(), groups.size());
 }
 
-// The help document goes to the desktop's opener; its exit code says whether a program took it.
-void TestViews::helpOpenerAnswers_data() {
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<bool>("opened");
-    QTest::newRow("a viewer took it") << 0 << true;
-    QTest::newRow("file not found") << 2 << false;
-    QTest::newRow("no program for the type") << 3 << false;
-    QTest::newRow("the program failed") << 4 << false;
+// Exit, the close box, "Gerät auslesen" and "Laden" on the real widgets, with the editor's edits
+// unsaved, saved or absent: only unsaved edits are asked about, and each answer does what it says.
+void TestViews::editsAreNotDroppedUnasked_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("edits"); // "none", "saved", "unsaved"
+    QTest::addColumn<int>("answer");    // app::UserInteraction::UnsavedWork
+    using W = app::UserInteraction::UnsavedWork;
+    for (const char* action : {"exit", "close", "read", "load"})
+        for (const char* edits : {"none", "saved", "unsaved"})
+            for (W answer : {W::Save, W::Discard, W::Cancel}) {
+                if (QLatin1String(edits) != "unsaved" && answer != W::Save)
+                    continue; // nothing is asked: one row is enough
+                QTest::addRow("%s, edits %s, answer %d", action, edits, int(answer))
+                    << action << edits << int(answer);
+            }
 }
 
-void TestViews::helpOpenerAnswers() {
-    QFETCH(int, exitCode);
-    QFETCH(bool, opened);
-    QTemporaryDir bin;
-    QVERIFY(bin.isValid());
-    const QString argsFile = bin.filePath(QStringLiteral("args"));
-    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
-    QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
-                     .arg(argsFile)
-                     .arg(exitCode)
-                     .toUtf8());
-    opener.close();
-    opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin.path()));
-    const QString document = QStringLiteral("/opt/qtx52/Doc/QTX52 RS485 Modbus, Register MS_1.pdf");
-    gui::GuiInteraction ui;
-    const bool result = ui.openExternal(document);
-    qputenv("PATH", path);
-    QCOMPARE(result, opened);
-    QFile args(argsFile);
-    QVERIFY(args.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(args.readAll()), document);
+void TestViews::editsAreNotDroppedUnasked() {
+    QFETCH(QString, action);
+    QFETCH(QString, edits);
+    QFETCH(int, answer);
+    using W = app::UserInteraction::UnsavedWork;
+    Shown s;
+    editor::frm_config& w = s.w();
+    testing::ScriptedUi& ui = s.tp.ui;
+    w.Combo_Port(6).setListIndex(1); // open
+    const QString other = s.tp.dir.filePath(QStringLiteral("other.txt"));
+    const QString mine = s.tp.dir.filePath(QStringLiteral("mine"));
+    ui.queueSaveFileName(other);
+    QVERIFY(w.SaveParameterFile()); // a file to load, holding what the box holds now
+    auto menuAction = [&](int i) {
+        return s.view->findChild<QAction*>(QStringLiteral("ParMenüMain%1").arg(i));
+    };
+    // Nothing to save is not offered; an edit is.
+    QVERIFY(!menuAction(2)->isEnabled());
+    const QString before = w.txt_data_cfg(35).text();
+    if (edits != QLatin1String("none")) {
+        w.txt_data_cfg(35).setText(QStringLiteral("77"));
+        QVERIFY(menuAction(2)->isEnabled());
+    }
+    if (edits == QLatin1String("saved")) {
+        ui.queueSaveFileName(mine);
+        QVERIFY(w.SaveParameterFile());
+        // A file of that name is not replaced unasked.
+        ui.queueSaveFileName(mine);
+        ui.queueYesNo(false);
+        QVERIFY(!w.SaveParameterFile());
+        QCOMPARE(ui.questions().size(), 1);
+        QFile::remove(mine + ".txt");
+    }
+    const qsizetype questionsBefore = ui.questions().size();
+    const bool asked = edits == QLatin1String("unsaved");
+    if (asked)
+        ui.queueUnsavedWork(W(answer));
+    if (asked && W(answer) == W::Save)
+        ui.queueSaveFileName(mine);
+    const int sentBefore = int(s.tp.port.outputs().size());
+
+    if (action == QLatin1String("exit")) {
+        menuAction(4)->trigger();
+    } else if (action == QLatin1String("close")) {
+        s.view->close();
+    } else if (action == QLatin1String("read")) {
+        s.widget<QPushButton>(*w.cmd_read_device)->click();
+    } else {
+        ui.queueOpenFileName(other);
+        menuAction(1)->trigger();
+    }
+
+    QCOMPARE(ui.questions().size() - questionsBefore, asked ? 1 : 0);
+    const bool goesOn = !asked || W(answer) != W::Cancel;
+    if (action == QLatin1String("exit") || action == QLatin1String("close"))
+        QCOMPARE(s.tp.program().quitRequested(), goesOn);
+    else if (action == QLatin1String("read"))
+        QCOMPARE(int(s.tp.port.outputs().size()) > sentBefore, goesOn);
+    else
+        QCOMPARE(w.txt_data_cfg(35).text(), goesOn ? before : QStringLiteral("77"));
+    // Saved first as asked, under the name with the extension the filter shows.
+    QCOMPARE(QFileInfo::exists(mine + ".txt"), asked && W(answer) == W::Save);
 }
 
 QTEST_MAIN(TestViews)

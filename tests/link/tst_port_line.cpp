@@ -12,20 +12,63 @@
 #include "link/tcp_port.h"
 #include "support/unit_rig.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <arpa/inet.h>
+#include <memory>
+#include <netinet/in.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 Q_DECLARE_METATYPE(qtx52::link::CommError)
 
 using namespace qtx52;
 
 namespace {
+
+// A listening socket whose queue of connections is full: the system drops every new connection
+// attempt without an answer, as a host that does not answer.
+class SilentServer {
+public:
+    SilentServer() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
+            ::listen(fd_, 0) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len))
+            return;
+        port_ = ntohs(a.sin_port);
+        // Fill the queue: connections that go through wait there, never accepted.
+        for (int i = 0; i < 4; ++i) {
+            auto s = std::make_unique<QTcpSocket>();
+            s->connectToHost(QHostAddress::LocalHost, port_);
+            if (!s->waitForConnected(300))
+                break;
+            fillers_.push_back(std::move(s));
+        }
+    }
+    ~SilentServer() {
+        fillers_.clear();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    quint16 port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+    std::vector<std::unique_ptr<QTcpSocket>> fillers_;
+};
 
 using testing::kBauds;
 
@@ -80,7 +123,8 @@ private slots:
     void pseudoTerminals();
     void oneDeviceUnderTwoNames();
     void tcpLineOverLoopback();
-    void tcpConnectRefused();
+    void tcpOpenEndsWithinTheBound_data();
+    void tcpOpenEndsWithinTheBound();
 };
 
 void TestPortLine::lostDeviceAtEveryStep_data() {
@@ -259,7 +303,8 @@ void TestPortLine::tcpLineOverLoopback() {
         why = e;
     });
     QCOMPARE(port.setPortOpen(true).number, 0);
-    QVERIFY(server.waitForNewConnection(2000));
+    // The open goes on in the event loop (host lookup, connect): wait with the loop running.
+    QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
     QTcpSocket* peer = server.nextPendingConnection();
     const QByteArray request = QByteArray::fromHex("010300060001640B");
     QVERIFY(!port.output(request));
@@ -279,21 +324,57 @@ void TestPortLine::tcpLineOverLoopback() {
     QVERIFY(why.device.contains("127.0.0.1"));
 }
 
-void TestPortLine::tcpConnectRefused() {
+void TestPortLine::tcpOpenEndsWithinTheBound_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("cause");
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const quint16 freePort = server.serverPort();
     server.close();
-    link::TcpCommPort port(QStringLiteral("tcp://127.0.0.1:%1").arg(freePort));
-    port.setConnectTimeoutMs(2000);
-    const link::CommError e = port.setPortOpen(true);
-    QCOMPARE(e.cause, link::CommCause::ConnectFailed);
-    QCOMPARE(e.device, QStringLiteral("127.0.0.1:%1").arg(freePort));
-    QVERIFY(!e.detail.isEmpty());
+    const int failed = int(link::CommCause::ConnectFailed);
+    QTest::newRow("refused") << QStringLiteral("tcp://127.0.0.1:%1").arg(freePort) << failed;
+    QTest::newRow("gateway refused")
+        << QStringLiteral("mbap://127.0.0.1:%1").arg(freePort) << failed;
+    // A name that never resolves, and a server that never completes a connection.
+    QTest::newRow("host not found") << QStringLiteral("mbap://qtx52-gateway.invalid") << failed;
+    QTest::newRow("host silent") << QStringLiteral("tcp://127.0.0.1:%1") << failed;
+    QTest::newRow("no port") << QStringLiteral("tcp://nohost") << int(link::CommCause::NoDevice);
+    QTest::newRow("not a line") << QStringLiteral("mbap://[::1") << int(link::CommCause::NoDevice);
+}
+
+// Every open that cannot succeed ends once, with its reason, within the connect bound (the host
+// lookup inside it), and the event loop runs on meanwhile.
+void TestPortLine::tcpOpenEndsWithinTheBound() {
+    QFETCH(QString, address);
+    QFETCH(int, cause);
+    SilentServer silent;
+    if (address.contains(QLatin1String("%1")))
+        address = address.arg(silent.port());
+    QVERIFY(!address.contains(QLatin1String("%1")));
+    link::TcpCommPort port(address);
+    int ends = 0;
+    link::CommError outcome;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    port.startOpen([&](const link::CommError& e) {
+        ++ends;
+        outcome = e;
+    });
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    QVERIFY(QTest::qWaitFor([&] { return ends > 0; }, 6000));
+    const qint64 took = elapsed.elapsed();
+    QTest::qWait(50);
+    QCOMPARE(ends, 1);
+    QCOMPARE(int(outcome.cause), cause);
+    QVERIFY(!outcome.reason.isEmpty());
     QVERIFY(!port.portOpen());
-    // Not a line address at all.
-    link::TcpCommPort bad(QStringLiteral("tcp://nohost"));
-    QCOMPARE(bad.setPortOpen(true).cause, link::CommCause::NoDevice);
+    QVERIFY2(took < link::TcpCommPort::kDefaultConnectTimeoutMs + 500,
+             qPrintable(QString::number(took)));
+    if (took > 200)
+        QVERIFY2(ticks > took / 40, qPrintable(QStringLiteral("%1 ticks").arg(ticks)));
 }
 
 QTEST_GUILESS_MAIN(TestPortLine)

@@ -258,7 +258,7 @@ void TestReplyVerdicts::framesHandedOver_data() {
         << QStringList();
     QTest::newRow("RTU the same answer twice in one poll")
         << R << read << QList<QByteArray>{reply + reply}
-        << QStringList{"taken " + hex(reply), "taken " + hex(reply)} << QStringList();
+        << QStringList{"taken " + hex(reply), "stale " + hex(reply)} << QStringList();
     QTest::newRow("RTU nothing asked") << R << QString() << QList<QByteArray>{reply}
                                        << QStringList{"stale " + hex(reply)} << QStringList();
 

@@ -2,6 +2,7 @@
 // header and the lines hold in both languages, one line per full cycle, the time stamps, a
 // recording continued in the same file, and every way the file can fail.
 
+#include "app/csv.h"
 #include "app/global.h"
 #include "app/program.h"
 #include "editor/frm_config.h"
@@ -406,13 +407,15 @@ void TestMonitorRecorder::quoting_data() {
                            << "\"say \"\"on\"\"\"";
     QTest::newRow("line break") << "a\nb"
                                 << "\"a\nb\"";
+    QTest::newRow("carriage return") << "a\rb"
+                                     << "\"a\rb\"";
     QTest::newRow("empty") << ""
                            << "";
 }
 
 void TestMonitorRecorder::quoting() {
     QFETCH(QString, text);
-    QTEST(monitor::csvField(text), "field");
+    QTEST(app::csvField(text), "field");
 }
 
 void TestMonitorRecorder::controlAsksForTheFile() {

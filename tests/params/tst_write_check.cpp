@@ -90,7 +90,7 @@ void TestWriteCheck::check_data() {
     QTest::newRow("location code beyond 16 bits")
         << R << 3 << "40000"
         << ","
-        << "\"40000\" passt nicht in die 16 Bit des Registers; erlaubt ist -32768 bis 32767";
+        << "\"40000\" liegt außerhalb der Grenzen; erlaubt ist 0 bis 32767";
     QTest::newRow("device type 0x10") << R << 2 << "16"
                                       << "," << ok;
     QTest::newRow("device type not in the list")

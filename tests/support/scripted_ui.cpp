@@ -32,6 +32,29 @@ std::optional<QString> ScriptedUi::saveFileName(const QString& filter) {
     return answer(saveAnswers_, filter);
 }
 
+app::UserInteraction::UnsavedWork
+ScriptedUi::askUnsavedWork(const QString& text, const QString& title, const QStringList&) {
+    questions_.append({text, title});
+    if (unsavedAnswers_.empty()) {
+        ++unanswered_;
+        return UnsavedWork::Cancel;
+    }
+    const UnsavedWork a = unsavedAnswers_.front();
+    unsavedAnswers_.pop_front();
+    return a;
+}
+
+bool ScriptedUi::askYesNo(const QString& text, const QString& title, const QStringList&) {
+    questions_.append({text, title});
+    if (yesNoAnswers_.empty()) {
+        ++unanswered_;
+        return false;
+    }
+    const bool a = yesNoAnswers_.front();
+    yesNoAnswers_.pop_front();
+    return a;
+}
+
 void ScriptedUi::showModal(forms::Form& form) {
     modalForms_.append(form.objectName());
     form.setVisible(true);

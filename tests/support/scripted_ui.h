@@ -33,6 +33,13 @@ public:
     std::optional<QString> openFileName(const QString& filter) override;
     std::optional<QString> saveFileName(const QString& filter) override;
     void showModal(forms::Form& form) override;
+    // Recorded apart from the messages; answered from the queues below, and without an answer as
+    // a window that cannot ask (cancel, no), counted as unanswered.
+    UnsavedWork askUnsavedWork(const QString& text, const QString& title,
+                               const QStringList& answers) override;
+    bool askYesNo(const QString& text, const QString& title, const QStringList& answers) override;
+    void queueUnsavedWork(UnsavedWork answer) { unsavedAnswers_.push_back(answer); }
+    void queueYesNo(bool answer) { yesNoAnswers_.push_back(answer); }
     // Recorded; the answer is what setExternalsOpen last chose (true: a program took it).
     bool openExternal(const QString& target) override {
         externals_.append(target);
@@ -50,6 +57,7 @@ public:
     std::function<void(const Message&)> onMessage;
 
     const QList<Message>& messages() const { return messages_; }
+    const QList<Message>& questions() const { return questions_; }
     QStringList messageTexts() const;
     QList<Message> takeMessages();
     // Filters of the file dialogs shown, in order.
@@ -64,12 +72,15 @@ private:
     std::optional<QString> answer(std::deque<std::optional<QString>>& queue, const QString& filter);
 
     QList<Message> messages_;
+    QList<Message> questions_;
     QStringList filters_;
     QStringList modalForms_;
     QStringList externals_;
     std::deque<std::optional<QString>> openAnswers_;
     std::deque<std::optional<QString>> saveAnswers_;
     std::deque<ModalAction> modalActions_;
+    std::deque<UnsavedWork> unsavedAnswers_;
+    std::deque<bool> yesNoAnswers_;
     int unanswered_ = 0;
     bool externalsOpen_ = true;
 };

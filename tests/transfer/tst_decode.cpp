@@ -111,8 +111,8 @@ void TestDecode::registerConversions_data() {
                                      << "," << true << 7 << "-5";
     QTest::newRow("signed") << 0 << 3 << "FFCE"
                             << "," << true << 3 << "-50";
-    QTest::newRow("response time rule") << 0 << 6 << "0003"
-                                        << "," << true << 6 << "5";
+    QTest::newRow("unit's response time kept") << 0 << 6 << "0003"
+                                               << "," << true << 6 << "3";
     QTest::newRow("last block") << 30 << 5 << "8000"
                                 << "," << true << 35 << "-32768";
     QTest::newRow("monitor unsigned") << 256 << 0 << "FFFF"
@@ -123,8 +123,8 @@ void TestDecode::registerConversions_data() {
                                        << "," << false << 12 << "65535";
 }
 
-// A block read fills each field with its register's conversion; a configuration field also gets
-// the value as read back from the field (after its own rules) as its reference, unmarked.
+// A block read fills each field with its register's conversion, never changed by the editor's
+// limits; a configuration field also gets the value as its reference, unmarked.
 void TestDecode::registerConversions() {
     QFETCH(int, start);
     QFETCH(int, k);

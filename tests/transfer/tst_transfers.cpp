@@ -1,7 +1,6 @@
 // Whole transfers in virtual time: the program, driven through its window's controls, against the
 // simulated unit on its simulated line. Read-out, the three kinds of apply, the failure timing,
-// the pacing, and every fault the unit can show in every step of a read-out and a write-back;
-// each of them paced and with fast reads, which must leave requests, values and marks the same.
+// the pacing, and every fault the unit can show in every step of a read-out and a write-back.
 
 #include "app/global.h"
 #include "app/program.h"
@@ -32,24 +31,7 @@ const QStringList kReadOut = {"01030000000A", "0103000A000A", "01030014000A",
                               "01010000000E", "010302000008", "010101000005"};
 
 struct Rig : testing::UnitRig {
-    Rig(Mode m, const QString& baud, bool fast) : UnitRig(m, baud) { f->fastReads = fast; }
-
-    // Time a frame of `bytes` characters takes on the line, in ms.
-    double wireMs(qsizetype bytes) const { return f->characterMs() * double(bytes); }
-    // With fast reads, each request of a chain follows the reply to the one before: sooner than
-    // the pacing tick after a read, and not before the unit's response time has passed again
-    // after a write's acknowledgement (of `ackBytes` characters).
-    void verifyFollowsReplies(int from, int to, qsizetype ackBytes = 0) const {
-        const auto& s = port.sent();
-        for (int i = from + 1; i < to && i < s.size(); ++i) {
-            const qint64 gap = s[i].timeMs - s[i - 1].timeMs;
-            if (ackBytes == 0)
-                QVERIFY2(gap < f->Timer6.interval(), qPrintable(QString::number(i)));
-            else
-                QVERIFY2(gap >= wireMs(s[i - 1].frame.size()) + wireMs(ackBytes) + 2 * 10,
-                         qPrintable(QString::number(i)));
-        }
-    }
+    using UnitRig::UnitRig;
 
     // Runs until the chain is over and the window closed, after at least `requests` requests.
     bool runToEnd(int requestCount, qint64 maxMs = 60000) {
@@ -99,24 +81,16 @@ Q_DECLARE_METATYPE(Mode)
 
 namespace {
 
-const char* paced(bool fast) {
-    return fast ? "fast" : "paced";
-}
-
-// Every fault at each of `steps` steps, in both framings, paced and with fast reads.
+// Every fault at each of `steps` steps, in both framings.
 void addFaultRows(int steps) {
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("step");
-    QTest::addColumn<bool>("fast");
     const QList<Fault> all = faults();
-    for (bool fast : {false, true})
-        for (const auto& [mode, name] :
-             {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
-            for (int fi = 0; fi < all.size(); ++fi)
-                for (int step = 0; step < steps; ++step)
-                    QTest::addRow("%s %s step %d %s", name, all[fi].name, step, paced(fast))
-                        << mode << fi << step << fast;
+    for (const auto& [mode, name] : {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+        for (int fi = 0; fi < all.size(); ++fi)
+            for (int step = 0; step < steps; ++step)
+                QTest::addRow("%s %s step %d", name, all[fi].name, step) << mode << fi << step;
 }
 
 } // namespace
@@ -143,19 +117,16 @@ private slots:
 void TestTransfers::readOut_data() {
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<QString>("baud");
-    QTest::addColumn<bool>("fast");
-    for (bool fast : {false, true})
-        for (const QString& b : kBauds) {
-            QTest::addRow("RTU %s %s", qPrintable(b), paced(fast)) << Mode::Rtu << b << fast;
-            QTest::addRow("ASCII %s %s", qPrintable(b), paced(fast)) << Mode::Ascii << b << fast;
-        }
+    for (const QString& b : kBauds) {
+        QTest::addRow("RTU %s", qPrintable(b)) << Mode::Rtu << b;
+        QTest::addRow("ASCII %s", qPrintable(b)) << Mode::Ascii << b;
+    }
 }
 
 void TestTransfers::readOut() {
     QFETCH(Mode, mode);
     QFETCH(QString, baud);
-    QFETCH(bool, fast);
-    Rig r(mode, baud, fast);
+    Rig r(mode, baud);
     // Values away from the factory ones, negative tenths among them.
     r.station.unit().setReg(7, quint16(qint16(-15)));
     r.station.unit().setReg(11, 215);
@@ -167,8 +138,6 @@ void TestTransfers::readOut() {
     QVERIFY(r.readDevice());
     QCOMPARE(r.requests(), QStringList{"010300060001"} + kReadOut);
     verifyEditorMatchesUnit(r);
-    if (fast)
-        r.verifyFollowsReplies(0, 1 + int(kReadOut.size()));
     QCOMPARE(r.g.commState, 0);
     QVERIFY(r.f->form.enabled());
     QVERIFY(r.f->read_out_parameter->enabled());
@@ -186,8 +155,7 @@ void TestTransfers::readAgain_data() {
 void TestTransfers::readAgain() {
     QFETCH(Mode, mode);
     QFETCH(QString, baud);
-    QFETCH(bool, fast);
-    Rig r(mode, baud, fast);
+    Rig r(mode, baud);
     QVERIFY(r.readDevice());
     r.f->txt_data_cfg(9).setText(QStringLiteral("3"));
     r.f->chk_inp_bit(0).setValue(r.f->chk_inp_bit(0).value() == 1 ? 0 : 1);
@@ -209,8 +177,7 @@ void TestTransfers::applyConfiguration_data() {
 void TestTransfers::applyConfiguration() {
     QFETCH(Mode, mode);
     QFETCH(QString, baud);
-    QFETCH(bool, fast);
-    Rig r(mode, baud, fast);
+    Rig r(mode, baud);
     QVERIFY(r.readDevice());
     const quint16 reg0 = r.station.unit().reg(0);
     const quint16 reg1 = r.station.unit().reg(1);
@@ -228,10 +195,6 @@ void TestTransfers::applyConfiguration() {
     QVERIFY(sent[4].startsWith("010F0000000801"));
     QVERIFY(sent[5].startsWith("010F0008000601"));
     QCOMPARE(sent.mid(6), kReadOut);
-    if (fast) {
-        r.verifyFollowsReplies(0, 7, mode == Mode::Rtu ? 8 : 17);
-        r.verifyFollowsReplies(6, int(sent.size()));
-    }
     QCOMPARE(r.unitValue(11), setpoint);
     QCOMPARE(r.station.unit().coil(3), coil3);
     QCOMPARE(r.station.unit().reg(0), reg0);
@@ -245,15 +208,12 @@ void TestTransfers::applyInputs_data() {
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<QString>("baud");
     QTest::addColumn<bool>("edited"); // false: nothing marked, the dialog is confirmed
-    QTest::addColumn<bool>("fast");
-    for (bool fast : {false, true})
-        for (const QString& b : kBauds)
-            for (bool edited : {true, false})
-                for (const auto& [mode, name] :
-                     {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
-                    QTest::addRow("%s %s %s %s", name, qPrintable(b),
-                                  edited ? "edited" : "identical", paced(fast))
-                        << mode << b << edited << fast;
+    for (const QString& b : kBauds)
+        for (bool edited : {true, false})
+            for (const auto& [mode, name] :
+                 {std::pair{Mode::Rtu, "RTU"}, std::pair{Mode::Ascii, "ASCII"}})
+                QTest::addRow("%s %s %s", name, qPrintable(b), edited ? "edited" : "identical")
+                    << mode << b << edited;
 }
 
 // The input group goes out (registers 512..519, then coils 256..260) and is read back.
@@ -261,8 +221,7 @@ void TestTransfers::applyInputs() {
     QFETCH(Mode, mode);
     QFETCH(QString, baud);
     QFETCH(bool, edited);
-    QFETCH(bool, fast);
-    Rig r(mode, baud, fast);
+    Rig r(mode, baud);
     QVERIFY(r.readDevice());
     double value = r.unitInput(0);
     bool coil = r.station.unit().coil(params::kInputCoilFirst + 2);
@@ -282,8 +241,6 @@ void TestTransfers::applyInputs() {
     QVERIFY(sent[0].startsWith("01100200000810"));
     QVERIFY(sent[1].startsWith("010F0100000501"));
     QCOMPARE(sent.mid(2), kReadOut);
-    if (fast)
-        r.verifyFollowsReplies(0, 3, mode == Mode::Rtu ? 8 : 17);
     QCOMPARE(r.unitInput(0), value);
     QCOMPARE(r.station.unit().coil(params::kInputCoilFirst + 2), coil);
     verifyEditorMatchesUnit(r);
@@ -294,28 +251,20 @@ void TestTransfers::failureTiming_data() {
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<bool>("known");
     QTest::addColumn<qint64>("noticeAt");
-    QTest::addColumn<bool>("fast");
-    // The same with fast reads: the repeat and failure times do not follow the replies.
-    for (bool fast : {false, true}) {
-        // With the response time known (read again after a read device): the classic timing.
-        QTest::addRow("RTU, known, %s", paced(fast)) << Mode::Rtu << true << qint64(1500) << fast;
-        QTest::addRow("ASCII, known, %s", paced(fast))
-            << Mode::Ascii << true << qint64(2000) << fast;
-        // Read device on a unit not yet read: the failure waits for a reply from the slowest unit
-        // (3000 ms) to the first repeat.
-        QTest::addRow("RTU, unknown, %s", paced(fast))
-            << Mode::Rtu << false << qint64(1000 + 3000 + 62 + 200) << fast;
-        QTest::addRow("ASCII, unknown, %s", paced(fast))
-            << Mode::Ascii << false << qint64(1000 + 3000 + 115 + 300) << fast;
-    }
+    // With the response time known (read again after a read device): the classic timing.
+    QTest::newRow("RTU, known") << Mode::Rtu << true << qint64(1500);
+    QTest::newRow("ASCII, known") << Mode::Ascii << true << qint64(2000);
+    // Read device on a unit not yet read: the failure waits for a reply from the slowest unit
+    // (3000 ms) to the first repeat.
+    QTest::newRow("RTU, unknown") << Mode::Rtu << false << qint64(1000 + 3000 + 62 + 200);
+    QTest::newRow("ASCII, unknown") << Mode::Ascii << false << qint64(1000 + 3000 + 115 + 300);
 }
 
 void TestTransfers::failureTiming() {
     QFETCH(Mode, mode);
     QFETCH(bool, known);
     QFETCH(qint64, noticeAt);
-    QFETCH(bool, fast);
-    Rig r(mode, "9600", fast);
+    Rig r(mode, "9600");
     if (known) {
         QVERIFY(r.readDevice());
         r.port.clearSent();
@@ -364,9 +313,8 @@ void TestTransfers::faultInReadOut() {
     QFETCH(Mode, mode);
     QFETCH(int, fault);
     QFETCH(int, step);
-    QFETCH(bool, fast);
     const Fault fx = faults()[fault]; // a copy: the list is a temporary
-    Rig r(mode, "9600", fast);
+    Rig r(mode, "9600");
     QVERIFY(r.readDevice());
     r.port.clearSent();
     r.f->cmd_read_device->userClick();
@@ -395,9 +343,8 @@ void TestTransfers::faultInWriteBack() {
     QFETCH(Mode, mode);
     QFETCH(int, fault);
     QFETCH(int, step);
-    QFETCH(bool, fast);
     const Fault fx = faults()[fault]; // a copy: the list is a temporary
-    Rig r(mode, "9600", fast);
+    Rig r(mode, "9600");
     QVERIFY(r.readDevice());
     const double offset = r.unitValue(7) + 0.5;
     r.f->txt_data_cfg(7).setText(params::formatNumber(offset, r.g.decimalSeparator));

@@ -1,23 +1,27 @@
 // Pictures of every window in both languages, for the documentation and for a look at the layout
 // without a desktop: the main window's tabs after a read-out of the simulated unit, the status
 // window during that read-out, the identical-parameters question and the About window, the bus
-// monitor after the read-out and the unit finder during and after a search.
+// monitor after the read-out, the unit finder during and after a search, and the trend of a
+// recording of the monitor opened from its file.
 //
 //   qtx52-screenshots [OUTPUT-FOLDER]
 
-#include "app/command_line.h"
 #include "app/program.h"
 #include "app/ui.h"
 #include "bus/bus_desk.h"
 #include "bus/finder_form.h"
+#include "cli/command_line.h"
+#include "cli/link_target.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "gui/bus_views.h"
 #include "gui/dialog_views.h"
 #include "gui/main_window_view.h"
 #include "gui/status_window_view.h"
+#include "gui/trend_view.h"
+#include "monitor/monitor_recorder.h"
 #include "settings/store_paths.h"
-#include "sim/link_target.h"
+#include "trend/trend_model.h"
 #include "windows/dlg_download.h"
 #include "windows/fAbout.h"
 #include "windows/frmState.h"
@@ -84,13 +88,39 @@ private:
     bool ok_ = true;
 };
 
+// Records `minutes` of the simulated unit's monitor into `csv` with a program of its own and no
+// window, which runs far faster than one with its views.
+bool recordMonitor(const settings::StorePaths& paths, const QString& csv, int minutes) {
+    forms::ManualClock clock;
+    cli::LinkOptions link;
+    link.simulate = true;
+    cli::LinkTarget target = cli::openLinkTarget(link, clock, paths);
+    SilentUi ui;
+    app::Program program(clock, *target.port, ui, paths);
+    app::Main(program);
+    editor::frm_config& w = program.frm_config();
+    const QDateTime base(QDate(2026, 3, 2), QTime(7, 0), Qt::OffsetFromUTC, 3600);
+    monitor::MonitorRecorder recorder(program);
+    recorder.now = [&] { return base.addMSecs(clock.nowMs()); };
+    w.Combo_Port(6).setListIndex(1);
+    w.cmd_read_device->userClick();
+    clock.advanceUntil([&] { return !program.frmStateLoaded() && program.g.linkReady; }, 120000);
+    if (!recorder.start(csv))
+        return false;
+    w.chk_read_out->userClick();
+    clock.advance(qint64(minutes) * 60'000);
+    w.chk_read_out->userClick();
+    clock.advanceUntil([&] { return program.g.linkReady && !w.Timer6.enabled(); }, 10000);
+    return recorder.lines() > 0;
+}
+
 bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& languageId) {
     QTemporaryDir dir;
     forms::ManualClock clock;
-    app::LinkOptions link;
+    cli::LinkOptions link;
     link.simulate = true;
     const settings::StorePaths paths = stores(dir.path(), languageId);
-    sim::LinkTarget target = sim::openLinkTarget(link, clock, paths);
+    cli::LinkTarget target = cli::openLinkTarget(link, clock, paths);
     SilentUi ui;
     app::Program program(clock, *target.port, ui, paths);
     app::Main(program);
@@ -118,6 +148,21 @@ bool shootLanguage(Shooter& shooter, const QString& suffix, const QString& langu
     for (int tab = 0; tab < editor::frm_config::kTabCount; ++tab) {
         view.tabs()->setCurrentIndex(tab);
         shooter.shoot(view, QStringLiteral("main-tab%1%2").arg(tab).arg(suffix));
+    }
+
+    // A recording of the monitor opened in the trend, as one made overnight would be.
+    const QString csv = dir.filePath(QStringLiteral("monitor.csv"));
+    if (recordMonitor(paths, csv, 15)) {
+        trend::TrendModel& trend = view.trendModel();
+        for (int k : {2, 4, 5, 8})
+            trend.chk_series(k).setValue(1);
+        if (trend.openRecording(csv)) {
+            view.tabs()->setCurrentIndex(5);
+            // The cursor a third of the way in, as a pointer over the chart would set it.
+            const auto [from, to] = trend.span();
+            trend.setCursor(from + (to - from) / 3);
+            shooter.shoot(view, QStringLiteral("trend") + suffix);
+        }
     }
 
     view.busDesk().mnuBusMonitor.userClick();

@@ -1,0 +1,107 @@
+#pragma once
+
+// Every line the commands without a window print, in German and English. The commands speak the
+// interface's language (the machine store's "Language", German unless it is the English code),
+// as the window does. The lines of the bus options (--scan, --trace, --stats) keep their own.
+
+#include "app/language.h"
+#include "settings/store_paths.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace qtx52::cli {
+
+using app::Language;
+
+enum class CliText {
+    // Usage errors of the command line.
+    UsageTryHelp,
+    UsageUnknownOption,
+    UsageMissingValue,
+    UsageUnexpectedValue,
+    UsageUnexpectedArgument,
+    UsageOneCommand,
+    UsageMonitorCycles,
+    UsageScanOptions,
+    UsageLog,
+    UsageScanStations,
+    UsageProbeTimeout,
+    UsageGatewayTimeout,
+    UsageNeedsFile,
+    UsageOneTarget,
+    UsagePort,
+    UsageBaud,
+    UsageParity,
+    UsageMode,
+    UsageAddress,
+    UsageSimOptions,
+    UsageSimStation,
+    UsageSimMode,
+    UsageSimBaud,
+    UsageSimParity,
+    UsageNoCommand,
+    NoCliInBuild,
+    NoDisplay,
+    // The file of --write.
+    FileUnreadable,
+    FileMissing,
+    FileNoPermission,
+    FileIsFolder,
+    FileIncomplete,
+    FileValuesRefused,
+    // Link and steps.
+    SelectorsRefuse,
+    Opening,
+    SimulatedUnit,
+    PortNotOpened,
+    ReadingOut,
+    ReadOutNotStarted,
+    Saving,
+    Saved,
+    Loading,
+    OtherStation,
+    Writing,
+    WriteNotStarted,
+    ReadingBack,
+    NothingToWrite,
+    Difference,
+    CoilDifference,
+    Verified,
+    FieldsDiffer,
+    FieldsDifferUnwritten,
+    Monitoring,
+    MonitoringUntilInterrupted,
+    MonitorNotStarted,
+    StillWaiting,
+    NotInTime,
+    EndedEarly,
+    UsageReport,
+    UsageDiff,
+    DiffSame,    // %1, %2 the two sets
+    DiffField,   // %1 field, %2 first set, %3 its value, %4 second set, %5 its value
+    DiffCount,   // %1 fields, %2, %3 the two sets
+    DiffMissing, // a field a set lacks
+    DiffUnit,    // the unit as the second set
+    ReportWritten,
+    ReportFailed, // %1 file, %2 reason
+};
+
+struct CliTextEntry {
+    CliText id;
+    QString de;
+    QString en;
+};
+const std::vector<CliTextEntry>& cliTextTable();
+
+// The text in the language, %1.. filled from the arguments at once (a value holding "%2" stays as
+// it is).
+QString cliText(CliText id, Language language, const QStringList& args = {});
+
+// The language of the interface as the machine store gives it.
+Language storeLanguage(const settings::StorePaths& stores);
+Language languageOf(const QString& languageId);
+
+} // namespace qtx52::cli
