@@ -40,11 +40,11 @@ void SimLine::transmit(const QByteArray& frame, const link::LineSettings& master
                 receiver_(echo);
         });
     }
-    if (replyBaud_ == master.baud && start >= replyEnd_ && start < replyQuietAt_) {
+    if (replyBaud_ == master.baud && replySeen_ && start >= replyEnd_ && start < replyQuietAt_) {
         // The line has not yet been silent long enough after the station's answer: it takes this
         // for the tail of the traffic before and does not hear it. (A request that starts while
-        // the answer is still on the line is a repeat that crossed it; the station hears it, as
-        // it always has.)
+        // the answer is still on the line, or before the master has had its last byte, is a
+        // repeat that crossed it; the station hears it, as it always has.)
         schedule(line.dueMs(end), [this] { station_->countTooEarly(); });
         return;
     }
@@ -79,12 +79,16 @@ void SimLine::deliver(const QByteArray& frame, const link::LineSettings& master,
     replyEnd_ = start + line.characters(size, unitLine.bitsPerCharacter());
     replyQuietAt_ = replyEnd_ + silentInterval(unitLine);
     replyBaud_ = master.baud;
+    replySeen_ = false;
+    const int generation = ++replies_;
 
     int from = 0;
     for (int to : cuts) {
         const QByteArray piece = reply->bytes.sliced(from, to - from);
         const qint64 landed = start + line.characters(to, unitLine.bitsPerCharacter());
-        schedule(line.dueMs(landed), [this, piece] {
+        schedule(line.dueMs(landed), [this, piece, last = to == size, generation] {
+            if (last && generation == replies_)
+                replySeen_ = true;
             if (receiver_)
                 receiver_(piece);
         });

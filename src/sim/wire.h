@@ -99,6 +99,9 @@ private:
     qint64 replyEnd_ = 0;
     qint64 replyQuietAt_ = 0;
     qint64 replyBaud_ = 0;
+    // Whether the master has had the last byte of the latest reply (the replies_-th).
+    bool replySeen_ = false;
+    int replies_ = 0;
 };
 
 } // namespace qtx52::sim

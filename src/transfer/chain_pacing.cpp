@@ -19,13 +19,23 @@ qint64 quietAfterReplyMs(double characterMs, bool fastReads, bool acknowledgedWr
 }
 
 void MainWindowTransfer::bytesArrived() {
+    // The unit hears nothing until the line has been silent after these bytes: a request that
+    // would go out sooner (a repeat just behind a slow reply, a one-shot step at a poll that
+    // came right after it) waits for the rest of the silence.
     quietAtMs = std::max(quietAtMs, program.clock.nowMs() + silentIntervalMs(characterMs()));
+    // Without fast reads the polling takes the reply at its tick, and the chain goes on at the
+    // pacing tick, as it always has.
     if (fastReads)
         Timer4_Timer();
 }
 
 void MainWindowTransfer::followChain() {
     if (!g.linkReady)
+        return;
+    // A request that went out more than once may still be answered to its other try, with the
+    // bytes a read of the next block could have: the chain goes on at the pacing tick, which
+    // leaves that answer its time, as without fast reads.
+    if (transaction.attempt() > 1)
         return;
     // The pacing timer still runs and would send the same request at its tick; whichever comes
     // first finds the link free, the other finds it busy.

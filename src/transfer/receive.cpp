@@ -409,6 +409,8 @@ void MainWindowTransfer::receive_reply() {
     g.linkReady = true;
     Timer5.setEnabled(false);
     Timer3.setEnabled(false);
+    // A repeat held back for the silence after this very reply is answered already.
+    dropHeldRequest();
     lbl_desc(16).setVisible(false);
     chk_read_out->setEnabled(true);
     if (chk_read_out->value() == 0) {
