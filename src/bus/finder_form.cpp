@@ -5,9 +5,9 @@
 #include "app/program.h"
 #include "app/ui.h"
 #include "editor/frm_config.h"
-#include "params/numbers.h"
 #include "link/commport.h"
 #include "link/port_texts.h"
+#include "params/numbers.h"
 
 namespace qtx52::bus {
 
@@ -271,6 +271,7 @@ void FinderForm::cmd_start_Click() {
     options.preferredStation = currentStation();
     options.probeTimeoutMs = timeout;
     options.findAll = chk_all.value() == 1;
+    options.fast = program_.frm_configLoaded() && program_.frm_config().fastReads;
 
     selected_ = -1;
     emit resultsChanged();

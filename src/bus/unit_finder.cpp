@@ -238,10 +238,22 @@ bool UnitFinder::openAt(const LineChoice& line) {
     }
     opened_ = true;
     port_.input(); // whatever waited belongs to no probe of ours
+    // With fast reads a reply is taken as it arrives, not at the next poll.
+    if (options_.fast)
+        port_.setArrivalHandler([this] { poll(); });
     return true;
 }
 
 void UnitFinder::send(const QString& requestHex, int replyCharCount) {
+    const qint64 waitMs = quietAtMs_ - clock_.nowMs();
+    if (waitMs > 0) {
+        // The unit that just answered hears nothing until the line has been silent after its
+        // reply: the next read goes out when it has, and only then.
+        heldHex_ = requestHex;
+        heldReplyChars_ = replyCharCount;
+        holdTimer_->start(waitMs);
+        return;
+    }
     const LineChoice& line = options_.lines[lineIndex_];
     received_.clear();
     port_.input();
@@ -249,15 +261,6 @@ void UnitFinder::send(const QString& requestHex, int replyCharCount) {
     if (const link::CommError e = port_.output(frame)) {
         portError_ = e;
         finish();
-        return;
-    }
-    const qint64 waitMs = quietAtMs_ - clock_.nowMs();
-    if (waitMs > 0) {
-        // The unit that just answered hears nothing until the line has been silent after its
-        // reply: the next read goes out when it has.
-        heldHex_ = requestHex;
-        heldReplyChars_ = replyCharCount;
-        holdTimer_->start(waitMs);
         return;
     }
     const double wire = wireMs(line, requestChars(line.ascii)) + wireMs(line, replyCharCount);
@@ -379,6 +382,8 @@ void UnitFinder::updateProgress() {
 }
 
 void UnitFinder::closePort() {
+    if (opened_ && options_.fast)
+        port_.setArrivalHandler({});
     if (opened_ && port_.portOpen())
         port_.setPortOpen(false);
     opened_ = false;

@@ -81,6 +81,9 @@ struct FinderOptions {
     // only with its identity read back; the gateway's own "no answer" ends a probe at once, and a
     // probe waits the gateway's timeout besides its own.
     bool gateway = false;
+    // Fast reads: a reply is taken as soon as its bytes arrive rather than at the finder's next
+    // poll, so the identity read follows the probe's answer once the line has been silent.
+    bool fast = false;
 };
 
 struct FinderProgress {

@@ -124,6 +124,9 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
         return {};
     };
 
+    // Whoever has the port hears its arrivals: the unit finder may have had it while it was closed.
+    if (g.portOpen)
+        MSComm1.setArrivalHandler([this] { bytesArrived(); });
     const bool wasOpen = MSComm1.portOpen();
     const link::CommError err = applyToPort();
     showPortDevice();

@@ -30,7 +30,6 @@ void MainWindowTransfer::connectSequencer() {
     connect(&Timer4, &forms::Timer::tick, this, [this] { Timer4_Timer(); });
     connect(&Timer5, &forms::Timer::tick, this, [this] { Timer5_Timer(); });
     connect(&Timer6, &forms::Timer::tick, this, [this] { Timer6_Timer(); });
-    MSComm1.setArrivalHandler([this] { bytesArrived(); });
 }
 
 void MainWindowTransfer::resetTransaction() {
