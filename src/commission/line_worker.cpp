@@ -1,7 +1,7 @@
 #include "commission/line_worker.h"
 
-#include "cli/command_ui.h"
 #include "app/program.h"
+#include "cli/command_ui.h"
 #include "editor/frm_config.h"
 #include "forms/clock.h"
 #include "link/commport.h"
@@ -126,6 +126,7 @@ bool LineWorker::openPort(const PlanUnit& unit) {
                          choose(f.Combo_Port(kParitySelector), parityEntry(unit.parity)) &&
                          choose(f.Combo_Port(kModeSelector), unit.mode);
     f.txt_Modbus_adress->setText(QString::number(unit.station));
+    f.fastReads = unit.fast;
     if (!offered)
         return false;
     choose(f.Combo_Port(kStateSelector), QStringLiteral("open"));
