@@ -1,10 +1,13 @@
 // How long the program's transfers take on the line, in virtual time against the simulated unit:
 // a full read-out from the click on "Gerät auslesen" to the closed status window, one write-back
 // of a changed configuration value with the read-out that follows it, and the live monitor's
-// refresh rate. Beside each time stands its floor: every request and reply frame on the wire at
-// the baud rate, plus the unit's response time for each request. Then how long a unit that stops
-// answering takes to be reported (from the request to the notice), and, in real time on a
-// pseudo-terminal, how much of a core the program uses once its device is gone.
+// refresh rate, each paced and with fast reads. Beside them stands their floor: every request and
+// reply frame on the wire at the baud rate, the unit's response time before each reply, the
+// line's silent interval (3.5 characters, at least 1.75 ms) before each request, and after each
+// acknowledged write the unit's response time again, which it may need to store what it took.
+// Then how long a unit that stops answering takes to be reported (from the request to the
+// notice), and, in real time on a pseudo-terminal, how much of a core the program uses once its
+// device is gone.
 
 #include "app/global.h"
 #include "app/program.h"
@@ -13,6 +16,7 @@
 #include "forms/clock.h"
 #include "forms/controls.h"
 #include "link/commport.h"
+#include "link/framing.h"
 #include "link/qt_serial_port.h"
 #include "params/numbers.h"
 #include "sim/simcommport.h"
@@ -24,7 +28,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include <pty.h>
 #include <sys/resource.h>
@@ -61,10 +67,14 @@ struct Run {
                          settings::StorePaths{dir.filePath("m.ini"), dir.filePath("u.ini")}};
     editor::frm_config* f = nullptr;
 
-    Run(bool rtuMode, int baudRate, int response)
+    Run(bool rtuMode, int baudRate, int response, bool fast = false)
         : rtu(rtuMode), baud(baudRate), responseMs(response) {
         station.unit().setLiveMotion(false);
         station.unit().setReg(6, quint16(responseMs));
+        // The editor shows a response time below 5 ms as 5 and writes it back so: the unit keeps
+        // the one it is measured at.
+        station.unit().setWriteObserver(
+            [this](const sim::RoomUnit::Write&) { station.unit().setReg(6, quint16(responseMs)); });
         station.setFraming(rtu ? sim::Framing::Rtu : sim::Framing::Ascii);
         station.setLineSettings({baud, 'E', rtu ? 8 : 7, 1});
         app::Main(program);
@@ -73,6 +83,7 @@ struct Run {
         f->Combo_Port(1).setListIndex(int(bauds.indexOf(QString::number(baud))));
         f->Combo_Port(5).setListIndex(rtu ? 1 : 0);
         f->Combo_Port(6).setListIndex(1);
+        f->fastReads = fast;
     }
 
     bool idle() const { return program.g.commState == 0 && !program.frmStateLoaded(); }
@@ -99,13 +110,28 @@ struct Run {
         return rtu ? bytes + 2 : 1 + 2 * (bytes + 1) + 2;
     }
 
-    // Every frame sent so far and its reply on the wire, plus a response time per request.
+    // Every frame sent so far and its reply on the wire, a response time per request, the silent
+    // interval before each request and the unit's time to store each write.
     double floorMs() const {
         const double msPerChar = link::lineTimeMs(link::LineSettings{baud, 'E', rtu ? 8 : 7, 1}, 1);
+        const double silentMs = std::max(3.5 * msPerChar, 1.75);
         double ms = 0;
-        for (const auto& s : port.sent())
-            ms += (s.frame.size() + replyChars(s.frame)) * msPerChar + responseMs;
+        QByteArray last;
+        for (const auto& s : port.sent()) {
+            // A repeat of the request before (a unit slower than the repeat) adds nothing the
+            // line needs.
+            if (std::exchange(last, s.frame) == s.frame)
+                continue;
+            ms += (s.frame.size() + replyChars(s.frame)) * msPerChar + responseMs + silentMs;
+            if (isWrite(s.frame))
+                ms += std::max<double>(0, responseMs - silentMs);
+        }
         return ms;
+    }
+    bool isWrite(const QByteArray& frame) const {
+        const QByteArray content =
+            rtu ? frame.chopped(2) : QByteArray::fromHex(frame.mid(1, frame.size() - 5));
+        return quint8(content[1]) == 0x0F || quint8(content[1]) == 0x10;
     }
 };
 
@@ -180,51 +206,90 @@ double cpuShareAfterLoss(bool rtu, int windowMs, qint64* noticeMs) {
     return (cpuSeconds() - before) / (double(window.elapsed()) / 1000.0);
 }
 
+// One cell of the table: read-out, write-back and monitor, paced or with fast reads.
+struct Cell {
+    qint64 readOut = -1;
+    double readFloor = 0;
+    qint64 writeBack = -1;
+    double writeFloor = 0;
+    double cyclesPerS = 0;
+    double cycleFloorMs = 0;
+};
+
+Cell measure(bool rtu, int baud, int response, bool fast) {
+    Cell c;
+    Run r(rtu, baud, response, fast);
+    r.port.clearSent();
+    r.f->cmd_read_device->userClick();
+    c.readOut = r.until(10);
+    c.readFloor = r.floorMs();
+
+    editor::frm_config& f = *r.f;
+    const auto v = params::parseNumber(f.txt_data_cfg(11).text(), r.program.g.decimalSeparator);
+    f.txt_data_cfg(11).setText(
+        params::formatNumber(v.value_or(20) + 0.5, r.program.g.decimalSeparator));
+    r.port.clearSent();
+    f.set_parameter->userClick();
+    c.writeBack = r.until(6 + 9);
+    c.writeFloor = r.floorMs();
+
+    // Long enough for twenty cycles of the slowest unit.
+    const qint64 windowMs = std::max<qint64>(60000, 2 * 20 * (response + 100));
+    r.port.clearSent();
+    f.chk_read_out->setValue(1);
+    r.clock.advance(windowMs);
+    int cycles = 0;
+    for (const auto& s : r.port.sent())
+        cycles += (rtu ? s.frame.chopped(2).toHex().toUpper()
+                       : s.frame.mid(1, s.frame.size() - 5)) == "0103010A0008";
+    f.chk_read_out->setValue(0);
+    c.cyclesPerS = cycles * 1000.0 / double(windowMs);
+    // The floor of one cycle: its two block reads.
+    const double msPerChar = (rtu ? 11.0 : 10.0) * 1000.0 / baud;
+    const double silentMs = std::max(3.5 * msPerChar, 1.75);
+    c.cycleFloorMs = 2 * (response + silentMs);
+    for (const char* request : {"01030100000A", "0103010A0008"}) {
+        const QByteArray frame =
+            rtu ? link::frameRtu(QLatin1String(request)) : link::frameAscii(QLatin1String(request));
+        c.cycleFloorMs += (frame.size() + r.replyChars(frame)) * msPerChar;
+    }
+    return c;
+}
+
+double over(double value, double floor) {
+    return floor > 0 ? (value / floor - 1) * 100 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::printf("times in virtual ms\n\n");
-    std::printf("%-6s %6s %5s | %10s %10s | %11s %10s | %14s\n", "mode", "baud", "resp", "read-out",
-                "floor", "write-back", "floor", "monitor cyc/s");
     std::printf(
-        "-------------- + --------------------- + ---------------------- + --------------\n");
-    for (const int response : {10, 1000, 3000})
+        "times in virtual ms; +%% is fast reads over the floor (cycles: floor over fast)\n\n");
+    std::printf("%-5s %5s %4s | %8s %8s %8s %5s | %8s %8s %8s %5s | %6s %6s %6s %5s\n", "mode",
+                "baud", "resp", "read", "fast", "floor", "+%", "write", "fast", "floor", "+%",
+                "cyc/s", "fast", "floor", "+%");
+    std::printf("---------------- + ---------------------------------- + "
+                "---------------------------------- + ---------------------------\n");
+    for (const int response : {0, 10, 100, 500, 1000, 3000})
         for (const bool rtu : {true, false}) {
             for (const int baud : {9600, 19200, 38400, 57600}) {
-                Run r(rtu, baud, response);
-                r.port.clearSent();
-                r.f->cmd_read_device->userClick();
-                const qint64 readOut = r.until(10);
-                const double readFloor = r.floorMs();
-
-                editor::frm_config& f = *r.f;
-                const auto v =
-                    params::parseNumber(f.txt_data_cfg(11).text(), r.program.g.decimalSeparator);
-                f.txt_data_cfg(11).setText(
-                    params::formatNumber(v.value_or(20) + 0.5, r.program.g.decimalSeparator));
-                r.port.clearSent();
-                f.set_parameter->userClick();
-                const qint64 writeBack = r.until(6 + 9);
-                const double writeFloor = r.floorMs();
-
-                r.port.clearSent();
-                f.chk_read_out->setValue(1);
-                constexpr qint64 kWindowMs = 60000;
-                r.clock.advance(kWindowMs);
-                int cycles = 0;
-                for (const auto& s : r.port.sent())
-                    cycles += (rtu ? s.frame.chopped(2).toHex().toUpper()
-                                   : s.frame.mid(1, s.frame.size() - 5)) == "0103010A0008";
-                f.chk_read_out->setValue(0);
-
-                std::printf("%-6s %6d %5d | %10lld %10.1f | %11lld %10.1f | %14.2f\n",
-                            rtu ? "RTU" : "ASCII", baud, response, static_cast<long long>(readOut),
-                            readFloor, static_cast<long long>(writeBack), writeFloor,
-                            cycles * 1000.0 / kWindowMs);
+                const Cell paced = measure(rtu, baud, response, false);
+                const Cell fast = measure(rtu, baud, response, true);
+                const double cycleFloor = 1000.0 / fast.cycleFloorMs;
+                std::printf("%-5s %5d %4d | %8lld %8lld %8.0f %5.1f | %8lld %8lld %8.0f %5.1f | "
+                            "%6.2f %6.2f %6.2f %5.1f\n",
+                            rtu ? "RTU" : "ASCII", baud, response,
+                            static_cast<long long>(paced.readOut),
+                            static_cast<long long>(fast.readOut), fast.readFloor,
+                            over(double(fast.readOut), fast.readFloor),
+                            static_cast<long long>(paced.writeBack),
+                            static_cast<long long>(fast.writeBack), fast.writeFloor,
+                            over(double(fast.writeBack), fast.writeFloor), paced.cyclesPerS,
+                            fast.cyclesPerS, cycleFloor, over(cycleFloor, fast.cyclesPerS));
+                std::fflush(stdout);
             }
         }
-
     std::printf("\nfrom the first try of an unanswered request to the notice, virtual ms\n\n");
     std::printf("%-6s %6s | %8s %8s %8s\n", "mode", "baud", "10 ms", "1000 ms", "3000 ms");
     std::printf("-------------- + --------------------------\n");

@@ -52,6 +52,7 @@ constexpr Entry kTexts[] = {
     {BusText::GatewayNoAnswer,   "Gateway ohne Antwort",       "gateway without answer"},
     {BusText::Failures,          "Fehlschläge",                "failures"},
     {BusText::ResponseTime,      "Antwortzeit min/mittel/max", "response time min/mean/max"},
+    {BusText::LineUse,           "Leitung belegt %1",          "line use %1"},
     {BusText::Framings,          "Modus",                      "Mode"},
     {BusText::BaudRates,         "Baudrate",                   "Baud rate"},
     {BusText::Parities,          "Parität",                    "Parity"},

@@ -47,6 +47,7 @@ enum class BusText {
     GatewayNoAnswer,
     Failures,
     ResponseTime,
+    LineUse, // %1 the share of the time since the port opened that frames were on the line
     Framings,
     BaudRates,
     Parities,

@@ -260,6 +260,7 @@ void FinderForm::cmd_start_Click() {
     options.preferredStation = currentStation();
     options.probeTimeoutMs = timeout;
     options.findAll = chk_all.value() == 1;
+    options.fast = program_.frm_configLoaded() && program_.frm_config().fastReads;
 
     selected_ = -1;
     emit resultsChanged();

@@ -9,6 +9,21 @@
 
 namespace qtx52::bus {
 
+LinkStats::LinkStats(forms::Clock& clock)
+    : clock_(&clock), sinceMs_(clock.nowMs()), untilMs_(sinceMs_) {}
+
+std::optional<double> LinkStats::lineUse() const {
+    const qint64 elapsed = untilMs_ - sinceMs_;
+    if (characterMs_ <= 0 || elapsed <= 0)
+        return std::nullopt;
+    return std::min(1.0, double(charactersOnLine) * characterMs_ / double(elapsed));
+}
+
+QString LinkStats::lineUseText() const {
+    const std::optional<double> use = lineUse();
+    return use ? QStringLiteral("%1 %").arg(qRound(*use * 100)) : QStringLiteral("-");
+}
+
 void LinkStats::reset() {
     *this = LinkStats(*clock_);
 }
@@ -26,6 +41,10 @@ void LinkStats::frameSent(const link::SentFrame& f) {
     else
         ++repeats;
     lastByteMs_ = f.lastByteMs >= 0 ? f.lastByteMs : clock_->nowMs();
+    charactersOnLine += f.bytes.size();
+    untilMs_ = clock_->nowMs();
+    if (f.characterMs > 0)
+        characterMs_ = f.characterMs;
     // Once a request has gone out again, a reply may answer any of its tries: the time from the
     // last one is no measure of the unit, so only replies to a single try are timed.
     timeable_ = f.attempt <= 1;
@@ -33,6 +52,8 @@ void LinkStats::frameSent(const link::SentFrame& f) {
 
 void LinkStats::frameReceived(const link::ReceivedFrame& f) {
     using link::Verdict;
+    charactersOnLine += f.bytes.size();
+    untilMs_ = clock_->nowMs();
     switch (f.verdict) {
     case Verdict::Taken:
         ++taken;

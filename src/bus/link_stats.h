@@ -18,7 +18,7 @@ namespace qtx52::bus {
 
 class LinkStats final : public link::LinkObserver {
 public:
-    explicit LinkStats(forms::Clock& clock) : clock_(&clock) {}
+    explicit LinkStats(forms::Clock& clock);
 
     qint64 requests = 0; // first tries
     qint64 repeats = 0;
@@ -35,6 +35,15 @@ public:
     std::optional<qint64> responseMin, responseMax;
     qint64 responseSum = 0;
     qint64 responseCount = 0;
+    // Characters of every frame sent and received since the port opened.
+    qint64 charactersOnLine = 0;
+
+    // The share of the time from the port's opening to the last frame that frames were on the
+    // line (0..1), from the character time the send path last told; none before that. Counted to
+    // the last frame, so it holds still while the line is idle and between two redraws.
+    std::optional<double> lineUse() const;
+    // The same as "37 %", or "-" when not known.
+    QString lineUseText() const;
 
     void reset();
     qint64 exceptionTotal() const;
@@ -48,6 +57,9 @@ private:
     forms::Clock* clock_;
     qint64 lastByteMs_ = -1; // of the last frame sent
     bool timeable_ = false;  // the last frame sent was a first try, and no reply was timed yet
+    qint64 sinceMs_ = 0;     // when the port opened (or the counters were made)
+    qint64 untilMs_ = 0;     // the last frame sent or received
+    double characterMs_ = 0;
 };
 
 } // namespace qtx52::bus

@@ -42,6 +42,7 @@ QString countersText(const LinkStats& s, bool english, bool full) {
                      .arg(*s.responseMax);
     else
         parts << response + QStringLiteral(" -");
+    parts << busText(BusText::LineUse, english).arg(s.lineUseText());
     return parts.join(QStringLiteral(" | "));
 }
 

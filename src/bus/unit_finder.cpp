@@ -131,7 +131,13 @@ qint64 probeTimeMs(const LineChoice& line, qint64 probeTimeoutMs) {
 
 UnitFinder::UnitFinder(forms::Clock& clock, link::CommPort& port)
     : clock_(clock), port_(port), pollTimer_(clock.createTimer([this] { poll(); })),
-      deadline_(clock.createTimer([this] { timedOut(); }, /*singleShot=*/true)) {}
+      deadline_(clock.createTimer([this] { timedOut(); }, /*singleShot=*/true)),
+      holdTimer_(clock.createTimer(
+          [this] {
+              if (running_)
+                  send(heldHex_, heldReplyChars_);
+          },
+          /*singleShot=*/true)) {}
 
 UnitFinder::~UnitFinder() {
     if (running_) {
@@ -249,10 +255,22 @@ bool UnitFinder::openAt(const LineChoice& line) {
     if (events_ && !reportedOpen_)
         events_->portOpened();
     reportedOpen_ = true;
+    // With fast reads a reply is taken as it arrives, not at the next poll.
+    if (options_.fast)
+        port_.setArrivalHandler([this] { poll(); });
     return true;
 }
 
 void UnitFinder::send(const QString& requestHex, int replyCharCount) {
+    const qint64 waitMs = quietAtMs_ - clock_.nowMs();
+    if (waitMs > 0) {
+        // The unit that just answered hears nothing until the line has been silent after its
+        // reply: the next read goes out when it has, and only then.
+        heldHex_ = requestHex;
+        heldReplyChars_ = replyCharCount;
+        holdTimer_->start(waitMs);
+        return;
+    }
     const LineChoice& line = options_.lines[lineIndex_];
     received_.clear();
     port_.input();
@@ -296,6 +314,7 @@ void UnitFinder::poll() {
     if (port_.inBufferCount() <= 0)
         return;
     received_ += port_.input();
+    quietAtMs_ = clock_.nowMs() + link::silentIntervalMs(wireMs(options_.lines[lineIndex_], 1));
     // Nothing a probe waits for is longer than this; a flood of noise is not kept.
     constexpr qsizetype kKeep = 512;
     if (received_.size() > kKeep)
@@ -326,7 +345,7 @@ void UnitFinder::timedOut() {
     if (!running_)
         return;
     poll(); // what arrived just before the deadline still counts
-    if (!running_ || deadline_->isActive())
+    if (!running_ || deadline_->isActive() || holdTimer_->isActive())
         return;
     pollTimer_->stop();
     if (events_ && !received_.isEmpty()) {
@@ -407,6 +426,8 @@ void UnitFinder::updateProgress() {
 }
 
 void UnitFinder::closePort() {
+    if (opened_ && options_.fast)
+        port_.setArrivalHandler({});
     if (opened_ && port_.portOpen())
         port_.setPortOpen(false);
     opened_ = false;
@@ -418,6 +439,7 @@ void UnitFinder::finish() {
     running_ = false;
     deadline_->stop();
     pollTimer_->stop();
+    holdTimer_->stop();
     closePort();
     progress_.remainingMs = 0;
     if (onFinished)

@@ -86,6 +86,9 @@ struct FinderOptions {
     // rate and parity itself, so the finder keeps its one connection through every setting and
     // probes one setting per framing.
     bool deviceServer = false;
+    // Fast reads: a reply is taken as soon as its bytes arrive rather than at the finder's next
+    // poll, so the identity read follows the probe's answer once the line has been silent.
+    bool fast = false;
 };
 
 struct FinderProgress {
@@ -144,6 +147,10 @@ private:
     link::CommPort& port_;
     std::unique_ptr<forms::ClockTimer> pollTimer_;
     std::unique_ptr<forms::ClockTimer> deadline_;
+    std::unique_ptr<forms::ClockTimer> holdTimer_; // a read held back for the line's silence
+    QString heldHex_;
+    int heldReplyChars_ = 0;
+    qint64 quietAtMs_ = 0; // no request before this: the silence after the last bytes received
 
     FinderOptions options_;
     QList<int> stations_; // of the setting being probed

@@ -120,6 +120,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption stats(QStringLiteral("stats"),
                                    QStringLiteral("Print the link counters at the end (always "
                                                   "printed when a command fails)."));
+    const QCommandLineOption fast(QStringLiteral("fast"),
+                                  QStringLiteral("Fast reads: each request follows the reply to "
+                                                 "the one before as soon as the line allows, "
+                                                 "instead of at the pacing interval."));
     const QCommandLineOption scan(QStringLiteral("scan"),
                                   QStringLiteral("Look for units on the line (reads only): every "
                                                  "station at every line setting, narrowed by "
@@ -155,10 +159,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                       "unit's line (RTU 9600 E for the rest); "
                                                       "without them it follows the program's."),
                                        QStringLiteral("P"));
-    p.addOptions({help,    version,      readOut,   write, monitor,       scan,  scanStations,
-                  scanAll, probeTimeout, device,    port,  simulate,      baud,  parity,
-                  mode,    address,      echo,      quiet, trace,         stats, simStation,
-                  simMode, simBaud,      simParity, anyId, gatewayTimeout});
+    p.addOptions({help,    version,      readOut,   write, monitor,        scan,  scanStations,
+                  scanAll, probeTimeout, device,    port,  simulate,       baud,  parity,
+                  mode,    address,      echo,      quiet, trace,          stats, simStation,
+                  simMode, simBaud,      simParity, anyId, gatewayTimeout, fast});
     p.addOption(log);
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("With --read-out or --write: also write the "
@@ -417,6 +421,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     cl.quiet = p.isSet(quiet);
     cl.trace = p.value(trace);
     cl.stats = p.isSet(stats);
+    cl.link.fast = p.isSet(fast);
     return cl;
 }
 

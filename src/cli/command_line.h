@@ -26,6 +26,9 @@ struct LinkOptions {
     // id (--mbap-any-id), and the gateway's own timeout (--gateway-timeout; -1 not given).
     bool mbapAnyId = false;
     int gatewayTimeoutMs = -1;
+    // --fast: each read of a chain follows the reply to the one before as soon as the line has
+    // been silent, instead of at the pacing tick.
+    bool fast = false;
     // The simulated unit's own station and line (--sim-station, --sim-mode, --sim-baud,
     // --sim-parity). Without --sim-mode, --sim-baud and --sim-parity the unit takes the line
     // settings the program opens with; without --sim-station it is at --address.

@@ -126,6 +126,7 @@ void CommandRunner::start() {
     program_->linkEvents.add(linkWatch_.get());
     Main(*program_);
     editor::frm_config& f = program_->frm_config();
+    f.fastReads = cl_.link.fast;
     language_ = languageOf(program_->g.languageId);
     // Every value of the file is checked before the port opens: nothing goes to the unit unless
     // all of it can.

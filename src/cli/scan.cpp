@@ -22,6 +22,7 @@ FinderOptions scanOptions(const cli::CommandLine& cl) {
     o.preferredStation = l.address;
     o.probeTimeoutMs = s.probeTimeoutMs;
     o.findAll = s.all;
+    o.fast = l.fast;
     return o;
 }
 

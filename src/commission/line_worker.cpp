@@ -149,6 +149,7 @@ bool LineWorker::openPort(const PlanUnit& unit) {
                          choose(f.Combo_Port(kParitySelector), parityEntry(unit.parity)) &&
                          choose(f.Combo_Port(kModeSelector), unit.mode);
     f.txt_Modbus_adress->setText(QString::number(unit.station));
+    f.fastReads = unit.fast;
     if (!offered)
         return false;
     choose(f.Combo_Port(kStateSelector), QStringLiteral("open"));

@@ -15,11 +15,11 @@ namespace qtx52::commission {
 
 namespace {
 
-enum Column { Line, Station, Mode, Baud, Parity, Room, Set, Coding, Firmware, ColumnCount };
+enum Column { Line, Station, Mode, Baud, Parity, Room, Set, Coding, Firmware, Fast, ColumnCount };
 
 const QStringList& englishNames() {
-    static const QStringList names{"line", "station", "mode",   "baud",    "parity",
-                                   "room", "set",     "coding", "firmware"};
+    static const QStringList names{"line", "station", "mode",   "baud",     "parity",
+                                   "room", "set",     "coding", "firmware", "fast"};
     return names;
 }
 
@@ -37,7 +37,9 @@ std::optional<Column> columnOf(const QString& header) {
         {"satz", Set},          {"parametersatz", Set},
         {"coding", Coding},     {"kodierung", Coding},
         {"codierung", Coding},  {"gerätekodierung", Coding},
-        {"firmware", Firmware}, {"firmwareversion", Firmware}};
+        {"firmware", Firmware}, {"firmwareversion", Firmware},
+        {"fast", Fast},         {"fast reads", Fast},
+        {"schnell", Fast},      {"schnell lesen", Fast}};
     const auto it = names.find(header.trimmed().toLower());
     return it == names.end() ? std::nullopt : std::optional(it->second);
 }
@@ -156,9 +158,21 @@ std::optional<QChar> parityOf(const QString& text) {
     return std::nullopt;
 }
 
+// Fast reads on a line: yes or no in either language, 1 or 0, x or empty in a spreadsheet's
+// tick column ("" is "not given" and stays the line's default, off).
+std::optional<bool> switchOf(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    if (t == "1" || t == "x" || t == "yes" || t == "ja" || t == "on" || t == "ein" || t == "true")
+        return true;
+    if (t == "0" || t == "no" || t == "nein" || t == "off" || t == "aus" || t == "false")
+        return false;
+    return std::nullopt;
+}
+
 struct LineSettings {
     QString mode, baud;
     QChar parity;
+    QString fast; // "1" or "0" once given
     int firstRow = 0;
 };
 
@@ -306,6 +320,12 @@ Plan parsePlan(const QByteArray& bytes, const QString& folder, const QString& se
             agree(held, QString(*parity), "parity");
             settings.parity = held.at(0);
         }
+        if (const QString given = field(Fast); !given.isEmpty()) {
+            if (const std::optional<bool> on = switchOf(given))
+                agree(settings.fast, *on ? QStringLiteral("1") : QStringLiteral("0"), "fast");
+            else
+                problem(n, PlanFault::BadFast, {app::shownValue(given)});
+        }
 
         unit.room = field(Room);
         if (unit.room.isEmpty()) {
@@ -366,6 +386,7 @@ Plan parsePlan(const QByteArray& bytes, const QString& folder, const QString& se
         unit.mode = s.mode.isEmpty() ? QStringLiteral("RTU") : s.mode;
         unit.baud = s.baud.isEmpty() ? QStringLiteral("9600") : s.baud;
         unit.parity = s.parity.isNull() ? QLatin1Char('E') : s.parity;
+        unit.fast = s.fast == QLatin1String("1");
     }
     if (plan.units.empty() && plan.problems.empty())
         problem(0, PlanFault::Empty);

@@ -5,9 +5,9 @@
 // refused whole, each fault named with its plan line.
 //
 // Columns (English or German names, any order, each at most once): line, station, mode, baud,
-// parity, room, set, and optionally coding and firmware. The line's settings (mode, baud, parity)
-// may stand on one row of the line and be left empty on the others; a line that never gives them
-// runs at the unit's factory settings (RTU, 9600, even).
+// parity, room, set, and optionally coding, firmware and fast. The line's settings (mode, baud,
+// parity, fast) may stand on one row of the line and be left empty on the others; a line that
+// never gives them runs at the unit's factory settings (RTU, 9600, even) and at the pacing.
 
 #include "app/language.h"
 #include "commission/parameter_set.h"
@@ -35,6 +35,7 @@ struct PlanUnit {
     ParameterSet set;
     std::optional<int> coding;   // register 0 as the unit must report it
     std::optional<int> firmware; // register 1
+    bool fast = false; // fast reads on the unit's line: each read follows the reply before it
 };
 
 enum class PlanFault {
@@ -60,6 +61,7 @@ enum class PlanFault {
     SetUnreadable,  // the set file cannot be read
     SetIncomplete,  // the set file lacks values
     SetValues,      // a value of the set does not pass the check before a write
+    BadFast,        // fast is neither yes nor no
 };
 
 struct PlanProblem {

@@ -65,6 +65,8 @@ Pair textOf(PlanFault fault) {
     case PlanFault::SetValues:
         return {"Parametersatz %1 lässt sich nicht schreiben: %2",
                 "parameter set %1 cannot be written: %2"};
+    case PlanFault::BadFast:
+        return {"Schnell lesen \"%1\" ist weder ja noch nein", "fast \"%1\" is neither yes nor no"};
     }
     return {"?", "?"};
 }

@@ -57,7 +57,9 @@ void frm_config::chk_read_out_Click() {
         g.monitorBlock = 0;
         setEditorEnabled(*this, false);
         // linkReady stays as it is: the first read goes out at the first pacing tick after any
-        // reply still outstanding.
+        // reply still outstanding; with fast reads at once when the link is free.
+        if (fastReads)
+            followChain();
         return;
     }
 

@@ -86,6 +86,8 @@ bool groupCanBeSent(frm_config& f, const std::vector<WriteValue>& values) {
 
 void frm_config::read_out_parameter_Click() {
     func_read_out_parameter();
+    if (fastReads)
+        followChain(); // the line is free: the first block need not wait for a tick
 }
 
 void frm_config::func_read_out_parameter() {
@@ -116,6 +118,8 @@ void frm_config::set_parameter_Click() {
         alreadyWrite = 2;
         Timer1.setEnabled(true);
         ShowMsgWindow();
+        if (fastReads)
+            followChain();
     }
 
     if (anyChanged(txt_data_in, 0, 7) || anyChanged(chk_inp_bit, 0, 4))
@@ -128,6 +132,8 @@ void frm_config::set_parameter_Click() {
         alreadyWrite = 0;
         countWriteRegister = 0;
         ShowMsgWindow();
+        if (fastReads)
+            followChain();
     };
     if (!configChanged && inputsChanged) {
         if (!groupCanBeSent(*this, inputGroupValues(*this)))

@@ -12,6 +12,7 @@
 #include "gui/status_window_view.h"
 #include "monitor/record_control.h"
 #include "report/sheet_desk.h"
+#include "transfer/fast_reads.h"
 #include "trend/trend_model.h"
 #include "windows/frmState.h"
 
@@ -100,6 +101,7 @@ void UnitPicture::paintEvent(QPaintEvent*) {
 MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
     : QMainWindow(parent), program_(program), w_(program.frm_config()),
       record_(std::make_unique<monitor::RecordControl>(program)),
+      fastReads_(std::make_unique<transfer::FastReadsControl>(program, w_)),
       trend_(std::make_unique<trend::TrendModel>(program)),
       sheet_(std::make_unique<report::SheetDesk>(program)) {
     setObjectName(QStringLiteral("frm_config"));
@@ -111,6 +113,7 @@ MainWindowView::MainWindowView(app::Program& program, QWidget* parent)
     auto* row = new QHBoxLayout(central);
     auto* left = new QVBoxLayout;
     left->addWidget(buildFrame(*w_.frm_parameter, central));
+    left->addWidget(bindControl(fastReads_->chk_fast_reads, central));
     left->addWidget(buildCommands(*w_.Frm_read, central));
     auto* picture = new UnitPicture(central);
     picture->setObjectName(QStringLiteral("Picture1"));

@@ -34,6 +34,9 @@ class frm_config;
 namespace qtx52::monitor {
 class RecordControl;
 }
+namespace qtx52::transfer {
+class FastReadsControl;
+}
 namespace qtx52::trend {
 class TrendModel;
 }
@@ -71,6 +74,7 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     // The recording of the monitor's values, on the Monitor tab.
     monitor::RecordControl& recordControl() const { return *record_; }
+    transfer::FastReadsControl& fastReadsControl() const { return *fastReads_; }
     // The trend of the live values beside them on the Monitor tab, and the commissioning sheet
     // of the file menu.
     trend::TrendModel& trendModel() const { return *trend_; }
@@ -102,6 +106,7 @@ private:
     app::Program& program_;
     editor::frm_config& w_;
     std::unique_ptr<monitor::RecordControl> record_;
+    std::unique_ptr<transfer::FastReadsControl> fastReads_;
     std::unique_ptr<trend::TrendModel> trend_;
     std::unique_ptr<report::SheetDesk> sheet_;
     TrendView* trendView_ = nullptr;

@@ -139,14 +139,25 @@ public:
     using LostHandler = std::function<void(const CommError& why)>;
     void setLostHandler(LostHandler handler) { lostHandler_ = std::move(handler); }
 
+    // Told each time received bytes are waiting, as they arrive, for a user that takes a reply as
+    // soon as it is in rather than at its next poll. A port that cannot tell never calls it; the
+    // user's polling still finds the bytes.
+    using ArrivalHandler = std::function<void()>;
+    void setArrivalHandler(ArrivalHandler handler) { arrivalHandler_ = std::move(handler); }
+
 protected:
     void reportLost(const CommError& why) {
         if (lostHandler_)
             lostHandler_(why);
     }
+    void reportArrival() {
+        if (arrivalHandler_)
+            arrivalHandler_();
+    }
 
 private:
     LostHandler lostHandler_;
+    ArrivalHandler arrivalHandler_;
 };
 
 // Parsed form of a settings text.

@@ -18,6 +18,7 @@ EchoPort::EchoPort(CommPort& inner, std::function<bool(int)> echoFor)
         ready_.clear();
         reportLost(why);
     });
+    inner_.setArrivalHandler([this] { reportArrival(); });
 }
 
 CommError EchoPort::setPortOpen(bool open) {

@@ -3,6 +3,9 @@
 #include "link/checksum.h"
 #include "link/wandeln.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace qtx52::link {
 
 QByteArray frameAscii(const QString& requestHex) {
@@ -20,6 +23,12 @@ QByteArray frameRtu(const QString& requestHex) {
     frame.append(char(HexToByte(crc.mid(2, 2)))); // low byte first
     frame.append(char(HexToByte(crc.mid(0, 2))));
     return frame;
+}
+
+qint64 silentIntervalMs(double characterMs) {
+    if (!(characterMs > 0))
+        return 0;
+    return qint64(std::ceil(std::max(3.5 * characterMs, 1.75)));
 }
 
 } // namespace qtx52::link

@@ -46,6 +46,8 @@ struct SentFrame {
     // When its last byte is on the line: the time it was handed to the port plus its time on the
     // wire at the line's baud rate, on the program's clock; -1 when not known.
     qint64 lastByteMs = -1;
+    // Time one character takes on the line at its settings, in ms; 0 when not known.
+    double characterMs = 0;
     Framing framing = Framing::Rtu;
     int transactionId = -1; // through a Modbus TCP gateway: the MBAP transaction id
 };

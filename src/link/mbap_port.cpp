@@ -10,6 +10,7 @@ MbapPort::MbapPort(CommPort& stream) : stream_(stream) {
         reset();
         reportLost(why);
     });
+    stream_.setArrivalHandler([this] { reportArrival(); });
 }
 
 void MbapPort::reset() {

@@ -49,6 +49,8 @@ QtSerialCommPort::QtSerialCommPort(PortMap map, std::function<PortMap()> rebuild
     LineSettings::parse(settingsText_, &line_);
     QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
                      [this](QSerialPort::SerialPortError e) { onSerialError(int(e)); });
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(),
+                     [this] { reportArrival(); });
 }
 
 QtSerialCommPort::~QtSerialCommPort() {
@@ -209,8 +211,10 @@ CommPort& QtSerialCommPort::networkLine(const QString& dev) {
             mbap_ = std::make_unique<MbapPort>(*tcp);
             mbap_->setLinkObserver(gatewayObserver_);
             mbap_->setLostHandler(lost);
+            mbap_->setArrivalHandler([this] { reportArrival(); });
         } else {
             tcp->setLostHandler(lost);
+            tcp->setArrivalHandler([this] { reportArrival(); });
         }
     }
     tcp->setAddress(dev);

@@ -53,6 +53,10 @@ TcpCommPort::TcpCommPort(QString address)
                                             : ConnectFault::Other);
                          }
                      });
+    QObject::connect(socket_.get(), &QTcpSocket::readyRead, socket_.get(), [this] {
+        if (open_)
+            reportArrival();
+    });
 }
 
 TcpCommPort::~TcpCommPort() {

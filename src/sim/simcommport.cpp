@@ -9,8 +9,10 @@ using link::CommError;
 SimCommPort::SimCommPort(forms::Clock& clock, Station& station)
     : clock_(&clock), line_(clock, station) {
     line_.setReceiver([this](const QByteArray& bytes) {
-        if (open_ && !gone_)
+        if (open_ && !gone_) {
             inBuffer_.append(bytes);
+            reportArrival();
+        }
     });
 }
 

@@ -53,6 +53,12 @@ public:
     // How many requests the station has taken as its own, broadcasts included.
     int requestsServed() const { return served_; }
 
+    // Requests that began before the line had been silent for its interval after this station's
+    // own reply (3.5 characters, at least 1.75 ms): a real unit is not listening yet and never
+    // hears them, and neither does this one. A master that follows replies too closely shows here.
+    int requestsTooEarly() const { return tooEarly_; }
+    void countTooEarly() { ++tooEarly_; }
+
 private:
     RoomUnit unit_;
     FaultPlan faults_;
@@ -60,6 +66,7 @@ private:
     Framing framing_ = Framing::Rtu;
     link::LineSettings line_;
     int served_ = 0;
+    int tooEarly_ = 0;
 };
 
 } // namespace qtx52::sim

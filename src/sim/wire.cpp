@@ -10,6 +10,13 @@ double wireTimeMs(const link::LineSettings& settings, qint64 characters) {
     return double(characters) * settings.bitsPerCharacter() * 1000.0 / double(settings.baud);
 }
 
+qint64 silentInterval(const link::LineSettings& settings) {
+    const LineTime line{settings.baud};
+    // 3.5 characters: 7 half characters.
+    return std::max(line.characters(7, settings.bitsPerCharacter()) / 2,
+                    qint64(settings.baud) * 7 / 4); // 1.75 ms
+}
+
 SimLine::SimLine(forms::Clock& clock, Station& station)
     : clock_(&clock), station_(&station),
       timer_(clock.createTimer([this] { run(); }, /*singleShot=*/true)) {}
@@ -32,6 +39,14 @@ void SimLine::transmit(const QByteArray& frame, const link::LineSettings& master
             if (receiver_ && !echo.isEmpty())
                 receiver_(echo);
         });
+    }
+    if (replyBaud_ == master.baud && replySeen_ && start >= replyEnd_ && start < replyQuietAt_) {
+        // The line has not yet been silent long enough after the station's answer: it takes this
+        // for the tail of the traffic before and does not hear it. (A request that starts while
+        // the answer is still on the line, or before the master has had its last byte, is a
+        // repeat that crossed it; the station hears it, as it always has.)
+        schedule(line.dueMs(end), [this] { station_->countTooEarly(); });
+        return;
     }
     schedule(line.dueMs(end), [this, frame, master, end] { deliver(frame, master, end); });
 }
@@ -61,11 +76,19 @@ void SimLine::deliver(const QByteArray& frame, const link::LineSettings& master,
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
 
+    replyEnd_ = start + line.characters(size, unitLine.bitsPerCharacter());
+    replyQuietAt_ = replyEnd_ + silentInterval(unitLine);
+    replyBaud_ = master.baud;
+    replySeen_ = false;
+    const int generation = ++replies_;
+
     int from = 0;
     for (int to : cuts) {
         const QByteArray piece = reply->bytes.sliced(from, to - from);
         const qint64 landed = start + line.characters(to, unitLine.bitsPerCharacter());
-        schedule(line.dueMs(landed), [this, piece] {
+        schedule(line.dueMs(landed), [this, piece, last = to == size, generation] {
+            if (last && generation == replies_)
+                replySeen_ = true;
             if (receiver_)
                 receiver_(piece);
         });

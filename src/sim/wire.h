@@ -29,11 +29,16 @@ struct LineTime {
 // Time a number of characters take on the line, in milliseconds (not rounded).
 double wireTimeMs(const link::LineSettings& settings, qint64 characters);
 
+// The silence that ends a frame on the line: 3.5 characters, at least 1.75 ms (fast rates), in
+// LineTime units at the settings' baud rate.
+qint64 silentInterval(const link::LineSettings& settings);
+
 // The simulated RS485 line between one master and a station, on the program's clock. A frame the
 // master sends reaches the station when its last character is on the line; the station's reply
-// starts after its response time and its bytes are handed to the receiver as they arrive: all at
-// once when the last byte is in, or in pieces where the station (a split fault) or the receiving
-// side's chunk size cuts it, each piece when its own last byte is in.
+// starts after its response time (counted from the request's last character) and its bytes are
+// handed to the receiver as they arrive: all at once when the last byte is in, or in pieces where
+// the station (a split fault) or the receiving side's chunk size cuts it, each piece when its own
+// last byte is in.
 class SimLine {
 public:
     using Receiver = std::function<void(const QByteArray&)>;
@@ -89,6 +94,14 @@ private:
     // When the master's last frame ends, in its LineTime units, and the baud rate they count in.
     qint64 masterFree_ = 0;
     qint64 masterBaud_ = 0;
+    // The end of the station's last reply on the line and of the silence after it, in LineTime
+    // units at replyBaud_: a request starting between them goes unheard.
+    qint64 replyEnd_ = 0;
+    qint64 replyQuietAt_ = 0;
+    qint64 replyBaud_ = 0;
+    // Whether the master has had the last byte of the latest reply (the replies_-th).
+    bool replySeen_ = false;
+    int replies_ = 0;
 };
 
 } // namespace qtx52::sim

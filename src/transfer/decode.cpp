@@ -337,9 +337,10 @@ private:
         setUnitCaptions();
         if (f_.alreadyWriteCoils < kConfigCoils)
             f_.send_write_cfg_coils();
-        else if (f_.inputsChanged)
+        else if (f_.inputsChanged || f_.fastReads)
             closeStatusWindow(); // ends the write-back and starts the read-out
-        // Otherwise the status window's time limit ends the write-back the same way.
+        // Otherwise the status window's time limit ends the write-back the same way; with fast
+        // reads the read-out follows at once.
         g_.linkReady = true;
         return true;
     }

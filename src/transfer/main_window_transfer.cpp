@@ -1,6 +1,7 @@
 #include "transfer/main_window_transfer.h"
 
 #include "app/program.h"
+#include "forms/clock.h"
 #include "link/commport.h"
 
 namespace qtx52::transfer {
@@ -16,6 +17,7 @@ MainWindowTransfer::MainWindowTransfer(app::Program& p)
 MainWindowTransfer::~MainWindowTransfer() {
     // The port outlives the window; it must not report to a window that is gone.
     MSComm1.setLostHandler({});
+    MSComm1.setArrivalHandler({});
 }
 
 void MainWindowTransfer::setInputEnabled(bool enabled) {

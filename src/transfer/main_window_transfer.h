@@ -16,6 +16,7 @@
 //   transfer/receive.cpp        receive_reply: reply assembly and dispatch
 //   transfer/decode.cpp         what each reply does in each transaction state
 //   transfer/early_end.cpp      a refused request, a status window closed before the last step
+//   transfer/chain_pacing.cpp   when the next request may follow a reply; fast reads
 
 #include "forms/timer.h"
 #include "link/reply_verdicts.h"
@@ -24,8 +25,14 @@
 #include "windows/chain_owner.h"
 
 #include <QByteArray>
+#include <QString>
 
+#include <memory>
 #include <optional>
+
+namespace qtx52::forms {
+class ClockTimer;
+}
 
 namespace qtx52::link {
 class CommPort;
@@ -90,6 +97,13 @@ public:
     std::optional<qint16> responseTimeBeingWritten;
     bool responseTimeChanged = false;
     bool inputsChanged = false;
+    // Fast reads: a chain sends its next request as soon as the reply is taken and the line has
+    // been quiet long enough (after a write, for the unit's response time), not at the next
+    // pacing tick. The repeat, failure and time limits are the same either way.
+    bool fastReads = false;
+    // No request goes out before this time on the program's clock: the line's silent interval
+    // after the last bytes received, and with fast reads the guard after a write's acknowledgement.
+    qint64 quietAtMs = 0;
 
     // What the transfer handlers ask of the editor.
     // Shows the status window for the transfer commState names.
@@ -146,6 +160,8 @@ public:
     void dropHeldReply();
     // Only the RTU frame held so far is given up (a reply that could not be taken over).
     void dropHeldRtuFrame();
+    // A request held back for the line's silence is given up (the transaction ended).
+    void dropHeldRequest();
 
     // transfer/requests.cpp
     void cmd_read_device_Click();
@@ -176,6 +192,13 @@ public:
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();
+    // transfer/chain_pacing.cpp
+    // The port has received bytes: the line is busy until its silent interval has passed, and
+    // with fast reads the reply is taken at once.
+    void bytesArrived();
+    // With fast reads, once a reply is in: the next request of the paced range (read or write)
+    // goes out as soon as the line allows.
+    void followChain();
 
     // transfer/receive.cpp
     void receive_reply();
@@ -202,6 +225,14 @@ protected:
 private:
     void beginOpen(bool wasOpen);
     void portChangeEnded(const link::CommError& error, bool wasOpen);
+    // transfer/send.cpp: the frame goes to the port now, or waits for the line's silence.
+    bool putOnLine(const QByteArray& frame, bool repeat, const QString& hex);
+    void sendHeld();
+    std::unique_ptr<forms::ClockTimer> heldTimer_;
+    QByteArray heldFrame_;
+    QString heldHex_;
+    bool heldRepeat_ = false;
+
     void showPortDevice(); // lbl_port_device follows the port number
     void restoreNotice();  // the link notice's own text, hidden
 };

@@ -102,6 +102,7 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
         Combo_Port(s).setEnabled(!g.portOpen && !(gateway && s == kModeSelector));
     if (!g.portOpen) {
         resetTransaction();
+        dropHeldRequest();
         Timer1.setEnabled(false);
         Timer3.setEnabled(false);
         Timer5.setEnabled(false);
@@ -135,6 +136,9 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
         return {};
     };
 
+    // Whoever has the port hears its arrivals: the unit finder may have had it while it was closed.
+    if (g.portOpen)
+        MSComm1.setArrivalHandler([this] { bytesArrived(); });
     const bool wasOpen = MSComm1.portOpen();
     const link::CommError err = applyToPort();
     if (!err && g.portOpen && !MSComm1.portOpen()) {

@@ -12,9 +12,11 @@
 #include "app/program.h"
 #include "link/commport.h"
 #include "link/exchange.h"
+#include "transfer/chain_pacing.h"
 #include "transfer/decode.h"
 #include "transfer/main_window_transfer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <optional>
@@ -343,6 +345,10 @@ void MainWindowTransfer::receive_reply() {
     const link::LinkTiming timing = linkTiming();
     const qint64 waitMs = link::repeatIntervalMs(timing) + link::failureIntervalMs(timing);
     const double charMs = characterMs();
+    // With fast reads the line's silence counts from the bytes taken, also on a port that does not
+    // tell when they arrive.
+    if (fastReads && !input.isEmpty())
+        quietAtMs = std::max(quietAtMs, now + silentIntervalMs(charMs));
     const int waiting = transaction.answered() ? 0 : transaction.attempt();
     std::vector<InByte> bytes;
     bytes.reserve(std::size_t(input.size()));
@@ -391,12 +397,20 @@ void MainWindowTransfer::receive_reply() {
 
     transaction.noteTaken(g.replyHex);
     if (request && (request->function == link::kWriteMultipleCoils ||
-                    request->function == link::kWriteMultipleRegisters))
+                    request->function == link::kWriteMultipleRegisters)) {
         transaction.noteAcknowledged(*request);
+        // With fast reads the next request follows at once, but the unit may still be storing
+        // what it acknowledged.
+        if (fastReads)
+            quietAtMs =
+                std::max(quietAtMs, now + quietAfterReplyMs(charMs, true, true, g.minResponseTime));
+    }
 
     g.linkReady = true;
     Timer5.setEnabled(false);
     Timer3.setEnabled(false);
+    // A repeat held back for the silence after this very reply is answered already.
+    dropHeldRequest();
     lbl_desc(16).setVisible(false);
     chk_read_out->setEnabled(true);
     if (chk_read_out->value() == 0) {

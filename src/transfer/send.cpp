@@ -3,6 +3,7 @@
 #include "app/global.h"
 #include "app/program.h"
 #include "app/ui.h"
+#include "forms/clock.h"
 #include "link/commport.h"
 #include "link/framing.h"
 #include "params/numbers.h"
@@ -90,8 +91,45 @@ bool MainWindowTransfer::send() {
     else
         return false; // no framing chosen yet: nothing goes out
 
+    dropHeldRequest();
+    const qint64 waitMs = quietAtMs - program.clock.nowMs();
+    if (waitMs > 0) {
+        // The unit is not listening until the line has been silent after its reply: the request
+        // goes out when it is.
+        heldFrame_ = frame;
+        heldHex_ = g.requestHex;
+        heldRepeat_ = repeat;
+        if (!heldTimer_)
+            heldTimer_ = program.clock.createTimer([this] { sendHeld(); }, /*singleShot=*/true);
+        heldTimer_->start(waitMs);
+        return true;
+    }
+    return putOnLine(frame, repeat, g.requestHex);
+}
+
+void MainWindowTransfer::dropHeldRequest() {
+    if (heldTimer_)
+        heldTimer_->stop();
+    heldFrame_.clear();
+}
+
+void MainWindowTransfer::sendHeld() {
+    // Closing the port or cancelling in the status window ended the transaction meanwhile.
+    if (heldFrame_.isEmpty() || !MSComm1.portOpen() || g.commState == 0) {
+        heldFrame_.clear();
+        return;
+    }
+    // More of a reply came while the request waited: the silence starts again after it.
+    if (const qint64 waitMs = quietAtMs - program.clock.nowMs(); waitMs > 0) {
+        heldTimer_->start(waitMs);
+        return;
+    }
+    putOnLine(std::exchange(heldFrame_, QByteArray()), heldRepeat_, heldHex_);
+}
+
+bool MainWindowTransfer::putOnLine(const QByteArray& frame, bool repeat, const QString& hex) {
     const int attempt =
-        repeat ? transaction.repeat() : transaction.begin(g.requestHex, program.clock.nowMs());
+        repeat ? transaction.repeat() : transaction.begin(hex, program.clock.nowMs());
     if (const link::CommError err = MSComm1.output(frame)) {
         // The adapter went away under an open port: report it like an unanswered request instead
         // of waiting for a reply that cannot come.
@@ -104,6 +142,7 @@ bool MainWindowTransfer::send() {
     sent.transactionId = MSComm1.sentTransactionId();
     sent.framing = linkTiming().framing;
     sent.lastByteMs = program.clock.nowMs() + qint64(std::llround(characterMs() * frame.size()));
+    sent.characterMs = characterMs();
     program.linkEvents.frameSent(sent);
     // Every request sent shows the chain is moving: the status window's time limit counts anew.
     windows::restartTimeLimit(program);

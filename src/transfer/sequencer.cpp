@@ -69,8 +69,11 @@ void MainWindowTransfer::Timer6_Timer() {
 }
 
 void MainWindowTransfer::Timer4_Timer() {
-    if (MSComm1.inBufferCount() > 0)
+    if (MSComm1.inBufferCount() > 0) {
         receive_reply();
+        if (fastReads)
+            followChain();
+    }
 }
 
 void MainWindowTransfer::Timer5_Timer() {
@@ -90,6 +93,7 @@ void MainWindowTransfer::Timer3_Timer() {
 
 void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {
     const bool busy = why == link::Failure::Busy;
+    dropHeldRequest();
     Timer1.setEnabled(false);
     Timer3.setEnabled(false);
     Timer5.setEnabled(false);

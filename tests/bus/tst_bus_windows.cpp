@@ -67,7 +67,8 @@ struct Feed {
     bus::LinkStats stats{clock};
     Feed() { events.add(&stats); }
     void request(int attempt = 1) {
-        events.frameSent({link::frameRtu(QStringLiteral("010300060001")), attempt});
+        // One character a millisecond.
+        events.frameSent({link::frameRtu(QStringLiteral("010300060001")), attempt, -1, 1.0});
     }
     void reply(link::Verdict v = link::Verdict::Taken) {
         events.frameReceived({link::frameRtu(QStringLiteral("0103020000")), v, 0, 1});
@@ -112,11 +113,11 @@ void TestBusWindows::countersInWords_data() {
     QTest::newRow("German") << false
                             << "Anfragen 2 | Wiederholungen 1 | angenommen 1 | Prüfsumme falsch 1 "
                                "| andere Station 0 | unerwartet 0 | Ausnahmen 0 | Fehlschläge 1 | "
-                               "Antwortzeit min/mittel/max 30/30/30 ms";
+                               "Antwortzeit min/mittel/max 30/30/30 ms | Leitung belegt 95 %";
     QTest::newRow("English") << true
                              << "Requests 2 | Repeats 1 | taken 1 | bad checksum 1 | other "
                                 "station 0 | unexpected 0 | exceptions 0 | failures 1 | response "
-                                "time min/mean/max 30/30/30 ms";
+                                "time min/mean/max 30/30/30 ms | line use 95 %";
 }
 
 void TestBusWindows::countersInWords() {

@@ -41,8 +41,8 @@ private slots:
 
 void TestPlan::plans_data() {
     QTest::addColumn<QByteArray>("plan");
-    // "room station mode baud parity" per row without fault, in plan order (a plan with any
-    // fault is refused whole all the same).
+    // "room station mode baud parity" per row without fault, in plan order, with " fast" when
+    // its line reads fast (a plan with any fault is refused whole all the same).
     QTest::addColumn<QStringList>("units");
     // "planline:fault" per problem.
     QTest::addColumn<QStringList>("problems");
@@ -94,6 +94,13 @@ void TestPlan::plans_data() {
         << QStringList{} << QStringList{f(2, PlanFault::SetIncomplete), f(3, PlanFault::BadCoding)};
     QTest::newRow("open quote") << kHeader + "/dev/a;1;;;;\"A;good.txt\n"
                                 << QStringList{} << QStringList{f(2, PlanFault::OpenQuote)};
+    QTest::newRow("fast once per line, either language; a contradiction and a bad word")
+        << QByteArray("line;station;room;set;Schnell lesen\n"
+                      "/dev/a;1;A;good.txt;ja\n/dev/a;2;B;good.txt;\n/dev/b;1;C;good.txt;no\n"
+                      "/dev/c;1;D;good.txt;x\n/dev/c;2;E;good.txt;0\n/dev/d;1;F;good.txt;fast\n")
+        << QStringList{"A 1 RTU 9600 E fast", "B 2 RTU 9600 E fast", "C 1 RTU 9600 E",
+                       "D 1 RTU 9600 E fast"}
+        << QStringList{f(6, PlanFault::SettingsDiffer), f(7, PlanFault::BadFast)};
     QTest::newRow("header only") << kHeader << QStringList{} << QStringList{f(0, PlanFault::Empty)};
 }
 
@@ -117,9 +124,10 @@ void TestPlan::plans() {
     QStringList gotUnits, gotProblems;
     for (const commission::PlanUnit& u : read.units) {
         gotUnits << QStringLiteral("%1 %2 %3 %4 %5")
-                        .arg(u.room)
-                        .arg(u.station)
-                        .arg(u.mode, u.baud, u.parity);
+                            .arg(u.room)
+                            .arg(u.station)
+                            .arg(u.mode, u.baud, u.parity) +
+                        (u.fast ? QStringLiteral(" fast") : QString());
         QCOMPARE(u.setPath, dir.filePath(QStringLiteral("good.txt")));
         QCOMPARE(u.set.sha256.size(), 64);
     }

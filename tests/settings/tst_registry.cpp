@@ -30,6 +30,7 @@ private slots:
     void decimalSeparatorFallsBackToLocale();
     void enumerationEndsAndStaysEnded();
     void writeCreatesKeyAndFailureSetsErrorNumber();
+    void userWriteKeepsTheRestOfBothStores();
     void deleteRemovesSubkeys();
     void portMapOrderAndExplicitMapping();
 
@@ -138,6 +139,24 @@ void TestRegistry::writeCreatesKeyAndFailureSetsErrorNumber() {
     CRegistry blocked(folderInTheWay);
     blocked.Werte("SOFTWARE\\Test", "Raum", "x");
     QCOMPARE(blocked.lastError(), CRegistry::kWriteFailed);
+}
+
+void TestRegistry::userWriteKeepsTheRestOfBothStores() {
+    const QByteArray machineBefore = [&] {
+        QFile m(paths_.machineFile);
+        return m.open(QIODevice::ReadOnly) ? m.readAll() : QByteArray();
+    }();
+    for (const char* value : {"1", "0"}) {
+        CRegistry reg(paths_);
+        reg.Werte(kProductKey, "FastReads", value);
+        QCOMPARE(reg.lastError(), 0u);
+        QCOMPARE(CRegistry(paths_).Werte(kProductKey, "fastreads"), QString(value));
+    }
+    QCOMPARE(CRegistry(paths_).Werte(kInternationalKey, "sDecimal"), QString("."));
+    QCOMPARE(CRegistry(paths_).MachineSetting(kProductKey, "FastReads"), QString());
+    QFile m(paths_.machineFile);
+    QVERIFY(m.open(QIODevice::ReadOnly));
+    QCOMPARE(m.readAll(), machineBefore);
 }
 
 void TestRegistry::deleteRemovesSubkeys() {

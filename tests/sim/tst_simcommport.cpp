@@ -96,6 +96,8 @@ private slots:
     void replyTiming_data();
     void replyTiming();
     void writeLandsWhenRequestIsIn();
+    void silenceAfterReply_data();
+    void silenceAfterReply();
     void noReply_data();
     void noReply();
     void portNumbers_data();
@@ -153,6 +155,38 @@ void TstSimCommPort::replyTiming() {
     rig.clock.advanceTo(due);
     QCOMPARE(rig.port.input().toHex(' '), reply.toHex(' '));
     QCOMPARE(rig.port.inBufferCount(), 0);
+}
+
+void TstSimCommPort::silenceAfterReply_data() {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<qint64>("sendAt"); // ms after the first request, whose reply is in at 18 / 3
+    QTest::addColumn<bool>("heard");
+    // 15 characters of 11 bits end at 17.19 ms; 3.5 characters later is 21.20 ms.
+    QTest::newRow("9600 within") << "9600,E,8,1" << qint64(21) << false;
+    QTest::newRow("9600 after") << "9600,E,8,1" << qint64(22) << true;
+    // They end at 2.86 ms; 3.5 characters are less than 1.75 ms, which ends at 4.61 ms.
+    QTest::newRow("57600 within") << "57600,E,8,1" << qint64(4) << false;
+    QTest::newRow("57600 after") << "57600,E,8,1" << qint64(5) << true;
+}
+
+// A request that starts before the line has been silent after the unit's reply goes unheard and
+// is counted.
+void TstSimCommPort::silenceAfterReply() {
+    QFETCH(QString, settings);
+    QFETCH(qint64, sendAt);
+    QFETCH(bool, heard);
+    Rig rig;
+    rig.station.unit().setReg(sim::reg::MinResponseTime, 0);
+    rig.open(Framing::Rtu, settings);
+    const QByteArray request = sim::rtu::encode(1, ReadReg6);
+    const qint64 start = rig.clock.nowMs();
+    QVERIFY(!rig.port.output(request));
+    rig.clock.advanceTo(start + sendAt);
+    QCOMPARE(rig.port.input(), sim::rtu::encode(1, hex("03020000")));
+    QVERIFY(!rig.port.output(request));
+    rig.clock.advance(100);
+    QCOMPARE(rig.port.inBufferCount() > 0, heard);
+    QCOMPARE(rig.station.requestsTooEarly(), heard ? 0 : 1);
 }
 
 void TstSimCommPort::writeLandsWhenRequestIsIn() {

@@ -117,6 +117,7 @@ struct Rig : UnitRig {
 
     explicit Rig(const Cell& c)
         : UnitRig(c.framing, QString::number(c.baud), quint16(c.responseMs)) {
+        f->fastReads = c.fast;
         p.linkEvents.add(&events);
         for (int i = 0; i < params::kConfigCount; ++i)
             startCfg << f->txt_data_cfg(i).text();
@@ -442,6 +443,44 @@ QString runCell(Rig& r, const Cell& c) {
     return editorDiffers(r, true);
 }
 
+QStringList leftBehind(Rig& r, const Cell& c) {
+    QStringList out;
+    if (c.workflow != Workflow::Monitor) {
+        QStringList sent = r.requests();
+        sent.erase(std::unique(sent.begin(), sent.end()), sent.end());
+        out << sent.join(QLatin1Char(' '));
+    }
+    const auto box = [&](const char* name, int i, const forms::TextBox& b, double reference) {
+        out << QStringLiteral("%1(%2) '%3' %4 %5")
+                   .arg(QLatin1String(name))
+                   .arg(i)
+                   .arg(b.text())
+                   .arg(b.foreColor())
+                   .arg(reference);
+    };
+    for (int i = 0; i < params::kConfigCount; ++i)
+        box("txt_data_cfg", i, r.f->txt_data_cfg(i), r.g.refDataCfg[std::size_t(i)]);
+    for (int k = 0; k < params::kInputCount; ++k)
+        box("txt_data_in", k, r.f->txt_data_in(k), r.g.refDataIn[std::size_t(k)]);
+    for (int k = 0; k < params::kMonitorCount; ++k)
+        box("txt_data_out", k, r.f->txt_data_out(k), 0);
+    for (int i = 0; i < params::kConfigCoilCount; ++i)
+        out << QStringLiteral("chk_cfg(%1) %2 %3 %4")
+                   .arg(i)
+                   .arg(r.f->chk_cfg(i).value())
+                   .arg(r.f->chk_cfg(i).foreColor())
+                   .arg(r.g.refCfgBits[std::size_t(i)]);
+    for (int i = 0; i < params::kInputCoilCount; ++i)
+        out << QStringLiteral("chk_inp_bit(%1) %2 %3 %4")
+                   .arg(i)
+                   .arg(r.f->chk_inp_bit(i).value())
+                   .arg(r.f->chk_inp_bit(i).foreColor())
+                   .arg(r.g.refInpBits[std::size_t(i)]);
+    out << QStringLiteral("notice %1 '%2'").arg(r.noticeShown()).arg(r.f->lbl_desc(16).caption());
+    out << r.tp.ui.messageTexts();
+    return out;
+}
+
 } // namespace
 
 const QList<Workflow>& workflows() {
@@ -492,7 +531,8 @@ QString name(const Cell& c) {
             .arg(c.step)
             .arg(c.framing == Framing::Rtu ? QStringLiteral("RTU") : QStringLiteral("ASCII"))
             .arg(c.baud)
-            .arg(c.responseMs);
+            .arg(c.responseMs) +
+        (c.fast ? QStringLiteral(", fast reads") : QString());
     if (c.fault == Fault::Late)
         s += QStringLiteral(", %1 ms late").arg(lateDelayMs(c));
     return s;
@@ -534,9 +574,15 @@ std::vector<Cell> sample(std::size_t count) {
     return picked;
 }
 
-QString run(const Cell& c) {
+QString run(const Cell& c, QStringList* left) {
     Rig r(c);
-    return runCell(r, c);
+    QString failure = runCell(r, c);
+    if (failure.isEmpty() && r.station.requestsTooEarly() > 0)
+        failure = QStringLiteral("%1 requests within the silent interval after a reply")
+                      .arg(r.station.requestsTooEarly());
+    if (left)
+        *left = leftBehind(r, c);
+    return failure;
 }
 
 } // namespace qtx52::testing::matrix

@@ -46,6 +46,7 @@ struct Cell {
     link::Framing framing = link::Framing::Rtu;
     int baud = 9600;
     int responseMs = 0;
+    bool fast = false; // fast reads: each request follows the reply to the one before
 };
 
 const QList<Workflow>& workflows();
@@ -65,7 +66,11 @@ std::vector<Cell> product();
 // About `count` cells of the product, the same ones on every run.
 std::vector<Cell> sample(std::size_t count);
 
-// Runs one cell; the empty text when it passed, otherwise what went wrong.
-QString run(const Cell& c);
+// Runs one cell; the empty text when it passed, otherwise what went wrong. A request the unit did
+// not hear because it came within the line's silent interval after a reply fails the cell. With
+// `left`, what the cell left behind: the requests it sent (each once, in order; not for the
+// monitor, whose cycles follow the time), every field, reference and mark of the editor, the
+// notice and the messages, which fast reads must leave as the pacing does.
+QString run(const Cell& c, QStringList* left = nullptr);
 
 } // namespace qtx52::testing::matrix

@@ -62,8 +62,10 @@ std::optional<double> UnitRig::shown(const forms::TextBox& box) const {
     return params::parseNumber(box.text(), g.decimalSeparator);
 }
 
-// Every field and reference holds the unit's value and nothing is marked.
+// Every field and reference holds the unit's value and nothing is marked, and the unit heard
+// every request (none came before the line had been silent after its reply).
 void verifyEditorMatchesUnit(UnitRig& r) {
+    QCOMPARE(r.station.requestsTooEarly(), 0);
     for (int i = params::kConfigFirst; i < params::kConfigFirst + params::kConfigCount; ++i) {
         // The response time field forces values below its least to it.
         if (i == params::kResponseTimeRegister && r.unitValue(i) < 5)

@@ -1,0 +1,48 @@
+#include "transfer/chain_pacing.h"
+
+#include "app/global.h"
+#include "app/program.h"
+#include "forms/clock.h"
+#include "transfer/main_window_transfer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qtx52::transfer {
+
+qint64 quietAfterReplyMs(double characterMs, bool fastReads, bool acknowledgedWrite,
+                         qint64 minResponseTimeMs) {
+    const qint64 silent = silentIntervalMs(characterMs);
+    if (fastReads && acknowledgedWrite)
+        return std::max(silent, minResponseTimeMs);
+    return silent;
+}
+
+void MainWindowTransfer::bytesArrived() {
+    // The unit hears nothing until the line has been silent after these bytes: a request that
+    // would go out sooner (a repeat just behind a slow reply, a one-shot step at a poll that
+    // came right after it) waits for the rest of the silence.
+    quietAtMs = std::max(quietAtMs, program.clock.nowMs() + silentIntervalMs(characterMs()));
+    // Without fast reads the polling takes the reply at its tick, and the chain goes on at the
+    // pacing tick, as it always has.
+    if (fastReads)
+        Timer4_Timer();
+}
+
+void MainWindowTransfer::followChain() {
+    if (!g.linkReady)
+        return;
+    // A request that went out more than once may still be answered to its other try, with the
+    // bytes a read of the next block could have: the chain goes on at the pacing tick, which
+    // leaves that answer its time, as without fast reads.
+    if (transaction.attempt() > 1)
+        return;
+    // The pacing timer still runs and would send the same request at its tick; whichever comes
+    // first finds the link free, the other finds it busy.
+    if (g.commState == 1 && Timer6.enabled())
+        Timer6_Timer();
+    else if ((g.commState == 2 || g.commState == 5) && Timer1.enabled())
+        Timer1_Timer();
+}
+
+} // namespace qtx52::transfer
