@@ -314,7 +314,9 @@ void UnitFinder::poll() {
     if (port_.inBufferCount() <= 0)
         return;
     received_ += port_.input();
-    quietAtMs_ = clock_.nowMs() + link::silentIntervalMs(wireMs(options_.lines[lineIndex_], 1));
+    quietAtMs_ =
+        clock_.nowMs() +
+        link::silentIntervalMs(link::lineTimeMs(options_.lines[lineIndex_].lineSettings(), 1));
     // Nothing a probe waits for is longer than this; a flood of noise is not kept.
     constexpr qsizetype kKeep = 512;
     if (received_.size() > kKeep)
