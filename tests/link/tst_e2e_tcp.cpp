@@ -190,9 +190,7 @@ void TstE2eTcp::nobodyListening() {
 }
 
 void TstE2eTcp::scanKeepsTheConnection_data() {
-    QTest::addColumn<QString>("mode");
-    QTest::newRow("rtu") << "rtu";
-    QTest::newRow("ascii") << "ascii";
+    readOutAndWrite_data();
 }
 
 // A scan of every setting through a device server that takes one client at a time: one
