@@ -180,7 +180,7 @@ double unitKeeps(WriteKind field, int element, double value) {
 }
 
 std::vector<WriteProblem> checkWrite(const std::vector<WriteValue>& values,
-                                     const QString& separator) {
+                                     const QString& separator, WriteChecks checks) {
     std::vector<WriteProblem> problems;
     for (const WriteValue& v : values) {
         const std::optional<double> number = writeNumber(v.text, separator);
@@ -193,7 +193,7 @@ std::vector<WriteProblem> checkWrite(const std::vector<WriteValue>& values,
             problems.push_back({v, WriteFault::NotANumber});
         else if (v.held && sameValue(*v.held, *number))
             continue;
-        else if (!withinLimits(limitsOf(v.kind, v.element), *number))
+        else if (checks == WriteChecks::All && !withinLimits(limitsOf(v.kind, v.element), *number))
             problems.push_back({v, WriteFault::OutOfRange});
         else if (!fitsWord(v.kind, v.element, *number))
             problems.push_back({v, WriteFault::TooBigForWord});

@@ -68,9 +68,15 @@ std::optional<double> writeNumber(const QString& text, const QString& separator)
 // numbers, half to even, as the write sends it.
 double unitKeeps(WriteKind field, int element, double value);
 
+// What a check looks at. `Encoding` is what can be checked before the unit is read: the number,
+// the coil state, the register's 16 bits and decimals; `All` adds the editor's limits, which a
+// value equal to what the unit holds is exempt from.
+enum class WriteChecks { All, Encoding };
+
 // Every value that cannot be sent, in the order given; empty when the write may go.
 std::vector<WriteProblem> checkWrite(const std::vector<WriteValue>& values,
-                                     const QString& separator);
+                                     const QString& separator,
+                                     WriteChecks checks = WriteChecks::All);
 
 // One line per problem in the interface's language ("1031" German, "1033" English): where the
 // value is (file line, the field as the file names it, its caption), the value as messages quote
