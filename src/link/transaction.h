@@ -140,7 +140,8 @@ private:
 
 // Texts for the person at the window, German ("1031") or English ("1033").
 QString exceptionMeaning(quint8 code, const QString& languageId);
-// "Register 2..11", "Coils 0..7": what a request reads or writes.
+// "Register 3..12", "Konfigurationsbits 1..14", "Coils 257..261": what a request reads or writes,
+// counted from 1 as the parameter file counts.
 QString requestSubject(const PendingRequest& request, const QString& languageId);
 // The message after the unit refused a request.
 QString refusedMessage(quint8 code, const PendingRequest& refused,

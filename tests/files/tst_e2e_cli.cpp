@@ -2,9 +2,9 @@
 // pseudo-terminal pair: the whole program on a real serial line in real time, so every wait is
 // bounded, none exact.
 
+#include "forms/clock.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
-#include "forms/clock.h"
 #include "sim/roomunit.h"
 #include "support/config_process.h"
 #include "support/pty_pair.h"
@@ -164,10 +164,10 @@ void TstE2eCli::write_data() {
     // words, the refused block, and what the unit had taken before.
     QTest::newRow("first block refused")
         << "rtu" << QStringList{"--refuse", "11"} << 15 + 11 << "22,5" << 6
-        << "Register 2..11 abgelehnt: Code 03, Wert abgelehnt" << QString();
+        << "Register 3..12 abgelehnt: Code 03, Wert abgelehnt" << QString();
     QTest::newRow("last block refused, three taken")
         << "ascii" << QStringList{"--refuse", "35"} << 15 + 35 << "90" << 6
-        << "bestätigt: Register 2..11, Register 12..21, Register 22..31" << QString();
+        << "bestätigt: Register 3..12, Register 13..22, Register 23..32" << QString();
 }
 
 void TstE2eCli::write() {
