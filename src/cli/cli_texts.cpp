@@ -93,15 +93,18 @@ const std::vector<CliTextEntry>& cliTextTable() {
               "The file \"%1\" may not be read (no permission)."),
         entry(T::FileIsFolder, "\"%1\" ist ein Ordner, keine Parameterdatei.",
               "\"%1\" is a folder, not a parameter file."),
-        entry(
-            T::FileIncomplete,
-            "\"%1\" ist keine vollständige Parameterdatei: %2 von %3 Registerzeilen und %4 von %5 "
-            "Konfigurationsbitzeilen sind lesbar",
-            "\"%1\" is not a whole parameter file: %2 of %3 register lines and %4 of %5 "
-            "configuration bit lines can be read"),
+        entry(T::FileRefused, "\"%1\" wird nicht verwendet: %2", "\"%1\" is not used: %2"),
         entry(T::FileValuesRefused,
               "%1: nichts wurde gesendet; diese Werte können nicht geschrieben werden:",
               "%1: nothing was sent; these values cannot be written:"),
+        entry(T::OtherKindOfUnit,
+              "%1 ist für eine andere Art von Gerät: Gerätecodierung %2 in der Datei, %3 im "
+              "Gerät; nichts wurde geschrieben",
+              "%1 is for another kind of unit: device coding %2 in the file, %3 in the unit; "
+              "nothing was written"),
+        entry(T::OtherFirmware,
+              "Warnung: %1 wurde von Firmware %2 gespeichert, das Gerät hat Firmware %3",
+              "warning: %1 was saved from firmware %2, the unit has firmware %3"),
         entry(T::SelectorsRefuse,
               "die Auswahllisten bieten diese Verbindungseinstellungen nicht an",
               "the selectors do not offer these link settings"),
@@ -120,6 +123,9 @@ const std::vector<CliTextEntry>& cliTextTable() {
         entry(T::OtherStation,
               "die Datei wurde von Station \"%1\" gespeichert; geschrieben wird Station %2",
               "the file was saved from station \"%1\"; writing to station %2"),
+        entry(T::ChangesHeading, "zu ändernde Felder: %1 (Gerät -> Datei)",
+              "fields to change: %1 (unit -> file)"),
+        entry(T::Change, "%1: %2 -> %3", "%1: %2 -> %3"),
         entry(T::Writing, "schreibe die Parameter", "writing the parameters"),
         entry(T::WriteNotStarted, "die Parameter können nicht geschrieben werden",
               "the parameters cannot be written"),
@@ -129,8 +135,10 @@ const std::vector<CliTextEntry>& cliTextTable() {
         entry(T::Difference, "%1: Datei \"%2\", Gerät \"%3\"", "%1: file \"%2\", unit \"%3\""),
         entry(T::CoilDifference, "%1: Datei %2, Gerät %3", "%1: file %2, unit %3"),
         entry(T::Verified,
-              "geprüft: das Gerät hat die Werte aus %1 (Register %2 bis %3, %4 %5 bis %6)",
-              "verified: the unit holds the values of %1 (Register %2 to %3, %4 %5 to %6)"),
+              "geprüft: das Gerät hat die Werte aus %1 (Register %2 bis %3, %4 %5 bis %6); "
+              "geänderte Felder: %7",
+              "verified: the unit holds the values of %1 (Register %2 to %3, %4 %5 to %6); "
+              "fields changed: %7"),
         entry(T::FieldsDiffer, "%1 Felder weichen von %2 ab", "%1 fields differ from %2"),
         entry(T::FieldsDifferUnwritten,
               "%1 Felder weichen von %2 ab, doch der Editor hat keinen Wert als Änderung "

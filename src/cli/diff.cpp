@@ -41,8 +41,10 @@ std::optional<files::ParameterSet> readSet(const QString& path, const CommandOut
         return std::nullopt;
     }
     files::ParameterSet set = files::readParameterSet(file.readAll());
-    if (!set.complete()) {
-        out.progress(cliText(CliText::UsageDiff, language) + QStringLiteral(": ") + path);
+    if (set.fault) {
+        out.progress(
+            cliText(CliText::FileRefused, language,
+                    {path, files::fileFaultText(*set.fault, language == Language::English)}));
         return std::nullopt;
     }
     return set;

@@ -99,7 +99,14 @@ private:
     // cli/write.cpp: the file is read and checked before the port opens; false when the command
     // has finished on it.
     bool readFile();
-    bool checkFile();
+    // Before the port opens what needs no unit; after the read-out also the editor's limits of
+    // the values the unit does not hold already.
+    bool checkFile(bool unitRead = false);
+    // The file's device coding against the unit's (another kind: exit 7); a firmware that
+    // differs is said.
+    bool sameKindOfUnit();
+    // The fields the write will change, unit -> file, named as the file names them.
+    void listChanges();
     void writeFile();
     void verify();
     // The fields whose value in the file differs from what the unit holds, one line each.
@@ -130,6 +137,7 @@ private:
     int exitCode_ = kExitOk;
     bool noticeShown_ = false;
     bool nothingToWrite_ = false;
+    int changes_ = 0; // fields of the file the unit did not hold before the write
     std::deque<Closing> closings_;
     int cycles_ = 0;
     // The values of the file of --write, read before anything is sent.

@@ -1,4 +1,6 @@
-// --write FILE: checks every value of the parameter file before the port opens, loads it through
+// --write FILE: reads the parameter file by its labels and checks what needs no unit before the
+// port opens; reads the unit out, refuses a file of another kind of unit and checks the changed
+// values against the editor's limits; lists the fields that will change, loads the file through
 // the file menu, writes it with Apply and verifies what the unit holds after the read-out that
 // follows.
 
@@ -9,9 +11,10 @@
 #include "app/shown_value.h"
 #include "cli/command_ui.h"
 #include "editor/frm_config.h"
-#include "files/parameter_file.h"
+#include "files/file_labels.h"
 #include "files/parameter_set.h"
 #include "params/numbers.h"
+#include "params/register_map.h"
 #include "params/write_check.h"
 
 #include <QFile>
@@ -27,14 +30,12 @@ using namespace steps;
 
 namespace {
 
-// The lines of the registers and coils in a parameter file: register n on line 15 + n, coil n on
-// line 53 + n.
-constexpr int kFirstRegisterLine = 15;
-constexpr int kFirstWrittenRegister = files::ParameterValues::kFirstRegister;
-constexpr int kRegisters = files::ParameterValues::kRegisters;
-constexpr int kFirstCoilLine = kFirstRegisterLine + kRegisters;
-constexpr int kCoils = files::ParameterValues::kCoils;
+constexpr int kFirstWrittenRegister = params::kConfigWriteFirst;
+constexpr int kRegisters = files::kFileRegisters;
+constexpr int kCoils = files::kFileCoils;
 constexpr int kLangTextConfigBit = 8; // "Konfigurationsbit" / "configuration bit"
+constexpr int kDeviceCoding = 0;
+constexpr int kFirmware = 1;
 
 // Why a file cannot be read, in words of the table.
 CliText unreadable(const QString& path) {
@@ -50,45 +51,32 @@ CliText unreadable(const QString& path) {
 
 } // namespace
 
-// The values of the file as the file menu's load reads them, and what the write makes of them.
+// The file as the file menu's load reads it, by its labels, and what the write makes of it.
 struct CommandRunner::FileValues {
-    std::array<QString, kRegisters> registers; // 0 and 1 are not loaded
-    std::array<QString, kCoils> coilTexts;     // as the file has them
+    QByteArray bytes;
+    files::LabelledFile file;
     std::array<int, kCoils> coils{};
-    int registersRead = 0;
-    int coilsRead = 0;
-    bool complete() const {
-        return registersRead == kRegisters - kFirstWrittenRegister && coilsRead == kCoils;
-    }
 
-    explicit FileValues(const QByteArray& bytes) {
-        const files::ParameterValues v = files::readParameterValues(bytes);
-        for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
-            if (const std::optional<QString>& text = v.registers[std::size_t(i)]) {
-                registers[std::size_t(i)] = *text;
-                ++registersRead;
-            }
-        }
-        for (int i = 0; i < kCoils; ++i) {
-            bool ok = false;
-            coilTexts[std::size_t(i)] = v.coils[std::size_t(i)].value_or(QString());
-            const int state = coilTexts[std::size_t(i)].trimmed().toShort(&ok);
-            if (ok && state >= 0 && state <= 2) {
-                coils[std::size_t(i)] = state;
-                ++coilsRead;
-            }
-        }
-    }
-
-    // Every value the write sends, with the line it stands on.
-    std::vector<params::WriteValue> toWrite() const {
-        std::vector<params::WriteValue> values;
-        for (int i = kFirstWrittenRegister; i < kRegisters; ++i)
-            values.push_back({params::WriteKind::ConfigRegister, i, registers[std::size_t(i)],
-                              kFirstRegisterLine + i});
+    explicit FileValues(const QByteArray& fileBytes)
+        : bytes(fileBytes), file(files::readLabelledFile(fileBytes)) {
         for (int i = 0; i < kCoils; ++i)
-            values.push_back(
-                {params::WriteKind::ConfigCoil, i, coilTexts[std::size_t(i)], kFirstCoilLine + i});
+            coils[std::size_t(i)] = file.coils[std::size_t(i)].trimmed().toShort();
+    }
+
+    // Every value the write sends, with the line it stands on; with the unit's values once it
+    // has been read out, so that a value the unit already holds goes back as it is.
+    std::vector<params::WriteValue> toWrite(const Global* unit) const {
+        std::vector<params::WriteValue> values;
+        for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
+            std::optional<double> held;
+            if (unit && unit->unitValuesRead)
+                held = unit->refDataCfg[std::size_t(i)];
+            values.push_back({params::WriteKind::ConfigRegister, i, file.registers[std::size_t(i)],
+                              file.registerLines[std::size_t(i)], held});
+        }
+        for (int i = 0; i < kCoils; ++i)
+            values.push_back({params::WriteKind::ConfigCoil, i, file.coils[std::size_t(i)],
+                              file.coilLines[std::size_t(i)]});
         return values;
     }
 };
@@ -108,20 +96,23 @@ bool CommandRunner::readFile() {
         return false;
     }
     file_.reset(new FileValues(bytes));
-    if (!file_->complete()) {
-        say(text(CliText::FileIncomplete,
-                 {cl_.file, QString::number(file_->registersRead),
-                  QString::number(kRegisters - kFirstWrittenRegister),
-                  QString::number(file_->coilsRead), QString::number(kCoils)}));
+    if (const std::optional<files::FileFault>& fault = file_->file.fault) {
+        say(text(CliText::FileRefused,
+                 {cl_.file, files::fileFaultText(*fault, language_ == Language::English)}));
         finish(kExitFile);
         return false;
     }
     return true;
 }
 
-bool CommandRunner::checkFile() {
+bool CommandRunner::checkFile(bool unitRead) {
+    // Before the port opens only what needs no unit: numbers, coil states, the register's 16 bits
+    // and decimals. The editor's limits wait for the read-out, since a value the unit already
+    // holds goes back as it is.
     const std::vector<params::WriteProblem> problems =
-        params::checkWrite(file_->toWrite(), program_->g.decimalSeparator);
+        unitRead ? params::checkWrite(file_->toWrite(&program_->g), program_->g.decimalSeparator)
+                 : params::checkWrite(file_->toWrite(nullptr), program_->g.decimalSeparator,
+                                      params::WriteChecks::Encoding);
     if (problems.empty())
         return true;
     say(text(CliText::FileValuesRefused, {cl_.file}));
@@ -132,8 +123,48 @@ bool CommandRunner::checkFile() {
     return false;
 }
 
+bool CommandRunner::sameKindOfUnit() {
+    // Registers 0 and 1 are never written: they say which unit the file was saved from.
+    const Global& g = program_->g;
+    const QString unitCoding =
+        params::formatNumber(g.refDataCfg[kDeviceCoding], g.decimalSeparator);
+    const QString& fileCoding = file_->file.registers[kDeviceCoding];
+    if (!files::sameValue(fileCoding, unitCoding)) {
+        say(text(CliText::OtherKindOfUnit,
+                 {cl_.file, shownValue(fileCoding.trimmed()), unitCoding}));
+        finish(kExitOtherUnit);
+        return false;
+    }
+    const QString unitFirmware = params::formatNumber(g.refDataCfg[kFirmware], g.decimalSeparator);
+    const QString& fileFirmware = file_->file.registers[kFirmware];
+    if (!files::sameValue(fileFirmware, unitFirmware))
+        say(text(CliText::OtherFirmware,
+                 {cl_.file, shownValue(fileFirmware.trimmed()), unitFirmware}));
+    return true;
+}
+
+void CommandRunner::listChanges() {
+    // What the unit holds now is the file the editor would save after the read-out.
+    const files::ParameterSet unit =
+        files::readParameterSet(program_->frm_config().parameterFileBytes());
+    const std::vector<files::Difference> changes =
+        files::compareSets(files::readParameterSet(file_->bytes), unit);
+    changes_ = int(changes.size());
+    if (changes.empty())
+        return;
+    result(text(CliText::ChangesHeading, {QString::number(changes_)}));
+    for (const files::Difference& d : changes)
+        result(text(CliText::Change, {d.name, shownValue(d.second.value_or(QString())),
+                                      shownValue(d.first.value_or(QString()))}));
+}
+
 void CommandRunner::writeFile() {
     editor::frm_config& f = program_->frm_config();
+    // Nothing is sent to a unit of another kind, nor a value the editor does not let the field
+    // hold unless the unit holds it already.
+    if (!sameKindOfUnit() || !checkFile(true))
+        return;
+    listChanges();
     step(text(CliText::Loading, {cl_.file}));
     const int messages = ui_->messageCount();
     ui_->answerOpen(cl_.file);
@@ -186,7 +217,7 @@ QStringList CommandRunner::differencesFromFile() const {
     using params::WriteKind;
     QStringList differences;
     for (int i = kFirstWrittenRegister; i < kRegisters; ++i) {
-        const QString& wanted = file_->registers[std::size_t(i)];
+        const QString& wanted = file_->file.registers[std::size_t(i)];
         const double held = g.refDataCfg[std::size_t(i)];
         const std::optional<double> value = params::writeNumber(wanted, g.decimalSeparator);
         if (!value || *value != held)
@@ -212,14 +243,14 @@ void CommandRunner::verify() {
         result(text(CliText::Verified,
                     {cl_.file, QString::number(kFirstWrittenRegister + 1),
                      QString::number(kRegisters), program_->g.langTexts[kLangTextConfigBit],
-                     QString::number(1), QString::number(kCoils)}));
+                     QString::number(1), QString::number(kCoils), QString::number(changes_)}));
     } else {
         for (const QString& d : std::as_const(differences))
             result(d);
         say(text(CliText::FieldsDiffer, {QString::number(differences.size()), cl_.file}));
     }
     // The sheet records what the unit took, with the file's values as the intended ones.
-    if (!cl_.report.isEmpty() && !writeReport(files::readParameterSet(fileBytes(cl_.file)))) {
+    if (!cl_.report.isEmpty() && !writeReport(files::readParameterSet(file_->bytes))) {
         finish(kExitFile);
         return;
     }

@@ -1,11 +1,14 @@
 // The file menu: save the editor's parameter set to a text file, load one back, exit.
 //
-// The file is written for people and read back by line position only. Line 11 gives the station
-// address; lines 17 to 52 give registers 2 to 37 and lines 53 to 66 the configuration coils, each
-// as the third ";" piece of its line. Labels, header and register numbers are never read back,
-// so a file saved under one language loads under the other.
+// The file is written for people and read back by its labels (files/file_labels): the station
+// address from the header's address line, registers 2 to 37 and the configuration coils from
+// the lines that name them, so a file saved under one language loads under the other, and a file
+// whose lines were moved, lost or doubled is refused whole rather than loaded onto the wrong
+// fields.
 
 #include "files/parameter_file.h"
+
+#include "files/file_labels.h"
 
 #include "app/global.h"
 #include "app/language.h"
@@ -24,6 +27,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace qtx52::files {
@@ -54,30 +58,6 @@ char encodeChar(char16_t c) {
 }
 
 } // namespace
-
-ParameterValues readParameterValues(const QByteArray& bytes) {
-    const QStringList lines = splitParameterLines(fromWindows1252(bytes));
-    const auto line = [&lines](int number) {
-        return number <= lines.size() ? lines.at(number - 1) : QString();
-    };
-    const auto thirdPiece = [&line](int number) -> std::optional<QString> {
-        const QStringList pieces = line(number).split(QLatin1Char(';'));
-        return pieces.size() > 2 ? std::optional(pieces.at(2)) : std::nullopt;
-    };
-    ParameterValues v;
-    // Line 11: "Adresse: 1"; the address is the second piece between single blanks.
-    if (lines.size() >= 11) {
-        const QStringList pieces = line(11).split(QLatin1Char(' '));
-        if (pieces.size() > 1)
-            v.address = pieces.at(1);
-    }
-    // Lines 15 and 16 (device coding and firmware version) are never loaded.
-    for (int i = ParameterValues::kFirstRegister; i < ParameterValues::kRegisters; ++i)
-        v.registers[std::size_t(i)] = thirdPiece(15 + i);
-    for (int i = 0; i < ParameterValues::kCoils; ++i)
-        v.coils[std::size_t(i)] = thirdPiece(53 + i);
-    return v;
-}
 
 void setParameterFileClock(std::function<QDateTime()> now) {
     fileClock() = std::move(now);
@@ -149,7 +129,6 @@ using namespace params;
 namespace {
 
 constexpr int kFirstRegisterLoaded = 2;
-constexpr int kRegisterLinesLoaded = 38 - kFirstRegisterLoaded;
 constexpr int kCoilLines = 14;
 
 // The date and the time as the regional settings write them, the time without its zone.
@@ -281,34 +260,26 @@ void frm_config::LoadParameterFile() {
         readable ? QString() : reasonFor(*name, false, file.errorString(), english(g));
     file.close();
 
-    int registersTaken = 0;
-    int coilsTaken = 0;
+    // The file is taken whole or not at all: a file that cannot be matched field by field leaves
+    // the editor as it was.
+    std::optional<files::FileFault> fault;
     if (readable) {
-        const files::ParameterValues values = files::readParameterValues(bytes);
-        if (values.address)
-            txt_Modbus_adress->setText(*values.address);
-        for (int i = kFirstRegisterLoaded; i <= 37; ++i) {
-            if (const std::optional<QString>& text = values.registers[std::size_t(i)]) {
-                // Blanks around a value are a spreadsheet's, never part of the number.
-                txt_data_cfg(i).setText(text->trimmed());
-                ++registersTaken;
-            }
-        }
-        for (int i = 0; i < kCoilLines; ++i) {
-            const std::optional<QString>& text = values.coils[std::size_t(i)];
-            if (!text)
-                continue;
-            bool ok = false;
-            const int value = text->trimmed().toShort(&ok);
-            if (ok && value >= 0 && value <= 2) {
-                chk_cfg(i).setValue(value);
-                ++coilsTaken;
-            }
+        const files::LabelledFile values = files::readLabelledFile(bytes);
+        fault = values.fault;
+        if (!fault) {
+            if (values.address)
+                txt_Modbus_adress->setText(*values.address);
+            // Blanks around a value are a spreadsheet's, never part of the number.
+            for (int i = kFirstRegisterLoaded; i <= 37; ++i)
+                txt_data_cfg(i).setText(values.registers[std::size_t(i)].trimmed());
+            for (int i = 0; i < kCoilLines; ++i)
+                chk_cfg(i).setValue(values.coils[std::size_t(i)].trimmed().toShort());
         }
     }
 
-    // The write button. While the monitor runs it owns the buttons and stays in charge of them.
-    if (chk_read_out->value() != 1) {
+    // The write button (not for a file refused: the editor stays as it was). While the monitor
+    // runs it owns the buttons and stays in charge of them.
+    if (!fault && chk_read_out->value() != 1) {
         if (g.portOpen) {
             set_parameter->setEnabled(true);
             chk_read_out->setEnabled(false);
@@ -317,10 +288,10 @@ void frm_config::LoadParameterFile() {
         }
     }
 
-    if (readable) {
+    if (readable && !fault) {
         editorFilled();
         // What the fields show now is in that file: nothing is lost by dropping it.
-        editsSaved = registersTaken == kRegisterLinesLoaded && coilsTaken == kCoilLines;
+        editsSaved = true;
     }
     if (!readable) {
         program.ui.messageBox(
@@ -328,19 +299,12 @@ void frm_config::LoadParameterFile() {
                         : QStringLiteral("Die Datei \"%1\" konnte nicht gelesen werden: %2"))
                 .arg(*name, failure),
             app::kAppTitle);
-    } else if (registersTaken < kRegisterLinesLoaded || coilsTaken < kCoilLines) {
-        program.ui.messageBox(
-            (english(g) ? QStringLiteral("The file \"%1\" is incomplete: %2 of %3 register lines "
-                                         "and %4 of %5 configuration bit lines were taken.")
-                        : QStringLiteral("Die Datei \"%1\" ist unvollständig: %2 von %3 "
-                                         "Registerzeilen und %4 von %5 Konfigurationsbitzeilen "
-                                         "wurden übernommen."))
-                .arg(*name)
-                .arg(registersTaken)
-                .arg(kRegisterLinesLoaded)
-                .arg(coilsTaken)
-                .arg(kCoilLines),
-            app::kAppTitle);
+    } else if (fault) {
+        program.ui.messageBox((english(g)
+                                   ? QStringLiteral("The file \"%1\" was not loaded: %2")
+                                   : QStringLiteral("Die Datei \"%1\" wurde nicht geladen: %2"))
+                                  .arg(*name, files::fileFaultText(*fault, english(g))),
+                              app::kAppTitle);
     }
 }
 

@@ -9,9 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <functional>
-#include <optional>
 
 namespace qtx52::files {
 
@@ -33,21 +31,5 @@ QStringList splitParameterLines(const QString& text);
 // A number as the file writes it: one blank (or the minus sign) before, one blank after, the
 // decimal separator for a fraction: 1 gives " 1 ", -2.5 under "," gives "-2,5 ".
 QString parameterFileNumber(double value, const QString& separator);
-
-// The values a parameter file gives, read by line position only: the station address (the second
-// blank-separated piece of line 11), registers 2..37 (lines 17..52) and the configuration coils
-// 0..13 (lines 53..66), each the third ";" piece of its line as it stands there, blanks included.
-// Nothing where the line is missing or has fewer pieces. The file menu's load and the command
-// line's
-// --write both read a file through this.
-struct ParameterValues {
-    static constexpr int kFirstRegister = 2; // registers 0 and 1 are never loaded
-    static constexpr int kRegisters = 38;
-    static constexpr int kCoils = 14;
-    std::optional<QString> address;
-    std::array<std::optional<QString>, kRegisters> registers;
-    std::array<std::optional<QString>, kCoils> coils;
-};
-ParameterValues readParameterValues(const QByteArray& bytes);
 
 } // namespace qtx52::files

@@ -10,8 +10,6 @@ namespace qtx52::files {
 
 namespace {
 
-constexpr int kFirstRegisterLine = 15;
-constexpr int kFirstCoilLine = 53;
 constexpr int kFirstWritten = 2;
 
 std::optional<double> numberOf(const QString& text) {
@@ -19,15 +17,6 @@ std::optional<double> numberOf(const QString& text) {
     if (auto v = params::parseNumber(t, QStringLiteral(",")))
         return v;
     return params::parseNumber(t, QStringLiteral("."));
-}
-
-// "Register 3 ;Modbus-Adresse;1" gives "Register 3: Modbus-Adresse" and "1".
-void take(const QString& line, std::optional<QString>& value, QString& name) {
-    const QStringList pieces = line.split(QLatin1Char(';'));
-    if (pieces.size() <= 2)
-        return;
-    value = pieces.at(2).trimmed();
-    name = pieces.at(0).simplified() + QStringLiteral(": ") + params::captionName(pieces.at(1));
 }
 
 } // namespace
@@ -44,15 +33,18 @@ bool ParameterSet::complete() const {
 
 ParameterSet readParameterSet(const QByteArray& fileBytes) {
     ParameterSet set;
-    const QStringList lines = splitParameterLines(fromWindows1252(fileBytes));
-    for (int i = 0; i < int(set.registers.size()); ++i)
-        if (kFirstRegisterLine + i <= lines.size())
-            take(lines.at(kFirstRegisterLine + i - 1), set.registers[std::size_t(i)],
-                 set.registerNames[std::size_t(i)]);
-    for (int i = 0; i < int(set.coils.size()); ++i)
-        if (kFirstCoilLine + i <= lines.size())
-            take(lines.at(kFirstCoilLine + i - 1), set.coils[std::size_t(i)],
-                 set.coilNames[std::size_t(i)]);
+    const LabelledFile file = readLabelledFile(fileBytes);
+    set.fault = file.fault;
+    if (file.fault)
+        return set;
+    for (std::size_t i = 0; i < set.registers.size(); ++i) {
+        set.registers[i] = file.registers[i].trimmed();
+        set.registerNames[i] = file.registerNames[i];
+    }
+    for (std::size_t i = 0; i < set.coils.size(); ++i) {
+        set.coils[i] = file.coils[i].trimmed();
+        set.coilNames[i] = file.coilNames[i];
+    }
     return set;
 }
 

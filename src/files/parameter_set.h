@@ -1,9 +1,11 @@
 #pragma once
 
-// The values of a parameter file, read by line position as the loader reads them, and the
+// The values of a parameter file, read by their labels as the loader reads them, and the
 // comparison of two such sets: which fields a write would change. `--diff`, the commissioning
 // sheet's intended values and the check after a write all compare this way; a set of the unit
 // is the parameter file the editor would save after a read-out.
+
+#include "files/file_labels.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,12 +17,14 @@
 namespace qtx52::files {
 
 struct ParameterSet {
-    // Registers 0..37 (lines 15..52) and the configuration coils 0..13 (lines 53..66): the value
-    // as written, and the field's name as the line gives it ("Register 3 : Modbus-Adresse").
+    // Registers 0..37 and the configuration coils 0..13: the value as written, blanks around it
+    // dropped, and the field's name as the line gives it ("Register 3: Gerätetyp"). None of them
+    // where the file cannot be read by its labels; `fault` then names the line.
     std::array<std::optional<QString>, 38> registers;
     std::array<QString, 38> registerNames;
     std::array<std::optional<QString>, 14> coils;
     std::array<QString, 14> coilNames;
+    std::optional<FileFault> fault;
     // Whether every register line a write sends (2..37) and every coil line was there.
     bool complete() const;
 };

@@ -191,10 +191,17 @@ QString exceptionWords(quint8 code, bool en) {
 QString requestSubject(const PendingRequest& r, const QString& languageId) {
     const bool en = english(languageId);
     const bool coils = r.function == kReadCoils || r.function == kWriteMultipleCoils;
-    const QString kind = coils ? (en ? QStringLiteral("coils") : QStringLiteral("Coils"))
-                               : (en ? QStringLiteral("registers") : QStringLiteral("Register"));
-    const int last = r.start + std::max<int>(1, r.quantity) - 1;
-    return QStringLiteral("%1 %2..%3").arg(kind).arg(r.start).arg(last);
+    // Counted from 1, as the parameter file and the editor's messages name them: the
+    // configuration coils as the file's configuration bits.
+    constexpr int kConfigCoils = 14;
+    const QString kind =
+        coils ? (r.start < kConfigCoils ? (en ? QStringLiteral("configuration bits")
+                                              : QStringLiteral("Konfigurationsbits"))
+                                        : (en ? QStringLiteral("coils") : QStringLiteral("Coils")))
+              : QStringLiteral("Register");
+    const int first = r.start + 1;
+    const int last = first + std::max<int>(1, r.quantity) - 1;
+    return QStringLiteral("%1 %2..%3").arg(kind).arg(first).arg(last);
 }
 
 namespace {

@@ -144,7 +144,8 @@ private:
 // trace and the command line all quote.
 QString exceptionMeaning(quint8 code, const QString& languageId);
 QString exceptionWords(quint8 code, bool english);
-// "Register 2..11", "Coils 0..7": what a request reads or writes.
+// "Register 3..12", "Konfigurationsbits 1..14", "Coils 257..261": what a request reads or writes,
+// counted from 1 as the parameter file counts.
 QString requestSubject(const PendingRequest& request, const QString& languageId);
 // The message after the unit refused a request.
 QString refusedMessage(quint8 code, const PendingRequest& refused,

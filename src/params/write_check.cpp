@@ -40,6 +40,12 @@ const Texts kOutOfRange{"%1: \"%2\" liegt außerhalb der Grenzen; erlaubt ist %3
                         "%1: \"%2\" is outside the limits; allowed is %3"};
 const Texts kTooBig{"%1: \"%2\" passt nicht in die 16 Bit des Registers; erlaubt ist %3",
                     "%1: \"%2\" does not fit the register's 16 bits; allowed is %3"};
+const Texts kTooManyDecimals{
+    "%1: \"%2\" hat mehr Nachkommastellen, als das Register speichert: das Gerät speichert %3; "
+    "erlaubt ist %4",
+    "%1: \"%2\" has more decimals than the register keeps: the unit keeps %3; allowed is %4"};
+const Texts kOneDecimal{"höchstens eine Nachkommastelle", "one decimal place at most"};
+const Texts kWholeNumber{"eine ganze Zahl", "a whole number"};
 const Texts kNotACoilState{"%1: \"%2\" ist kein Zustand einer Coil; erlaubt ist 0 oder 1",
                            "%1: \"%2\" is not a coil state; allowed is 0 or 1"};
 const Texts kRange{"%1 bis %2", "%1 to %2"};
@@ -160,8 +166,13 @@ std::optional<double> writeNumber(const QString& text, const QString& separator)
     return parseNumber(text.trimmed(), separator);
 }
 
+double unitKeeps(WriteKind field, int element, double value) {
+    const double scale = scaleOf(field, element);
+    return roundHalfEven(value * scale) / scale;
+}
+
 std::vector<WriteProblem> checkWrite(const std::vector<WriteValue>& values,
-                                     const QString& separator) {
+                                     const QString& separator, WriteChecks checks) {
     std::vector<WriteProblem> problems;
     for (const WriteValue& v : values) {
         const std::optional<double> number = writeNumber(v.text, separator);
@@ -174,10 +185,12 @@ std::vector<WriteProblem> checkWrite(const std::vector<WriteValue>& values,
             problems.push_back({v, WriteFault::NotANumber});
         else if (v.held && sameValue(*v.held, *number))
             continue;
-        else if (!withinLimits(limitsOf(v.kind, v.element), *number))
+        else if (checks == WriteChecks::All && !withinLimits(limitsOf(v.kind, v.element), *number))
             problems.push_back({v, WriteFault::OutOfRange});
         else if (!fitsWord(v.kind, v.element, *number))
             problems.push_back({v, WriteFault::TooBigForWord});
+        else if (!sameValue(unitKeeps(v.kind, v.element, *number), *number))
+            problems.push_back({v, WriteFault::TooManyDecimals});
     }
     return problems;
 }
@@ -223,6 +236,15 @@ QStringList problemLines(const std::vector<WriteProblem>& problems, const QStrin
             lines << kTooBig.in(languageId)
                          .arg(where, value,
                               describe(wordLimits(v.kind, v.element), languageId, separator));
+            break;
+        case WriteFault::TooManyDecimals:
+            lines << kTooManyDecimals.in(languageId)
+                         .arg(where, value,
+                              formatNumber(unitKeeps(v.kind, v.element,
+                                                     writeNumber(v.text, separator).value_or(0)),
+                                           separator),
+                              (scaleOf(v.kind, v.element) > 1 ? kOneDecimal : kWholeNumber)
+                                  .in(languageId));
             break;
         case WriteFault::NotACoilState:
             lines << kNotACoilState.in(languageId).arg(where, value);

@@ -5,8 +5,10 @@
 // a number in the interface's number format (blanks around it are allowed), within the limits
 // the editor lets a field hold (range forcing on leaving the box, the up/down arrows, the
 // minimum response time, the entries of a value list), within the register's 16 bits after its
-// scale, and a coil 0 or 1. If any value fails, nothing is sent and the message names every
-// failing field.
+// scale, with no more decimals than the register keeps (tenths or whole numbers: a value the unit
+// would hold rounded is refused, naming what it would hold, since the read-back would then differ
+// from what was meant), and a coil 0 or 1. If any value fails, nothing is sent and the message
+// names every failing field.
 //
 // The limits come from the register map and the editor's own rules; nothing here keeps a second
 // table of them.
@@ -48,9 +50,10 @@ FieldLimits limitsOf(WriteKind field, int element);
 
 enum class WriteFault {
     NotANumber,
-    OutOfRange,    // outside the editor's limits, or not a code of its list
-    TooBigForWord, // within the limits but not within the register's 16 bits after its scale
-    NotACoilState, // a coil that is neither 0 nor 1
+    OutOfRange,      // outside the editor's limits, or not a code of its list
+    TooBigForWord,   // within the limits but not within the register's 16 bits after its scale
+    TooManyDecimals, // more decimals than the register keeps: the unit would hold it rounded
+    NotACoilState,   // a coil that is neither 0 nor 1
 };
 
 struct WriteProblem {
@@ -61,9 +64,19 @@ struct WriteProblem {
 // A number as a write takes it: the editor's number text, blanks before and after allowed.
 std::optional<double> writeNumber(const QString& text, const QString& separator);
 
+// The value the unit holds after a write of the number: rounded to the register's tenths or whole
+// numbers, half to even, as the write sends it.
+double unitKeeps(WriteKind field, int element, double value);
+
+// What a check looks at. `Encoding` is what can be checked before the unit is read: the number,
+// the coil state, the register's 16 bits and decimals; `All` adds the editor's limits, which a
+// value equal to what the unit holds is exempt from.
+enum class WriteChecks { All, Encoding };
+
 // Every value that cannot be sent, in the order given; empty when the write may go.
 std::vector<WriteProblem> checkWrite(const std::vector<WriteValue>& values,
-                                     const QString& separator);
+                                     const QString& separator,
+                                     WriteChecks checks = WriteChecks::All);
 
 // One line per problem in the interface's language ("1031" German, "1033" English): where the
 // value is (file line, the field as the file names it, its caption), the value as messages quote

@@ -11,14 +11,17 @@
 #include "monitor/record_texts.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
+#include "sim/roomunit.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <memory>
 
 using namespace qtx52;
@@ -84,6 +87,9 @@ struct Rig {
     // Reads the unit out to a file and changes the third piece of one line of it.
     void readOutAndChange(const QString& file, int line, const QString& value) {
         QCOMPARE(run({"--read-out", file}), 0);
+        change(file, line, value);
+    }
+    void change(const QString& file, int line, const QString& value) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QStringList lines = QString::fromLatin1(f.readAll()).split("\r\n");
@@ -93,6 +99,17 @@ struct Rig {
         lines[line - 1] = pieces.join(';');
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(lines.join("\r\n").toLatin1());
+    }
+    // Frames that write (functions 0F and 10) sent since the port's log was cleared.
+    int writesSent() const {
+        int writes = 0;
+        for (const sim::SimCommPort::Sent& s : port.sent()) {
+            const quint8 function = s.frame.startsWith(':')
+                                        ? quint8(s.frame.mid(3, 2).toInt(nullptr, 16))
+                                        : (s.frame.size() > 1 ? quint8(s.frame.at(1)) : quint8(0));
+            writes += function == 0x0F || function == 0x10;
+        }
+        return writes;
     }
 };
 
@@ -107,6 +124,8 @@ private slots:
     void writesToTheStationOfTheCommandLine();
     void writeChecksTheFileFirst_data();
     void writeChecksTheFileFirst();
+    void writesBackWhatItReadOut_data();
+    void writesBackWhatItReadOut();
     void speaksTheInterfaceLanguage_data();
     void speaksTheInterfaceLanguage();
     void diffOfTwoSets_data();
@@ -182,57 +201,138 @@ void TstCli::writeChecksTheFileFirst_data() {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<int>("line"); // whose third piece the file gets
     QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("line2"); // a second line changed, 0: none
+    QTest::addColumn<QString>("value2");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("base setpoint 22,5") << "," << 26 << "22,5" << 0 << "geprüft: das Gerät hat";
-    QTest::newRow("blanks around") << "," << 26 << " 22,5 " << 0 << "geprüft: das Gerät hat";
+    QTest::addColumn<bool>("reads"); // whether the unit is read before the verdict
+    QTest::addColumn<QStringList>("said");
+    const QString ok = "geprüft: das Gerät hat";
+    QTest::newRow("base setpoint 22,5")
+        << "," << 26 << "22,5" << 0 << "" << 0 << true
+        << QStringList{"zu ändernde Felder: 1 (Gerät -> Datei)",
+                       "Register 12: Basissollwert nach Reset: 21 -> 22,5",
+                       "; geänderte Felder: 1"};
+    QTest::newRow("blanks around, two fields")
+        << "," << 26 << " 22,5 " << 50 << "90" << 0 << true
+        << QStringList{"Register 36: Bypasszeit (min): 60 -> 90", "; geänderte Felder: 2"};
     // A file typed with the comma on a system whose separator is the point: a file error that
     // says why, never "nothing to write" followed by a difference.
     QTest::newRow("22,5 under the point")
-        << "." << 26 << "22,5" << 5
-        << "Zeile 26, Register 12 (Basissollwert nach Reset): \"22,5\" ist keine Zahl mit dem "
-           "Dezimaltrennzeichen \".\"";
+        << "." << 26 << "22,5" << 0 << "" << 5 << false
+        << QStringList{"Zeile 26, Register 12 (Basissollwert nach Reset): \"22,5\" ist keine Zahl "
+                       "mit dem Dezimaltrennzeichen \".\""};
+    QTest::newRow("hundredths") << "," << 26 << "21,55" << 0 << "" << 5 << false
+                                << QStringList{"\"21,55\" hat mehr Nachkommastellen, als das "
+                                               "Register speichert: das Gerät speichert 21,6"};
     QTest::newRow("base setpoint 999")
-        << "," << 26 << "999" << 5
-        << "Zeile 26, Register 12 (Basissollwert nach Reset): \"999\" liegt außerhalb der "
-           "Grenzen; erlaubt ist -255 bis 255";
+        << "," << 26 << "999" << 0 << "" << 5 << true
+        << QStringList{"Zeile 26, Register 12 (Basissollwert nach Reset): \"999\" liegt außerhalb "
+                       "der Grenzen; erlaubt ist -255 bis 255"};
     QTest::newRow("bypass time -5")
-        << "," << 50 << "-5" << 5 << "Zeile 50, Register 36 (Bypasszeit (min)): \"-5\"";
+        << "," << 50 << "-5" << 0 << "" << 5 << true
+        << QStringList{"Zeile 50, Register 36 (Bypasszeit (min)): \"-5\""};
     QTest::newRow("LED control 36, last register block")
-        << "," << 51 << "9" << 5 << "Zeile 51, Register 37 (Ansteuerung LED): \"9\"";
-    QTest::newRow("coil 2") << "," << 53 << " 2 " << 5
-                            << "Zeile 53, Konfigurationsbit 1 (Raumtemperatur anzeigen): \" 2 \" "
-                               "ist kein Zustand einer Coil";
-    QTest::newRow("not a number") << "," << 50 << "abc" << 5 << "\"abc\" ist keine Zahl";
-    QTest::newRow("1 MB") << "," << 26 << QString(1 << 20, QLatin1Char('9')) << 5
-                          << "\"" + QString(40, QLatin1Char('9')) + QChar(0x2026) + "\"";
-    QTest::newRow("NUL") << "," << 26 << QStringLiteral("2") + QChar(0) + "5" << 5
-                         << "\"2\\x005\" ist keine Zahl";
+        << "," << 51 << "9" << 0 << "" << 5 << true
+        << QStringList{"Zeile 51, Register 37 (Ansteuerung LED): \"9\""};
+    QTest::newRow("coil 2") << "," << 53 << " 2 " << 0 << "" << 5 << false
+                            << QStringList{"Zeile 53, Konfigurationsbit 1 (Raumtemperatur "
+                                           "anzeigen): \" 2 \" ist kein Zustand einer Coil"};
+    QTest::newRow("not a number") << "," << 50 << "abc" << 0 << "" << 5 << false
+                                  << QStringList{"\"abc\" ist keine Zahl"};
+    QTest::newRow("1 MB") << "," << 26 << QString(1 << 20, QLatin1Char('9')) << 0 << "" << 5
+                          << false
+                          << QStringList{"\"" + QString(40, QLatin1Char('9')) + QChar(0x2026) +
+                                         "\""};
+    QTest::newRow("NUL") << "," << 26 << QStringLiteral("2") + QChar(0) + "5" << 0 << "" << 5
+                         << false << QStringList{"\"2\\x005\" ist keine Zahl"};
+    QTest::newRow("another kind of unit")
+        << "," << 15 << "99" << 50 << "90" << 7 << true
+        << QStringList{"ist für eine andere Art von Gerät: Gerätecodierung 99 in der Datei, 82 im "
+                       "Gerät; nichts wurde geschrieben"};
+    QTest::newRow("other firmware") << "," << 16 << "300" << 50 << "90" << 0 << true
+                                    << QStringList{"gespeichert, das Gerät hat Firmware 261", ok};
+    // The lines moved: the file is refused before the port opens, with the line at fault.
+    QTest::newRow("a line doubled")
+        << "," << 34 << "" << 0 << "" << 5 << false
+        << QStringList{"wird nicht verwendet: Zeile 35: Register 20 steht ein zweites Mal da"};
 }
 
 void TstCli::writeChecksTheFileFirst() {
     QFETCH(QString, separator);
     QFETCH(int, line);
     QFETCH(QString, value);
+    QFETCH(int, line2);
+    QFETCH(QString, value2);
     QFETCH(int, exitCode);
-    QFETCH(QString, said);
+    QFETCH(bool, reads);
+    QFETCH(QStringList, said);
     Rig r;
     r.setStores(QString(), separator);
     const QString file = r.path("w.txt");
     r.readOutAndChange(file, line, value);
+    if (line2 > 0)
+        r.change(file, line2, value2);
+    if (QByteArray(QTest::currentDataTag()) == "a line doubled") {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QList<QByteArray> lines = f.readAll().split('\n');
+        lines.insert(line, lines.at(line - 1));
+        f.resize(0);
+        f.write(lines.join('\n'));
+    }
     const int served = r.station.requestsServed();
     const quint16 held = r.station.unit().reg(line - 15);
+    r.port.clearSent();
     QCOMPARE(r.run({"--write", file}), exitCode);
     const QString all = (r.out + r.err).join('\n');
-    QVERIFY2(all.contains(said), qPrintable(all.left(2000)));
+    for (const QString& s : std::as_const(said))
+        QVERIFY2(all.contains(s), qPrintable(all.left(2000)));
     QVERIFY2(!all.contains(QStringLiteral("nichts zu schreiben")), qPrintable(all.left(2000)));
-    if (exitCode == 5) {
-        // Nothing at all went to the unit: the port was never opened.
-        QCOMPARE(r.station.requestsServed(), served);
+    // Nothing at all went to the unit on a refusal; the port was opened only where the verdict
+    // needs the unit's values.
+    QCOMPARE(r.station.requestsServed() != served, reads);
+    if (exitCode != 0) {
+        QCOMPARE(r.writesSent(), 0);
         QCOMPARE(r.station.unit().reg(line - 15), held);
         for (const QString& l : std::as_const(r.err))
             QVERIFY2(l.size() < 400, qPrintable(l.left(100)));
     }
+}
+
+void TstCli::writesBackWhatItReadOut_data() {
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 6; ++seed)
+        QTest::addRow("image %u", seed) << seed;
+}
+
+// A unit holding values the editor would not let a person type (another tool, a factory value) is
+// read out, one field of the file is edited, and the file goes back: everything else the unit
+// holds goes back as it is.
+void TstCli::writesBackWhatItReadOut() {
+    QFETCH(quint32, seed);
+    Rig r;
+    QRandomGenerator random(seed);
+    for (int a = params::kConfigWriteFirst; a < params::kConfigCount; ++a) {
+        if (a == params::kResponseTimeRegister)
+            continue;
+        quint16 v = 0;
+        do
+            v = random.bounded(2) ? quint16(random.bounded(1200)) : quint16(random.generate());
+        while (!sim::RoomUnit::acceptsValue(a, v));
+        r.station.unit().setReg(a, v);
+    }
+    for (int c = 0; c < params::kConfigCoilCount; ++c)
+        r.station.unit().setCoil(c, random.bounded(2));
+    std::array<quint16, params::kConfigCount> image{};
+    for (int a = 0; a < params::kConfigCount; ++a)
+        image[std::size_t(a)] = r.station.unit().reg(a);
+    const quint16 bypass = image[35] == 90 ? 91 : 90;
+    const QString file = r.path("image.txt");
+    r.readOutAndChange(file, 15 + 35, QString::number(bypass));
+    QCOMPARE(r.run({"--write", file}), 0);
+    image[35] = bypass;
+    for (int a = 0; a < params::kConfigCount; ++a)
+        QCOMPARE(r.station.unit().reg(a), image[std::size_t(a)]);
 }
 
 void TstCli::diffOfTwoSets_data() {
@@ -249,8 +349,10 @@ void TstCli::diffOfTwoSets_data() {
             << 15 + 6 << " 10.0 " << unit << 0 << "dieselben Werte";
         QTest::newRow(qPrintable("a register" + of))
             << 15 + 6 << "25" << unit << 4 << "Register 7: Min-Response-Time";
-        QTest::newRow(qPrintable("a coil" + of)) << 53 + 9 << "9" << unit << 4 << "\"9\"";
-        QTest::newRow(qPrintable("an incomplete file" + of)) << 70 << "" << unit << 5 << "--diff";
+        QTest::newRow(qPrintable("a coil" + of))
+            << 53 + 1 << " 1 " << unit << 4 << "Konfigurationsbit 2: Feuchtewert anzeigen";
+        QTest::newRow(qPrintable("an incomplete file" + of))
+            << 70 << "" << unit << 5 << "wird nicht verwendet: Zeile";
     }
 }
 

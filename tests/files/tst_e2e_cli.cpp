@@ -154,19 +154,20 @@ void TstE2eCli::write_data() {
         << "1";
     QTest::newRow("unchanged") << "rtu" << QStringList() << 0 << QString() << 0
                                << "nichts zu schreiben" << QString();
-    // The temperature offset holds tenths: 1,55 goes out as 16 and comes back as 1,6.
+    // The temperature offset holds tenths: 1,55 would be held as 1,6, so it is not sent.
     QTest::newRow("more digits than the unit keeps")
-        << "rtu" << QStringList() << 15 + 7 << "1,55" << 4
-        << "Register 8 (Temperatur-Offset [K]): Datei \"1,55\""
-        << "1,6";
+        << "rtu" << QStringList() << 15 + 7 << "1,55" << 5
+        << "Register 8 (Temperatur-Offset [K]): \"1,55\" hat mehr Nachkommastellen, als das "
+           "Register speichert: das Gerät speichert 1,6"
+        << QString();
     // A unit whose own checks refuse a value the program finds good: exit 6 with the code in
     // words, the refused block, and what the unit had taken before.
     QTest::newRow("first block refused")
         << "rtu" << QStringList{"--refuse", "11"} << 15 + 11 << "22,5" << 6
-        << "Register 2..11 abgelehnt: Code 03, Wert abgelehnt" << QString();
+        << "Register 3..12 abgelehnt: Code 03, Wert abgelehnt" << QString();
     QTest::newRow("last block refused, three taken")
         << "ascii" << QStringList{"--refuse", "35"} << 15 + 35 << "90" << 6
-        << "bestätigt: Register 2..11, Register 12..21, Register 22..31" << QString();
+        << "bestätigt: Register 3..12, Register 13..22, Register 23..32" << QString();
 }
 
 void TstE2eCli::write() {

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QTest>
 
+#include <functional>
 #include <optional>
 
 using namespace qtx52;
@@ -311,69 +312,121 @@ void TestParameterFile::roundTrip() {
 }
 
 void TestParameterFile::loadDamaged_data() {
+    QTest::addColumn<QString>("language"); // of the file and the interface
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("registers"); // registers 2.. taken, in order
-    QTest::addColumn<QList<int>>("coils");
-    QTest::addColumn<QString>("message"); // <path>: the file's path
-    const QByteArray ref = readAll(reference(QStringLiteral("de")));
-    const QList<int> baseline = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 0, 2};
-    const auto incomplete = [](int registers, int coils) {
-        return QStringLiteral("Die Datei \"%1\" ist unvollständig: %2 von 36 Registerzeilen und "
-                              "%3 von 14 Konfigurationsbitzeilen wurden übernommen.")
-            .arg(QStringLiteral("<path>"))
-            .arg(registers)
-            .arg(coils);
+    QTest::addColumn<QString>("address"); // after the load
+    QTest::addColumn<QString>("message"); // after "<path>" wurde nicht geladen: ; empty: loaded
+    using Lines = QList<QByteArray>;
+    struct Change {
+        const char* name;
+        std::function<void(Lines&)> edit;
+        const char* de; // the reason, German and English; empty: the file loads as it stands
+        const char* en;
+        bool keepsAddress = false;
     };
-    QTest::newRow("commas instead of semicolons")
-        << QByteArray(ref).replace(';', ',') << "17" << 0 << baseline << incomplete(0, 0);
-    QByteArray twenty;
-    const QList<QByteArray> lines = ref.split('\n');
-    for (int i = 0; i < 20; ++i)
-        twenty += lines.at(i) + '\n';
-    QTest::newRow("20 lines") << twenty << "17" << 4 << baseline << incomplete(4, 0);
-    QByteArray crOnly = ref;
-    crOnly.replace("\r\n", "\r");
-    QTest::newRow("bare CR ends lines") << crOnly << "17" << 36 << kCoils << QString();
-    QTest::newRow("last line without end") << ref.chopped(2) << "17" << 36 << kCoils << QString();
-    QByteArray lfOnly = ref;
-    lfOnly.replace("\r\n", "\n");
-    QTest::newRow("bare LF ends lines") << lfOnly << "17" << 36 << kCoils << QString();
-    QByteArray badCoil = ref;
-    badCoil.replace("Raumtemperatur anzeigen:; 1 ", "Raumtemperatur anzeigen:; x ");
-    QList<int> coilsBad = kCoils;
-    coilsBad[0] = baseline[0];
-    QTest::newRow("coil not a number") << badCoil << "17" << 36 << coilsBad << incomplete(36, 13);
-    QByteArray coil3 = ref;
-    coil3.replace("Raumtemperatur anzeigen:; 1 ", "Raumtemperatur anzeigen:; 3 ");
-    QTest::newRow("coil value 3") << coil3 << "17" << 36 << coilsBad << incomplete(36, 13);
-    QByteArray noAddress = ref;
-    noAddress.replace("Adresse: 17", "Adresse:17");
-    QTest::newRow("address without blank") << noAddress << "42" << 36 << kCoils << QString();
+    // Register N stands on line 14 + N, configuration bit N on line 52 + N.
+    const QList<Change> changes = {
+        {"registers 19 and 20 swapped", [](Lines& l) { l.swapItemsAt(32, 33); },
+         "Zeile 33: Register 20 steht vor Register 19 (Zeile 34)",
+         "line 33: Register 20 stands before Register 19 (line 34)"},
+        {"register 20 missing", [](Lines& l) { l.removeAt(33); },
+         "Zeile 34: die Zeile von Register 20 fehlt",
+         "line 34: the line of Register 20 is missing"},
+        {"register 20 doubled", [](Lines& l) { l.insert(34, l.at(33)); },
+         "Zeile 35: Register 20 steht ein zweites Mal da (zuerst in Zeile 34)",
+         "line 35: Register 20 stands a second time (first on line 34)"},
+        {"bits 1 and 2 swapped", [](Lines& l) { l.swapItemsAt(52, 53); },
+         "Zeile 53: Konfigurationsbit 2 steht vor Konfigurationsbit 1 (Zeile 54)",
+         "line 53: configuration bit 2 stands before configuration bit 1 (line 54)"},
+        {"renumbered, caption kept",
+         [](Lines& l) {
+             Lines p = l[33].split(';');
+             p[1] = l[32].split(';').at(1);
+             l[33] = p.join(';');
+         },
+         "Zeile 34: \"", "line 34: \""},
+        {"ends after 20 lines", [](Lines& l) { l = l.mid(0, 20); },
+         "Zeile 21: die Zeile von Register 7 fehlt", "line 21: the line of Register 7 is missing"},
+        {"commas for semicolons",
+         [](Lines& l) {
+             for (QByteArray& x : l)
+                 x.replace(';', ',');
+         },
+         "Zeile 15: \"Register 1 ,", "line 15: \"Register 1 ,"},
+        {"bit not a number", [](Lines& l) { l[52] = l[52].chopped(3) + " x "; },
+         "Zeile 53: Konfigurationsbit 1: \"x\" ist nicht 0, 1 oder 2",
+         "line 53: configuration bit 1: \"x\" is not 0, 1 or 2"},
+        {"register 39", [](Lines& l) { l.insert(52, "Register 39 ;x;1"); },
+         "Zeile 53: \"Register 39\": dieses Feld hat das Gerät nicht",
+         "line 53: \"Register 39\": the unit has no such field"},
+        {"blank line near the top", [](Lines& l) { l.insert(2, QByteArray()); }, "", ""},
+        {"blank lines among the fields",
+         [](Lines& l) {
+             l.insert(40, "  ");
+             l.insert(60, ";;");
+         },
+         "", ""},
+        {"bare CR ends lines", [](Lines& l) { l = {l.join('\r')}; }, "", ""},
+        {"last line without end", [](Lines& l) { l.last().chop(0); }, "", ""},
+        {"address without blank", [](Lines& l) { l[10].replace(": ", ":"); }, "", "", true},
+    };
+    for (const char* language : {"de", "en"}) {
+        const QByteArray ref = readAll(reference(QLatin1String(language)));
+        const bool en = QLatin1String(language) == QLatin1String("en");
+        for (const Change& c : changes) {
+            Lines lines = QByteArray(ref).chopped(2).split('\n');
+            for (QByteArray& l : lines)
+                l.chop(1); // the CR
+            c.edit(lines);
+            QByteArray content = lines.join("\r\n");
+            if (QByteArray(c.name) != "last line without end")
+                content += "\r\n";
+            const bool loads = !*c.de;
+            QTest::addRow("%s, %s", language, c.name)
+                << QString::fromLatin1(language) << content
+                << (loads && !c.keepsAddress ? (en ? "5" : "17") : "42")
+                << QString::fromUtf8(en ? c.en : c.de);
+        }
+    }
+    // A spreadsheet's export in UTF-8 loads as the program's own file.
+    QTest::addRow("de, saved again as UTF-8")
+        << "de" << files::fromWindows1252(readAll(reference("de"))).toUtf8() << "17"
+        << "";
 }
 
+// A file is loaded whole onto the fields its lines name, or not at all: refused with the line at
+// fault, the editor as it was.
 void TestParameterFile::loadDamaged() {
+    QFETCH(QString, language);
     QFETCH(QByteArray, content);
     QFETCH(QString, address);
-    QFETCH(int, registers);
-    QFETCH(QList<int>, coils);
     QFETCH(QString, message);
-    Rig r;
+    Rig r(language);
     r.fillBaseline();
+    const QStringList before = r.registerTexts();
+    const QList<int> coilsBefore = r.coils();
     const QString path = r.path(QStringLiteral("damaged.txt"));
     writeAll(path, content);
     r.load(path);
 
     QCOMPARE(r.f.txt_Modbus_adress->text(), address);
-    for (int i = 0; i <= 37; ++i) {
-        const bool taken = i >= 2 && i < 2 + registers;
-        QCOMPARE(r.f.txt_data_cfg(i).text(),
-                 taken ? registerText(i, QStringLiteral(",")) : QString());
+    if (message.isEmpty()) {
+        QStringList expected = before.mid(0, 2);
+        for (int i = 2; i <= 37; ++i)
+            expected << registerText(i, language == "en" ? "." : ",");
+        QCOMPARE(r.registerTexts(), expected);
+        QCOMPARE(r.coils(), kCoils);
+        QCOMPARE(r.tp.ui.messageTexts(), QStringList());
+        return;
     }
-    QCOMPARE(r.coils(), coils);
-    QCOMPARE(r.tp.ui.messageTexts(), message.isEmpty()
-                                         ? QStringList()
-                                         : QStringList{QString(message).replace("<path>", path)});
+    QCOMPARE(r.registerTexts(), before);
+    QCOMPARE(r.coils(), coilsBefore);
+    const QStringList said = r.tp.ui.messageTexts();
+    QCOMPARE(said.size(), 1);
+    const QString head = language == "en"
+                             ? QStringLiteral("The file \"%1\" was not loaded: ")
+                             : QStringLiteral("Die Datei \"%1\" wurde nicht geladen: ");
+    QVERIFY2(said.at(0).startsWith(head.arg(path) + message), qPrintable(said.at(0)));
 }
 
 void TestParameterFile::loadUnreadable_data() {

@@ -99,6 +99,21 @@ void TestWriteCheck::check_data() {
         << "erlaubt ist einer der Werte 0, 1, 2, 3, 4, 5, 16, 17";
     QTest::newRow("temperature offset tenths") << R << 7 << "-2,5"
                                                << "," << ok;
+    QTest::newRow("a trailing zero") << R << 11 << "21,50"
+                                     << "," << ok;
+    QTest::newRow("hundredths in a tenths register")
+        << R << 11 << "21,55"
+        << ","
+        << "Register 12 (Basissollwert nach Reset): \"21,55\" hat mehr Nachkommastellen, als das "
+           "Register speichert: das Gerät speichert 21,6; erlaubt ist höchstens eine "
+           "Nachkommastelle";
+    QTest::newRow("tenths in a whole-number register")
+        << R << 35 << "22,5"
+        << ","
+        << "das Gerät speichert 22; erlaubt ist eine ganze Zahl";
+    QTest::newRow("hundredths of an input value") << I << 0 << "-3,25"
+                                                  << ","
+                                                  << "das Gerät speichert -3,2";
     QTest::newRow("external temperature: no value") << I << 0 << "3276,7"
                                                     << "," << ok;
     QTest::newRow("external temperature 150")
@@ -156,6 +171,8 @@ void TestWriteCheck::window_data() {
                                         << "Sollwert Temperatur anzeigen";
     QTest::newRow("manual output 2000") << "in" << 6 << "2000"
                                         << "Handwert Ausgang 1: \"2000\"";
+    QTest::newRow("base setpoint 21,55") << "cfg" << 11 << "21,55"
+                                         << "das Gerät speichert 21,6";
 }
 
 // The unit is read out, one box gets the value, Apply: either the write goes out, or nothing is

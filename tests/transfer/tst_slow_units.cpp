@@ -215,12 +215,13 @@ void TestSlowUnits::exceptionTexts() {
     const link::PendingRequest taken{1, link::kWriteMultipleRegisters, 2, 10};
     const QString text = link::refusedMessage(quint8(code), refused, {taken}, language);
     QVERIFY2(text.contains(words), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("12..21")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("2..11")), qPrintable(text));
+    // Registers count from 1, as the parameter file names them.
+    QVERIFY2(text.contains(QStringLiteral("Register 13..22")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Register 3..12")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("%1").arg(code, 2, 10, QLatin1Char('0'))),
              qPrintable(text));
     const link::PendingRequest read{1, link::kReadCoils, 0, 14};
-    QVERIFY(link::refusedMessage(quint8(code), read, {}, language).contains("0..13"));
+    QVERIFY(link::refusedMessage(quint8(code), read, {}, language).contains("bits 1..14"));
 }
 
 QTEST_GUILESS_MAIN(TestSlowUnits)
