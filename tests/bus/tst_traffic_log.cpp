@@ -206,7 +206,7 @@ void TestTrafficLog::countersFollowVerdicts() {
     QCOMPARE(s.requests, 0);
     QCOMPARE(s.exceptionTotal(), 0);
     QVERIFY(!s.responseMin);
-    QVERIFY(bus::countersText(s, true, true).endsWith("response time min/mean/max -"));
+    QVERIFY(bus::countersText(s, true, true).contains("response time min/mean/max - |"));
 }
 
 void TestTrafficLog::csvQuotesItsSeparator() {

@@ -89,8 +89,8 @@ void TstE2eGateway::commands_data() {
     // Each run has a connection of its own: the write's 10 reads and two blocks go through.
     QTest::newRow("connection dropped mid-write")
         << QStringList{"--gateway-drop-after", "12"} << at17 << true << 0 << ""
-        << "Das Gerät hat bestätigt: Register 2..11, Register 12..21\nOb das Gerät Register "
-           "22..31 übernommen hat, ist nicht bekannt.";
+        << "Das Gerät hat bestätigt: Register 3..12, Register 13..22\nOb das Gerät Register "
+           "23..32 übernommen hat, ist nicht bekannt.";
     QTest::newRow("busy at first") << QStringList{"--gateway-busy", "2"} << at17 << false << 0 << ""
                                    << "";
     QTest::newRow("id not echoed, any id")
