@@ -140,6 +140,7 @@ UnitFinder::~UnitFinder() {
         onFinished = nullptr;
         cancel();
     }
+    *alive_ = false;
 }
 
 UnitFinder::Refusal UnitFinder::start(const FinderOptions& options) {
@@ -199,11 +200,13 @@ void UnitFinder::nextProbe() {
         for (int s = options_.firstStation; s <= options_.lastStation; ++s)
             if (!preferFirst || s != preferred)
                 stations_.append(s);
-        if (!openAt(options_.lines[lineIndex_])) {
-            finish();
-            return;
-        }
+        openAt(options_.lines[lineIndex_]);
+        return;
     }
+    probeStation();
+}
+
+void UnitFinder::probeStation() {
     const int station = stations_[stationIndex_];
     stage_ = Stage::Probe;
     candidate_ = FoundUnit{};
@@ -218,21 +221,32 @@ void UnitFinder::nextProbe() {
     send(readRequestHex(station, kProbeRegister, 1), replyChars(candidate_.line.ascii, 1));
 }
 
-bool UnitFinder::openAt(const LineChoice& line) {
+void UnitFinder::openAt(const LineChoice& line) {
     closePort();
     // Settings and input mode are given while the port is closed, as the main window does.
     if (const link::CommError e = port_.setSettings(line.settingsText())) {
         portError_ = e;
-        return false;
+        finish();
+        return;
     }
     port_.setInputMode(link::InputMode::Binary);
-    if (const link::CommError e = port_.setPortOpen(true)) {
-        portError_ = e;
-        return false;
-    }
-    opened_ = true;
-    port_.input(); // whatever waited belongs to no probe of ours
-    return true;
+    // A line over the network connects in the event loop, which runs on meanwhile; a cancel
+    // before then ends the attempt, and its outcome changes nothing.
+    opening_ = true;
+    const quint64 attempt = ++openAttempt_;
+    port_.startOpen([this, attempt, alive = alive_](const link::CommError& e) {
+        if (!*alive || !opening_ || attempt != openAttempt_ || !running_)
+            return;
+        opening_ = false;
+        if (e) {
+            portError_ = e;
+            finish();
+            return;
+        }
+        opened_ = true;
+        port_.input(); // whatever waited belongs to no probe of ours
+        probeStation();
+    });
 }
 
 void UnitFinder::send(const QString& requestHex, int replyCharCount) {
@@ -363,6 +377,11 @@ void UnitFinder::updateProgress() {
 }
 
 void UnitFinder::closePort() {
+    if (opening_) {
+        opening_ = false;
+        ++openAttempt_;
+        port_.setPortOpen(false);
+    }
     if (opened_ && port_.portOpen())
         port_.setPortOpen(false);
     opened_ = false;
