@@ -144,6 +144,7 @@ UnitFinder::~UnitFinder() {
         onFinished = nullptr;
         cancel();
     }
+    *alive_ = false;
 }
 
 UnitFinder::Refusal UnitFinder::start(const FinderOptions& options) {
@@ -213,11 +214,13 @@ void UnitFinder::nextProbe() {
         for (int s = options_.firstStation; s <= options_.lastStation; ++s)
             if (!preferFirst || s != preferred)
                 stations_.append(s);
-        if (!openAt(options_.lines[lineIndex_])) {
-            finish();
-            return;
-        }
+        openAt(options_.lines[lineIndex_]);
+        return;
     }
+    probeStation();
+}
+
+void UnitFinder::probeStation() {
     const int station = stations_[stationIndex_];
     stage_ = Stage::Probe;
     candidate_ = FoundUnit{};
@@ -232,33 +235,45 @@ void UnitFinder::nextProbe() {
     send(readRequestHex(station, kProbeRegister, 1), replyChars(candidate_.line.ascii, 1));
 }
 
-bool UnitFinder::openAt(const LineChoice& line) {
+void UnitFinder::openAt(const LineChoice& line) {
     if (options_.deviceServer && opened_ && port_.portOpen()) {
         // The connection stays: a device server that takes one client at a time may not take
         // the next one yet, and the framing is the finder's own.
         port_.input();
-        return true;
+        probeStation();
+        return;
     }
     closePort();
     // Settings and input mode are given while the port is closed, as the main window does.
     if (const link::CommError e = port_.setSettings(line.settingsText())) {
         portError_ = e;
-        return false;
+        finish();
+        return;
     }
     port_.setInputMode(link::InputMode::Binary);
-    if (const link::CommError e = port_.setPortOpen(true)) {
-        portError_ = e;
-        return false;
-    }
-    opened_ = true;
-    port_.input(); // whatever waited belongs to no probe of ours
-    if (events_ && !reportedOpen_)
-        events_->portOpened();
-    reportedOpen_ = true;
-    // With fast reads a reply is taken as it arrives, not at the next poll.
-    if (options_.fast)
-        port_.setArrivalHandler([this] { poll(); });
-    return true;
+    // A line over the network connects in the event loop, which runs on meanwhile; a cancel
+    // before then ends the attempt, and its outcome changes nothing.
+    opening_ = true;
+    const quint64 attempt = ++openAttempt_;
+    port_.startOpen([this, attempt, alive = alive_](const link::CommError& e) {
+        if (!*alive || !opening_ || attempt != openAttempt_ || !running_)
+            return;
+        opening_ = false;
+        if (e) {
+            portError_ = e;
+            finish();
+            return;
+        }
+        opened_ = true;
+        port_.input(); // whatever waited belongs to no probe of ours
+        if (events_ && !reportedOpen_)
+            events_->portOpened();
+        reportedOpen_ = true;
+        // With fast reads a reply is taken as it arrives, not at the next poll.
+        if (options_.fast)
+            port_.setArrivalHandler([this] { poll(); });
+        probeStation();
+    });
 }
 
 void UnitFinder::send(const QString& requestHex, int replyCharCount) {
@@ -428,6 +443,11 @@ void UnitFinder::updateProgress() {
 }
 
 void UnitFinder::closePort() {
+    if (opening_) {
+        opening_ = false;
+        ++openAttempt_;
+        port_.setPortOpen(false);
+    }
     if (opened_ && options_.fast)
         port_.setArrivalHandler({});
     if (opened_ && port_.portOpen())

@@ -132,7 +132,10 @@ public:
 private:
     enum class Stage { Probe, Details };
     void nextProbe();
-    bool openAt(const LineChoice& line);
+    // Opens the port at the line's settings; the probes go on once it is open (at once for a
+    // device, from the event loop for a line over the network), or the search ends.
+    void openAt(const LineChoice& line);
+    void probeStation();
     bool gatewayHadNoAnswer() const;
     void send(const QString& requestHex, int replyChars);
     void poll();
@@ -159,6 +162,9 @@ private:
     bool running_ = false;
     bool cancelled_ = false;
     bool opened_ = false;
+    bool opening_ = false;    // an open is under way in the event loop
+    quint64 openAttempt_ = 0; // which open an outcome belongs to
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Stage stage_ = Stage::Probe;
     int detailTries_ = 0;
     int expectedStation_ = 0;

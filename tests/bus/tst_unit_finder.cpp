@@ -6,10 +6,13 @@
 #include "bus/unit_finder.h"
 #include "cli/scan.h"
 #include "forms/clock.h"
+#include "link/tcp_port.h"
 #include "sim/roomunit.h"
 #include "sim/simcommport.h"
 #include "sim/station.h"
+#include "support/silent_server.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace qtx52;
@@ -93,6 +96,8 @@ private slots:
     void foundBehindGarbage();
     void scanLineAndOptions_data();
     void scanLineAndOptions();
+    void opensALineOverTheNetworkWithoutWaiting_data();
+    void opensALineOverTheNetworkWithoutWaiting();
 };
 
 void TestUnitFinder::order_data() {
@@ -345,6 +350,47 @@ void TestUnitFinder::scanLineAndOptions() {
         u.scanLine(),
         QStringLiteral(
             "station=37 mode=ASCII baud=19200 parity=E coding=82 firmware=261 response-time=10"));
+}
+
+void TestUnitFinder::opensALineOverTheNetworkWithoutWaiting_data() {
+    QTest::addColumn<bool>("cancel"); // during the connect
+    QTest::newRow("nobody answers") << false;
+    QTest::newRow("cancelled while connecting") << true;
+}
+
+// A line whose host does not answer: start() returns at once, the search ends within the connect
+// bound with the reason, or at the cancel without one and with the attempt ended.
+void TestUnitFinder::opensALineOverTheNetworkWithoutWaiting() {
+    QFETCH(bool, cancel);
+    testing::SilentServer silent;
+    QVERIFY(silent.port() != 0);
+    forms::ManualClock clock;
+    link::TcpCommPort port(QStringLiteral("tcp://127.0.0.1:%1").arg(silent.port()));
+    constexpr int kBoundMs = 500;
+    port.setConnectTimeoutMs(kBoundMs);
+    UnitFinder finder{clock, port};
+    int finished = 0;
+    finder.onFinished = [&] { ++finished; };
+    FinderOptions o;
+    o.lines = {LineChoice{}};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(int(finder.start(o)), int(UnitFinder::Refusal::None));
+    QVERIFY(finder.running());
+    QCOMPARE(finished, 0);
+    if (cancel) {
+        finder.cancel();
+        QCOMPARE(finished, 1);
+        QTest::qWait(kBoundMs + 200);
+        QCOMPARE(finished, 1);
+        QVERIFY(!finder.portError());
+        QVERIFY(!port.portOpen());
+        return;
+    }
+    QVERIFY(QTest::qWaitFor([&] { return finished > 0; }, 3 * kBoundMs));
+    QVERIFY2(elapsed.elapsed() < kBoundMs + 300, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(int(finder.portError().cause), int(link::CommCause::ConnectFailed));
+    QVERIFY(finder.found().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestUnitFinder)
