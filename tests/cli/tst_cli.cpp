@@ -1,10 +1,12 @@
 // The commands without a window, in process on virtual time against the simulated unit: the cases
 // that need the unit's insides (faults, pinned live values, its address) or exact timing.
 
+#include "app/global.h"
 #include "app/language.h"
 #include "cli/cli_texts.h"
 #include "cli/runner.h"
 #include "forms/clock.h"
+#include "link/transaction.h"
 #include "monitor/record_texts.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
@@ -356,6 +358,9 @@ void TstCli::speaksTheInterfaceLanguage() {
     for (const app::ControlText& t : app::mainWindowTexts())
         if (t.control == QLatin1String("lbl_desc") && t.index == 16)
             own << pattern(lang == app::Language::German ? t.de : t.en);
+    const QString languageId = lang == app::Language::German ? "1031" : "1033";
+    own << pattern(app::kAppTitle + QStringLiteral(": ") +
+                   link::readOutFailedMessage(9, QStringLiteral("%1"), languageId));
     const QString allowed = lang == app::Language::German ? "erlaubt ist" : "allowed is";
     for (const QString& l : lines) {
         // The link counters belong to the bus options; the monitor's lines are values.
