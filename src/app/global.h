@@ -49,6 +49,10 @@ struct Global {
     // they stand for nothing: they exempt no value from the editor's limits, and no write goes
     // out.
     bool unitValuesRead = false;
+    // The references were of another unit than the one now on the line (port, line settings or
+    // station changed after values were read): every field shows as changed, whatever it holds,
+    // until a whole read-out of the unit on the line is in.
+    bool referencesCleared = false;
 
     bool downloadConfirmed = false;
 

@@ -102,6 +102,7 @@ public:
     void cmb_in_Click(int index);
     void cmb_bit_cfg_Click(int index);
     void update_apply_button(int group) override;
+    void markAgainstReferences() override;
 
     // files/parameter_file.cpp
     void ParMenüMain_Click(int index);

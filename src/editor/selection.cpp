@@ -168,7 +168,7 @@ void frm_config::txt_data_cfg_Change(int index) {
     const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
     if (!v)
         return;
-    const Color mark = markFor(*v != g.refDataCfg[std::size_t(index)]);
+    const Color mark = markFor(g.referencesCleared || *v != g.refDataCfg[std::size_t(index)]);
     box.setForeColor(mark);
     if (list && list->sharesMark)
         cmb_cfg(index).setForeColor(mark);
@@ -184,7 +184,7 @@ void frm_config::txt_data_in_Change(int index) {
     const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
     if (!v)
         return;
-    const Color mark = markFor(*v != g.refDataIn[std::size_t(index)]);
+    const Color mark = markFor(g.referencesCleared || *v != g.refDataIn[std::size_t(index)]);
     box.setForeColor(mark);
     if (coding)
         cmb_in(index).setForeColor(mark);
@@ -209,7 +209,7 @@ void frm_config::chk_cfg_Click(int index) {
     if (hasList && (state == 0 || state == 1))
         cmb_bit_cfg(index).setListIndex(state);
 
-    const Color mark = markFor(state != g.refCfgBits[std::size_t(index)]);
+    const Color mark = markFor(g.referencesCleared || state != g.refCfgBits[std::size_t(index)]);
     box.setForeColor(mark);
     if (hasList && index != kCoil13View)
         cmb_bit_cfg(index).setForeColor(mark);
@@ -218,7 +218,8 @@ void frm_config::chk_cfg_Click(int index) {
 
 void frm_config::chk_inp_bit_Click(int index) {
     CheckBox& box = chk_inp_bit(index);
-    box.setForeColor(markFor(box.value() != g.refInpBits[std::size_t(index)]));
+    box.setForeColor(
+        markFor(g.referencesCleared || box.value() != g.refInpBits[std::size_t(index)]));
     update_apply_button(4);
 }
 
@@ -283,6 +284,43 @@ void frm_config::cmb_bit_cfg_Click(int index) {
     } else if (index >= 4 && index <= 12) {
         chk_cfg(index).setValue(entry);
     }
+}
+
+void frm_config::markAgainstReferences() {
+    // The marks follow the unit's values, not edits: what was saved or unchanged before is no
+    // more to be lost now than it was.
+    const bool unsaved = hasUnsavedEdits();
+    const bool all = g.referencesCleared;
+    // A box that holds no number keeps its mark, unless every field is marked.
+    const auto boxMark = [&](const TextBox& box, double reference) -> std::optional<Color> {
+        const std::optional<double> v = parseNumber(box.text(), g.decimalSeparator);
+        if (!all && !v)
+            return std::nullopt;
+        return markFor(all || *v != reference);
+    };
+    for (const auto& [i, box] : txt_data_cfg)
+        if (const std::optional<Color> mark = boxMark(*box, g.refDataCfg[std::size_t(i)])) {
+            box->setForeColor(*mark);
+            if (const ConfigList* list = configList(i); list && list->sharesMark)
+                cmb_cfg(i).setForeColor(*mark);
+        }
+    for (const auto& [i, box] : txt_data_in)
+        if (const std::optional<Color> mark = boxMark(*box, g.refDataIn[std::size_t(i)])) {
+            box->setForeColor(*mark);
+            if (inputCoding(i))
+                cmb_in(i).setForeColor(*mark);
+        }
+    for (const auto& [i, box] : chk_cfg) {
+        const Color mark = markFor(all || box->value() != g.refCfgBits[std::size_t(i)]);
+        box->setForeColor(mark);
+        if (ListBox* list = cmb_bit_cfg.at(i); list && i != kCoil13View)
+            list->setForeColor(mark);
+    }
+    for (const auto& [i, box] : chk_inp_bit)
+        box->setForeColor(markFor(all || box->value() != g.refInpBits[std::size_t(i)]));
+    if (!unsaved)
+        editsSaved = true;
+    update_apply_button(0);
 }
 
 void frm_config::update_apply_button(int group) {

@@ -9,6 +9,7 @@
 #include "app/ui.h"
 #include "editor/frm_config.h"
 #include "params/help_texts.h"
+#include "params/numbers.h"
 #include "params/register_map.h"
 #include "params/write_check.h"
 #include "windows/dlg_download.h"
@@ -26,6 +27,14 @@ namespace {
 
 constexpr int kMenuAbout = 2;
 constexpr int kMenuHelp = 3;
+
+// Apply before the unit on the line was read out.
+const char* const kNotReadDe =
+    "Die Werte werden erst übertragen, wenn das Gerät an Station %1 ausgelesen ist: bitte zuerst "
+    "„Gerät auslesen“. Die angezeigten Werte bleiben erhalten.";
+const char* const kNotReadEn =
+    "The values are sent only once the unit at station %1 has been read: please use \"Read "
+    "device\" first. The values shown are kept.";
 
 template <class T> bool anyChanged(const ControlArray<T>& controls, int first, int last) {
     for (int i = first; i <= last; ++i)
@@ -93,6 +102,9 @@ void frm_config::read_out_parameter_Click() {
 void frm_config::func_read_out_parameter() {
     // The references are the unit's again only once the whole read-out is in.
     g.unitValuesRead = false;
+    referencesOfUnit = true;
+    referencesReadFrom.clear();
+    readOutStation = int(leadingDigitsValue(txt_Modbus_adress->text()));
     resetTransaction();
     Timer6.setEnabled(true); // its interval stays as the last read device set it
     ShowMsgWindow();
@@ -102,6 +114,14 @@ void frm_config::func_read_out_parameter() {
 
 void frm_config::set_parameter_Click() {
     completeTypedValue();
+    // Values go only to the unit they were read from: another unit on the line would take the
+    // unchanged fields of a group too, which nobody meant for it.
+    if (!g.unitValuesRead) {
+        program.ui.messageBox(QString::fromUtf8(englishTexts() ? kNotReadEn : kNotReadDe)
+                                  .arg(leadingDigitsValue(txt_Modbus_adress->text())),
+                              app::kAppTitle);
+        return;
+    }
     inputsChanged = false;
     // The change marks are the only record of edits: a group counts as changed when any of its
     // fields is shown in red.
@@ -109,6 +129,7 @@ void frm_config::set_parameter_Click() {
 
     // Only one group is written per Apply. With both changed, the configuration goes first and the
     // read-out that follows it brings the input fields back to the unit's values.
+    readOutStation.reset(); // what follows is a write
     if (configChanged) {
         if (!groupCanBeSent(*this, configGroupValues(*this)))
             return;

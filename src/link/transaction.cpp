@@ -261,6 +261,17 @@ QString lostDuringWriteMessage(const std::optional<PendingRequest>& awaited,
     return text;
 }
 
+QString readOutFailedMessage(int station, const QString& why, const QString& languageId) {
+    // The editor keeps what it held: nothing of it passes for this unit's values.
+    return (english(languageId)
+                ? QStringLiteral("The unit at station %1 could not be read; values are sent only "
+                                 "after a complete read-out.")
+                : QStringLiteral("Das Gerät an Station %1 konnte nicht ausgelesen werden; Werte "
+                                 "werden erst nach einem vollständigen Auslesen übertragen."))
+               .arg(station) +
+           QLatin1Char('\n') + why;
+}
+
 QString gatewayNotice(int station, const QString& languageId) {
     return english(languageId)
                ? QStringLiteral("The gateway had no answer from station %1!").arg(station)

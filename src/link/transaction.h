@@ -158,6 +158,9 @@ QString incompleteMessage(bool write, const std::vector<PendingRequest>& acknowl
 QString lostDuringWriteMessage(const std::optional<PendingRequest>& awaited,
                                const std::vector<PendingRequest>& acknowledged,
                                const QString& languageId);
+// The message after a read-out of `station` failed, with `why` (the notice or the message above)
+// on the lines below.
+QString readOutFailedMessage(int station, const QString& why, const QString& languageId);
 // The failure notice when the unit stayed busy.
 QString busyNotice(const QString& languageId);
 // The failure notice when a gateway had no answer from the station.

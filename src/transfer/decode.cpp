@@ -448,6 +448,9 @@ private:
             g_.refInpBits[std::size_t(i)] = qint16(box.value());
         }
         g_.unitValuesRead = true;
+        g_.referencesCleared = false;
+        f_.referencesReadFrom = f_.unitOnLine();
+        f_.readOutStation.reset();
         f_.editorFilled();
         closeStatusWindow();
         g_.linkReady = true;

@@ -48,8 +48,11 @@ void MainWindowTransfer::endIncomplete() {
     failTransaction(pending ? std::optional(link::Failure::NoReply) : std::nullopt);
     g.commState = 0;
     update_apply_button(0);
-    program.ui.messageBox(link::incompleteMessage(write, transaction.acknowledged(), g.languageId),
-                          app::kAppTitle);
+    QString text = link::incompleteMessage(write, transaction.acknowledged(), g.languageId);
+    if (!write && readOutStation && chk_read_out->value() == 0)
+        text = readOutFailedText(text);
+    readOutStation.reset();
+    program.ui.messageBox(text, app::kAppTitle);
 }
 
 } // namespace qtx52::transfer

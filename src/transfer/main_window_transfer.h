@@ -104,6 +104,16 @@ public:
     // No request goes out before this time on the program's clock: the line's silent interval
     // after the last bytes received, and with fast reads the guard after a write's acknowledgement.
     qint64 quietAtMs = 0;
+    // The references hold values of a unit, or a read-out of one has begun: a change of port,
+    // line settings or station to another unit then clears them.
+    bool referencesOfUnit = false;
+    // The unit (port, line settings, station) whose whole read-out the references hold; empty
+    // while none does. Coming back to it makes them its values again.
+    QString referencesReadFrom;
+    // The station of the read-out under way, until it is complete or its failure has been told.
+    std::optional<int> readOutStation;
+    // The unit the settings and the station box choose now, as referencesReadFrom names it.
+    QString unitOnLine() const;
 
     // What the transfer handlers ask of the editor.
     // Shows the status window for the transfer commState names.
@@ -114,6 +124,8 @@ public:
     virtual void txt_data_in_Change(int index) = 0;
     // A whole read-out of the unit is in the editor.
     virtual void editorFilled() = 0;
+    // The references were cleared, or are the unit's again: every field's mark follows.
+    virtual void markAgainstReferences() = 0;
 
     // What the status window asks of the window whose chain it shows.
     void setInputEnabled(bool enabled) override;
@@ -144,6 +156,10 @@ public:
     void forgetResponseTime();
     // The port-state selector says "open" and a line over the network is still connecting.
     bool portOpening() const { return opening_; }
+    // Another unit may be on the line (station, port or line settings changed): its response
+    // time is forgotten, and what the editor shows is no longer what the unit holds, unless the
+    // unit chosen is the one read.
+    void forgetUnit();
 
     // transfer/send.cpp
     // Sends requestHex. False when nothing went out (port closed, no framing, or the port refused
@@ -182,6 +198,8 @@ public:
     // The failure handling: timers stop, the notice shows, the link is free again. `why` goes to
     // the link's watchers; nothing when the link itself did not fail.
     void failTransaction(std::optional<link::Failure> why);
+    // The message of a read-out that failed, naming its station, with `why` below.
+    QString readOutFailedText(const QString& why) const;
     // Ends the transaction after the unit refused the request in flight (exception 01..04).
     void refusedByUnit(quint8 code);
     // The status window closed before the chain's last step: nothing more is sent, the notice

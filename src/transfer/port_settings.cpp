@@ -94,7 +94,7 @@ void MainWindowTransfer::Combo_Port_Click(int /*index*/) {
         g.portOpen = Combo_Port(kStateSelector).listIndex() != 0;
     if (QStringLiteral("%1 %2 %3 %4").arg(g.commPort).arg(g.baudRate, g.parity, g.modbusMode) !=
         lineBefore)
-        forgetResponseTime();
+        forgetUnit();
 
     // While the port is open the settings stay as they are, so a running transaction never sees
     // them change; the station address may still be edited.
@@ -230,7 +230,28 @@ void MainWindowTransfer::txt_Modbus_adress_Change() {
                               app::kAppTitle);
         txt_Modbus_adress->setText(QStringLiteral("1"));
     }
+    forgetUnit();
+}
+
+void MainWindowTransfer::forgetUnit() {
     forgetResponseTime();
+    // The fields keep their texts for the technician, but on another unit none of them is the
+    // unit's value, so none may pass as unchanged and nothing goes out before that unit is read.
+    // A file carrying another station, set back to the unit read, leaves them its values.
+    const bool readUnit = !referencesReadFrom.isEmpty() && referencesReadFrom == unitOnLine();
+    g.unitValuesRead = readUnit;
+    const bool cleared = referencesOfUnit && !readUnit;
+    if (cleared != g.referencesCleared) {
+        g.referencesCleared = cleared;
+        markAgainstReferences();
+    }
+}
+
+QString MainWindowTransfer::unitOnLine() const {
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(g.commPort)
+        .arg(g.baudRate, g.parity, g.modbusMode)
+        .arg(leadingDigitsValue(txt_Modbus_adress->text()));
 }
 
 void MainWindowTransfer::forgetResponseTime() {

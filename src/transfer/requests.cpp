@@ -5,6 +5,7 @@
 #include "app/global.h"
 #include "link/checksum.h"
 #include "link/exchange.h"
+#include "params/numbers.h"
 #include "transfer/main_window_transfer.h"
 
 #include <algorithm>
@@ -39,11 +40,14 @@ void MainWindowTransfer::cmd_read_device_Click() {
     g.commState = 6;
     // The references are the unit's again only once the whole read-out is in.
     g.unitValuesRead = false;
+    referencesOfUnit = true;
+    referencesReadFrom.clear();
     // The read-device command is the user's way to start over: it goes out even while another
     // exchange is outstanding.
     if (txt_Modbus_adress->text().isEmpty())
         return;
     g.startAddress = 6;
+    readOutStation = int(params::leadingDigitsValue(txt_Modbus_adress->text()));
     g.requestHex = stationHex() + hex2(link::kReadHoldingRegisters) + hex4(6) + hex4(1);
     // Cleared first: a send that fails runs the failure handling, which frees the link again.
     g.linkReady = false;

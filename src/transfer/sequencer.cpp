@@ -8,6 +8,7 @@
 
 #include "app/language.h"
 #include "app/program.h"
+#include "app/ui.h"
 
 #include <algorithm>
 
@@ -89,6 +90,18 @@ void MainWindowTransfer::Timer3_Timer() {
         failTransaction(link::Failure::GatewayNoAnswer);
     else
         failTransaction(transaction.busy() ? link::Failure::Busy : link::Failure::NoReply);
+    // A read-out that fails leaves the editor with what it held before: the small notice alone
+    // is easily taken for a read-out that went through. An open status window says it when it
+    // ends, once.
+    if (readOutStation && chk_read_out->value() == 0 && !program.frmStateLoaded()) {
+        const QString text = readOutFailedText(lbl_desc(16).caption());
+        readOutStation.reset();
+        program.ui.messageBox(text, app::kAppTitle);
+    }
+}
+
+QString MainWindowTransfer::readOutFailedText(const QString& why) const {
+    return link::readOutFailedMessage(readOutStation.value_or(0), why, g.languageId);
 }
 
 void MainWindowTransfer::failTransaction(std::optional<link::Failure> why) {

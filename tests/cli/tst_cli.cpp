@@ -1,6 +1,7 @@
 // The commands without a window, in process on virtual time against the simulated unit: the cases
 // that need the unit's insides (faults, pinned live values, its address) or exact timing.
 
+#include "app/global.h"
 #include "app/language.h"
 #include "bus/bus_texts.h"
 #include "cli/cli_texts.h"
@@ -8,6 +9,7 @@
 #include "cli/scan.h"
 #include "forms/clock.h"
 #include "link/port_texts.h"
+#include "link/transaction.h"
 #include "monitor/record_texts.h"
 #include "params/numbers.h"
 #include "params/register_map.h"
@@ -483,6 +485,9 @@ void TstCli::speaksTheInterfaceLanguage() {
     own << pattern(
         link::deviceLostText({1, QStringLiteral("%1"), link::CommCause::Lost, QStringLiteral("%2")},
                              lang == app::Language::English));
+    const QString languageId = lang == app::Language::German ? "1031" : "1033";
+    own << pattern(app::kAppTitle + QStringLiteral(": ") +
+                   link::readOutFailedMessage(9, QStringLiteral("%1"), languageId));
     const QString allowed = lang == app::Language::German ? "erlaubt ist" : "allowed is";
     for (const QString& l : lines) {
         // The monitor's lines and the units the scan found are values.

@@ -33,6 +33,7 @@ struct Rig {
         for (int i = 2; i <= 37; ++i)
             f.txt_data_cfg(i).setText(QStringLiteral("0"));
         p.g.refDataCfg[6] = 10; // as if read, so that nothing is marked
+        p.g.unitValuesRead = true;
         f.txt_data_cfg(6).setText(QStringLiteral("10"));
         for (int i = 0; i <= 7; ++i)
             f.txt_data_in(i).setText(QStringLiteral("0"));
