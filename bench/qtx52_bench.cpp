@@ -117,11 +117,16 @@ struct Run {
         const double silentMs = std::max(3.5 * msPerChar, 1.75);
         double ms = 0;
         QByteArray last;
+        qint64 lastMs = 0;
         for (const auto& s : port.sent()) {
-            // A repeat of the request before (a unit slower than the repeat) adds nothing the
-            // line needs.
-            if (std::exchange(last, s.frame) == s.frame)
+            // A repeat of the request before (a unit slower than the repeat, its response time
+            // not yet known) goes out at the repeat time whatever the setting, and the unit
+            // answers it too: the line is busy for the time between the tries besides.
+            const qint64 sinceLast = s.timeMs - std::exchange(lastMs, s.timeMs);
+            if (std::exchange(last, s.frame) == s.frame) {
+                ms += double(sinceLast);
                 continue;
+            }
             ms += (s.frame.size() + replyChars(s.frame)) * msPerChar + responseMs + silentMs;
             if (isWrite(s.frame))
                 ms += std::max<double>(0, responseMs - silentMs);
