@@ -1,6 +1,7 @@
 #include "commission/parameter_set.h"
 
 #include "app/shown_value.h"
+#include "files/file_labels.h"
 #include "files/parameter_file.h"
 #include "params/numbers.h"
 
@@ -10,31 +11,27 @@
 
 namespace qtx52::commission {
 
-namespace {
-// The third ";" piece of lines 15..52 holds registers 0..37, of lines 53..66 coils 0..13.
-constexpr int kFirstRegisterLine = 15;
-constexpr int kFirstCoilLine = kFirstRegisterLine + kConfigRegisters;
-} // namespace
-
 ParameterSet ParameterSet::fromBytes(const QByteArray& bytes) {
     ParameterSet set;
     set.bytes = bytes;
     set.sha256 =
         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-    const QStringList lines = files::splitParameterLines(files::fromWindows1252(bytes));
-    const auto piece = [&lines](int number) -> std::optional<QString> {
-        const QStringList pieces = lines.value(number - 1).split(QLatin1Char(';'));
-        return pieces.size() > 2 ? std::optional(pieces.at(2)) : std::nullopt;
-    };
+    // Read by the labels, as the window's load and --write read it: a set whose lines moved or
+    // went missing is refused whole rather than compared or written a register off.
+    const files::LabelledFile file = files::readLabelledFile(bytes);
+    if (file.fault) {
+        set.fault = file.fault;
+        return set;
+    }
     for (int i = kFirstWrittenRegister; i < kConfigRegisters; ++i) {
-        if (const std::optional<QString> text = piece(kFirstRegisterLine + i)) {
-            set.registers[std::size_t(i)] = *text;
-            ++set.registersRead;
-        }
+        set.registers[std::size_t(i)] = file.registers[std::size_t(i)];
+        set.registerLines[std::size_t(i)] = file.registerLines[std::size_t(i)];
+        ++set.registersRead;
     }
     for (int i = 0; i < kConfigCoils; ++i) {
         bool ok = false;
-        set.coilTexts[std::size_t(i)] = piece(kFirstCoilLine + i).value_or(QString());
+        set.coilTexts[std::size_t(i)] = file.coils[std::size_t(i)];
+        set.coilLines[std::size_t(i)] = file.coilLines[std::size_t(i)];
         const int state = set.coilTexts[std::size_t(i)].trimmed().toShort(&ok);
         // A coil the write cannot send (2) still counts as read: the check names it.
         if (ok && state >= 0 && state <= 2) {
@@ -53,10 +50,10 @@ std::vector<params::WriteValue> ParameterSet::toWrite() const {
     std::vector<params::WriteValue> values;
     for (int i = kFirstWrittenRegister; i < kConfigRegisters; ++i)
         values.push_back({params::WriteKind::ConfigRegister, i, registers[std::size_t(i)],
-                          kFirstRegisterLine + i});
+                          registerLines[std::size_t(i)]});
     for (int i = 0; i < kConfigCoils; ++i)
-        values.push_back(
-            {params::WriteKind::ConfigCoil, i, coilTexts[std::size_t(i)], kFirstCoilLine + i});
+        values.push_back({params::WriteKind::ConfigCoil, i, coilTexts[std::size_t(i)],
+                          coilLines[std::size_t(i)]});
     return values;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // A parameter set as a commissioning run uses it: the values of a parameter file the write sends
-// (configuration registers 2..37 and coils 0..13, by line position as the file menu loads them),
-// the file's SHA-256, and the comparison with what a unit holds.
+// (configuration registers 2..37 and coils 0..13, read by their labels as the file menu loads
+// them), the file's SHA-256, and the comparison with what a unit holds.
 
+#include "files/file_labels.h"
 #include "params/write_check.h"
 
 #include <QByteArray>
@@ -25,6 +26,11 @@ struct ParameterSet {
     std::array<int, kConfigCoils> coils{};
     int registersRead = 0;
     int coilsRead = 0;
+    // The file line of each field, counted from 1.
+    std::array<int, kConfigRegisters> registerLines{};
+    std::array<int, kConfigCoils> coilLines{};
+    // Set when the file is not a whole parameter file: its first line at fault.
+    std::optional<files::FileFault> fault;
     QByteArray bytes;
     QString sha256; // lower-case hex of the file's bytes
 

@@ -1,5 +1,7 @@
 #include "commission/plan.h"
 
+#include "files/file_labels.h"
+
 #include "app/shown_value.h"
 
 #include <QDir>
@@ -365,7 +367,13 @@ Plan parsePlan(const QByteArray& bytes, const QString& folder, const QString& se
             } else {
                 unit.set = sets.value(unit.setPath);
                 if (!unit.set.complete()) {
-                    problem(n, PlanFault::SetIncomplete, {app::shownValue(unit.setFile)});
+                    QString name = app::shownValue(unit.setFile);
+                    if (unit.set.fault)
+                        name += QStringLiteral(" (") +
+                                files::fileFaultText(*unit.set.fault,
+                                                     languageId == QStringLiteral("1033")) +
+                                QLatin1Char(')');
+                    problem(n, PlanFault::SetIncomplete, {name});
                 } else {
                     const std::vector<params::WriteProblem> bad =
                         params::checkWrite(unit.set.toWrite(), separator);

@@ -28,6 +28,14 @@ QByteArray goodSet() {
     return setWith(65, " 1 ");
 }
 
+// The sample with the lines of two fields exchanged: by position each value would land on the
+// other's register.
+QByteArray swappedSet() {
+    QList<QByteArray> lines = goodSet().split('\n');
+    lines.swapItemsAt(32, 33); // Register 19 and 20
+    return lines.join('\n');
+}
+
 const QByteArray kHeader = "line;station;mode;baud;parity;room;set\n";
 
 } // namespace
@@ -89,9 +97,12 @@ void TestPlan::plans_data() {
                        f(6, PlanFault::NoRoom),        f(6, PlanFault::SetMissing),
                        f(7, PlanFault::SetUnreadable), f(8, PlanFault::SetValues),
                        f(9, PlanFault::FieldCount),    f(11, PlanFault::RoomTwice)};
-    QTest::newRow("incomplete set, bad coding")
-        << QByteArray("line,station,room,set,coding\n1,1,A,short.txt,\n1,2,B,good.txt,-1\n")
-        << QStringList{} << QStringList{f(2, PlanFault::SetIncomplete), f(3, PlanFault::BadCoding)};
+    QTest::newRow("incomplete set, bad coding, lines exchanged")
+        << QByteArray("line,station,room,set,coding\n1,1,A,short.txt,\n1,2,B,good.txt,-1\n"
+                      "1,3,C,swapped.txt,\n")
+        << QStringList{}
+        << QStringList{f(2, PlanFault::SetIncomplete), f(3, PlanFault::BadCoding),
+                       f(4, PlanFault::SetIncomplete)};
     QTest::newRow("open quote") << kHeader + "/dev/a;1;;;;\"A;good.txt\n"
                                 << QStringList{} << QStringList{f(2, PlanFault::OpenQuote)};
     QTest::newRow("fast once per line, either language; a contradiction and a bad word")
@@ -117,6 +128,7 @@ void TestPlan::plans() {
     write(QStringLiteral("good.txt"), goodSet());
     write(QStringLiteral("bad.txt"), setWith(23, "1e9"));
     write(QStringLiteral("short.txt"), goodSet().left(900));
+    write(QStringLiteral("swapped.txt"), swappedSet());
     write(QStringLiteral("plan.csv"), plan);
 
     const commission::Plan read = commission::readPlan(dir.filePath(QStringLiteral("plan.csv")),
