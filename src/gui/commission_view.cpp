@@ -51,10 +51,13 @@ CommissionView::CommissionView(commission::CommissionForm& form, QWidget* owner)
     units_->verticalHeader()->hide();
     units_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     units_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    units_->horizontalHeader()->setStretchLastSection(true);
-    const QList<int> widths{180, 200, 70, 110, 150};
+    // The result takes what the window leaves; the other columns keep their widths.
+    QHeaderView* header = units_->horizontalHeader();
+    header->setStretchLastSection(false);
+    const QList<int> widths{110, 90, 55, 80, 110, 65};
     for (int c = 0; c < widths.size(); ++c)
-        units_->horizontalHeader()->resizeSection(c, widths[c]);
+        header->resizeSection(c, widths[c]);
+    header->setSectionResizeMode(commission::CommissionForm::Outcome, QHeaderView::Stretch);
     units_->setMinimumHeight(160);
     layout->addWidget(units_, 1);
 
