@@ -6,6 +6,7 @@
 #include "bus/bus_monitor_form.h"
 #include "bus/finder_form.h"
 #include "commission/commission_form.h"
+#include "commission/line_ports.h"
 #include "editor/frm_config.h"
 #include "gui/binders.h"
 #include "gui/bus_views.h"
@@ -198,7 +199,9 @@ void MainWindowView::buildBusTools() {
     for (forms::MenuItem* item : {&busDesk_->mnuBusMonitor, &busDesk_->mnuFindUnit})
         menuBar()->insertAction(before, bindMenuItem(*item, menuBar()));
     // The commissioning of a building stands after them.
-    commissionDesk_ = std::make_unique<commission::CommissionDesk>(program_);
+    linePorts_ = std::make_unique<commission::LinePorts>(program_.clock, program_.stores,
+                                                         cli::LinkOptions{}, false);
+    commissionDesk_ = std::make_unique<commission::CommissionDesk>(program_, linePorts_->maker());
     menuBar()->insertAction(before, bindMenuItem(commissionDesk_->mnuCommission, menuBar()));
     connect(commissionDesk_.get(), &commission::CommissionDesk::windowShown, this, [this] {
         if (!commissionView_)

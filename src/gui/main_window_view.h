@@ -48,7 +48,8 @@ class BusDesk;
 }
 namespace qtx52::commission {
 class CommissionDesk;
-}
+class LinePorts;
+} // namespace qtx52::commission
 
 namespace qtx52::gui {
 
@@ -119,6 +120,9 @@ private:
     std::unique_ptr<bus::BusDesk> busDesk_;
     QPointer<BusMonitorView> busMonitorView_;
     QPointer<FinderView> finderView_;
+    // The ports of a plan's real lines, reached as the command line reaches them; before the desk,
+    // whose runs use them.
+    std::unique_ptr<commission::LinePorts> linePorts_;
     std::unique_ptr<commission::CommissionDesk> commissionDesk_;
     QPointer<CommissionView> commissionView_;
     std::unique_ptr<app::LanguageMenu> language_;
