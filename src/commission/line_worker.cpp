@@ -37,14 +37,6 @@ constexpr int kMenuSave = 2;
 constexpr int kReadOutLastState = 9;
 constexpr int kConfigWriteLastState = 4;
 
-QString parityEntry(QChar parity) {
-    if (parity == QLatin1Char('N'))
-        return QStringLiteral("None");
-    if (parity == QLatin1Char('O'))
-        return QStringLiteral("Odd");
-    return QStringLiteral("Even");
-}
-
 bool choose(forms::ListBox& list, const QString& entry) {
     const int position = int(list.items().indexOf(entry));
     return position >= 0 && list.setListIndex(position);
@@ -145,9 +137,10 @@ bool LineWorker::openPort(const PlanUnit& unit) {
     choose(f.Combo_Port(kStateSelector), QStringLiteral("close"));
     if (portNumber_ > 0 && !f.Combo_Port(kPortSelector).setListIndex(portNumber_ - 1))
         return false;
-    const bool offered = choose(f.Combo_Port(kBaudSelector), unit.baud) &&
-                         choose(f.Combo_Port(kParitySelector), parityEntry(unit.parity)) &&
-                         choose(f.Combo_Port(kModeSelector), unit.mode);
+    const bool offered =
+        choose(f.Combo_Port(kBaudSelector), unit.baud) &&
+        choose(f.Combo_Port(kParitySelector), link::parityName(unit.parity.toLatin1())) &&
+        choose(f.Combo_Port(kModeSelector), unit.mode);
     f.txt_Modbus_adress->setText(QString::number(unit.station));
     f.fastReads = unit.fast;
     if (!offered)

@@ -1,5 +1,7 @@
 #include "commission/results.h"
 
+#include "app/csv.h"
+
 #include "commission/plan.h"
 
 #include <QDir>
@@ -29,15 +31,6 @@ const QStringList kColumns{"time",     "room",        "line",        "station", 
                            "set",      "sha256",      "coding",      "firmware",    "result",
                            "reason",   "differences", "duration_ms", "frames_sent", "frames_taken",
                            "failures", "sheet",       "summary"};
-
-QString csvField(const QString& text) {
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 QStringList fieldsOf(const UnitRecord& u) {
     return {timeStamp(u.time),
@@ -159,7 +152,7 @@ bool ResultStore::record(const UnitRecord& unit) {
     const QStringList fields = fieldsOf(unit);
     QStringList quoted;
     for (const QString& f : fields)
-        quoted << csvField(f);
+        quoted << app::csvField(f);
     const bool csvOk =
         csv_.write(quoted.join(QLatin1Char(';')).toUtf8() + "\r\n") > 0 && csv_.flush();
 

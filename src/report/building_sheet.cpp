@@ -54,13 +54,7 @@ QString buildingSheetHtml(const BuildingSheet& d) {
     html += QStringLiteral("</table>");
 
     html += QStringLiteral("<h3>%1</h3>").arg(esc(t(SheetText::Signatures)));
-    html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"6\" width=\"100%\">");
-    for (SheetText who : {SheetText::SignatureTechnician, SheetText::SignatureOwner})
-        html += QStringLiteral("<tr><td width=\"30%\">%1</td><td>%2: "
-                               "________________________</td><td>"
-                               "________________________________</td></tr>")
-                    .arg(esc(t(who)), esc(t(SheetText::DatePlace)));
-    html += QStringLiteral("</table></body></html>");
+    html += signaturesTable(d.english) + QStringLiteral("</body></html>");
     return html;
 }
 

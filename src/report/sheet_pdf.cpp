@@ -119,14 +119,19 @@ QString sheetHtml(const SheetData& d) {
         html += QStringLiteral("<p>%1</p>").arg(esc(t(SheetText::Attached).arg(d.attachmentName)));
 
     html += h2(t(SheetText::Signatures));
-    html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"6\" width=\"100%\">");
-    for (SheetText who : {SheetText::SignatureTechnician, SheetText::SignatureOwner})
-        html += QStringLiteral("<tr><td width=\"30%\">%1</td><td>%2: "
-                               "________________________</td><td>"
-                               "________________________________</td></tr>")
-                    .arg(esc(t(who)), esc(t(SheetText::DatePlace)));
-    html += QStringLiteral("</table></body></html>");
+    html += signaturesTable(en) + QStringLiteral("</body></html>");
     return html;
+}
+
+QString signaturesTable(bool english) {
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"6\" width=\"100%\">");
+    for (SheetText who : {SheetText::SignatureTechnician, SheetText::SignatureOwner})
+        html +=
+            QStringLiteral("<tr><td width=\"30%\">%1</td><td>%2: "
+                           "________________________</td><td>"
+                           "________________________________</td></tr>")
+                .arg(esc(sheetText(who, english)), esc(sheetText(SheetText::DatePlace, english)));
+    return html + QStringLiteral("</table>");
 }
 
 std::optional<QByteArray> htmlPdf(const QString& html, const QString& title, const QString& creator,

@@ -18,6 +18,9 @@ QString sheetHtml(const SheetData& data);
 // The document's bytes; none, with the reason in `error`, when it cannot be made.
 std::optional<QByteArray> sheetPdf(const SheetData& data, QString* error = nullptr);
 
+// The lines for the technician's and the owner's signatures, as both sheets end.
+QString signaturesTable(bool english);
+
 // Any HTML laid out as the sheet is, A4 page by page, `footerLeft` and "page x of y" below each.
 std::optional<QByteArray> htmlPdf(const QString& html, const QString& title, const QString& creator,
                                   const QString& footerLeft, bool english,
