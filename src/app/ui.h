@@ -45,6 +45,16 @@ public:
         return false;
     }
 
+    // Before values go to a unit: the fields that will change and what becomes of them, with the
+    // captions for writing and for cancelling in `answers`. Without an answer: nothing is sent.
+    virtual bool confirmWrite(const QString& text, const QString& title,
+                              const QStringList& answers) {
+        return askYesNo(text, title, answers);
+    }
+    // What a finished write did: how many fields changed and whether the unit holds them. A window
+    // shows it; a command line prints its own account of the same and passes it by.
+    virtual void report(const QString& text, const QString& title) { messageBox(text, title); }
+
     // Hands a file or an address (mailto:, http:) to the system's default handler. Returns false
     // when nothing could take it (no handler for its type, the handler failed); what to tell the
     // person is the caller's business.

@@ -34,6 +34,8 @@ public:
         return UnsavedWork::Discard;
     }
     bool askYesNo(const QString&, const QString&, const QStringList&) override { return true; }
+    // The command lists the changes and says what the unit holds afterwards in its own lines.
+    void report(const QString&, const QString&) override {}
 
     void answerOpen(const QString& fileName) { open_ = fileName; }
     void answerSave(const QString& fileName) { save_ = fileName; }

@@ -7,6 +7,7 @@
 //   editor/main_texts.cpp    the texts of the interface language
 //   editor/load.cpp          Form_Load, Form_Unload, SSTab1_Click
 //   editor/workflow.cpp      read-out, apply, ShowMsgWindow, the About and Help menus
+//   editor/write_review.cpp  the write's confirmation and the check of what the unit took
 //   editor/monitor.cpp       chk_read_out_Click
 //   editor/field_editing.cpp key filter, range forcing, up/down steps and auto-repeat
 //   editor/selection.cpp     list mirroring, change marks, update_apply_button
@@ -14,6 +15,7 @@
 //   editor/unsaved_work.cpp  asking before edits are dropped, offering "Speichern"
 
 #include "app/language.h"
+#include "editor/write_review.h"
 #include "forms/timer.h"
 #include "transfer/main_window_transfer.h"
 
@@ -67,6 +69,9 @@ public:
     void set_parameter_Click();
     void ShowMsgWindow() override;
     void MenüMain_Click(int index);
+    // editor/write_review.cpp: what a write changes, asked before and checked after it.
+    WriteReview writeReview;
+    void statusWindowGone(int state, bool answered) override;
 
     // editor/monitor.cpp
     void chk_read_out_Click();

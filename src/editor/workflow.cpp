@@ -94,6 +94,7 @@ bool groupCanBeSent(frm_config& f, const std::vector<WriteValue>& values) {
 } // namespace
 
 void frm_config::read_out_parameter_Click() {
+    writeReview.forget();
     func_read_out_parameter();
     if (fastReads)
         followChain(); // the line is free: the first block need not wait for a tick
@@ -102,6 +103,7 @@ void frm_config::read_out_parameter_Click() {
 void frm_config::func_read_out_parameter() {
     // The references are the unit's again only once the whole read-out is in.
     g.unitValuesRead = false;
+    writeReview.setRead();
     referencesOfUnit = true;
     referencesReadFrom.clear();
     readOutStation = int(leadingDigitsValue(txt_Modbus_adress->text()));
@@ -122,6 +124,11 @@ void frm_config::set_parameter_Click() {
                               app::kAppTitle);
         return;
     }
+    // Registers 0 and 1 are never written; they say which unit a loaded set was made for.
+    if (const std::optional<QString> refusal = writeReview.otherKindOfUnit(*this)) {
+        program.ui.messageBox(*refusal, app::kAppTitle);
+        return;
+    }
     inputsChanged = false;
     // The change marks are the only record of edits: a group counts as changed when any of its
     // fields is shown in red.
@@ -131,7 +138,8 @@ void frm_config::set_parameter_Click() {
     // read-out that follows it brings the input fields back to the unit's values.
     readOutStation.reset(); // what follows is a write
     if (configChanged) {
-        if (!groupCanBeSent(*this, configGroupValues(*this)))
+        if (!groupCanBeSent(*this, configGroupValues(*this)) ||
+            !writeReview.confirm(*this, WriteReview::Group::Config))
             return;
         g.linkReady = true;
         g.commState = 2;
@@ -157,7 +165,8 @@ void frm_config::set_parameter_Click() {
             followChain();
     };
     if (!configChanged && inputsChanged) {
-        if (!groupCanBeSent(*this, inputGroupValues(*this)))
+        if (!groupCanBeSent(*this, inputGroupValues(*this)) ||
+            !writeReview.confirm(*this, WriteReview::Group::Inputs))
             return;
         startInputWrite();
     }
@@ -171,10 +180,15 @@ void frm_config::set_parameter_Click() {
             // Writing unchanged values: the input group, taken from the controls as they are.
             if (!groupCanBeSent(*this, inputGroupValues(*this)))
                 return;
+            writeReview.expect(*this, WriteReview::Group::Inputs);
             g.linkReady = true;
             startInputWrite();
         }
     }
+}
+
+void frm_config::statusWindowGone(int state, bool answered) {
+    writeReview.stepEnded(*this, state, answered);
 }
 
 void frm_config::ShowMsgWindow() {
@@ -218,8 +232,11 @@ void frm_config::MenüMain_Click(int index) {
 void frm_config::connectWorkflow() {
     // A read-out replaces every field: edits not saved are asked about first.
     connect(cmd_read_device, &CommandButton::click, this, [this] {
-        if (mayDropEdits())
-            cmd_read_device_Click();
+        if (!mayDropEdits())
+            return;
+        writeReview.forget();
+        writeReview.setRead();
+        cmd_read_device_Click();
     });
     connect(read_out_parameter, &CommandButton::click, this,
             [this] { read_out_parameter_Click(); });

@@ -274,6 +274,7 @@ void frm_config::LoadParameterFile() {
                 txt_data_cfg(i).setText(values.registers[std::size_t(i)].trimmed());
             for (int i = 0; i < kCoilLines; ++i)
                 chk_cfg(i).setValue(values.coils[std::size_t(i)].trimmed().toShort());
+            writeReview.setLoaded(values.registers[0], values.registers[1]);
         }
     }
 

@@ -133,6 +133,7 @@ public:
     bool lastCoilGroupWritten() const override;
     void stopTransferTimers() override;
     void statusWindowClosed(int state, bool answered) override;
+    void statusWindowGone(int, bool) override {}
 
     // transfer/port_settings.cpp
     void Combo_Port_Click(int index);

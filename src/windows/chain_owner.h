@@ -24,6 +24,9 @@ public:
     // The status window closes at the end of a chain's step: the transfer state it closed in, and
     // whether the last request had its answer (a close at the time limit leaves it outstanding).
     virtual void statusWindowClosed(int state, bool answered) = 0;
+    // The same step once the status window is gone and the owner takes input again, before a
+    // write's read-out starts: what the owner says about the step stands in front of it alone.
+    virtual void statusWindowGone(int state, bool answered) = 0;
     // Cancelled by the user: the pacing, repeat and failure timers stop, nothing more is sent,
     // and a late answer to the request outstanding is stale.
     virtual void stopTransferTimers() = 0;

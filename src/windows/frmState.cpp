@@ -203,17 +203,21 @@ void frmState::CloseWindow() {
     Timer2SW.setEnabled(false);
 
     const qint32 state = g.commState;
+    const bool answered = g.linkReady;
     if (state == 0)
         lblTxt.setCaption(QStringLiteral("Invalid state"));
     cmdOK.setVisible(true);
     frameProgress.setVisible(false);
     if (ChainOwner* o = owner())
-        o->statusWindowClosed(state, g.linkReady);
+        o->statusWindowClosed(state, answered);
     g.commState = 0;
 
     // Unloading destroys this window: from here on only the program is used.
     app::Program& p = program;
+    const bool ownerLoaded = owner() != nullptr;
     p.unloadFrmState();
+    if (ownerLoaded)
+        dynamic_cast<ChainOwner&>(p.mainWindow()).statusWindowGone(state, answered);
     // A write-back ends with a full read-out, so every field and reference shows what the unit
     // really holds now, also when the write ran out of time.
     if (state == 4 || state == 5 || state == 8)

@@ -6,6 +6,7 @@
 #include "gui/main_window_view.h"
 #include "gui/shown_window.h"
 #include "params/numbers.h"
+#include "params/write_check.h"
 #include "sim/station.h"
 #include "support/scripted_ui.h"
 #include "support/sim_program.h"
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace qtx52;
@@ -30,6 +32,8 @@ private slots:
     void editsAreNotDroppedUnasked();
     void valuesBelongToTheirUnit_data();
     void valuesBelongToTheirUnit();
+    void writeSaysWhatChanges_data();
+    void writeSaysWhatChanges();
 };
 
 // Exit, the close box, "Gerät auslesen" and "Laden" on the real widgets, with the editor's edits
@@ -286,6 +290,134 @@ void TestGuardViews::valuesBelongToTheirUnit() {
     QCOMPARE(int(unit.unit().reg(kBypassTime)), 77);
     QCOMPARE(qint16(unit.unit().reg(kXpHeating)), qint16(-42));
     QVERIFY(u.writesSent() > 0);
+}
+
+// A file loaded on the real widgets and Apply: the confirmation lists each changed field as the
+// file names it, unit -> new, and warns of other firmware; cancelled, nothing goes out. A set of
+// another kind of unit is refused unasked. After the write, the result counts the changed fields
+// and says whether the unit holds every value written.
+void TestGuardViews::writeSaysWhatChanges_data() {
+    QTest::addColumn<QString>("file");    // "same kind", "other firmware", "other kind"
+    QTest::addColumn<QString>("outcome"); // "cancelled", "kept", "not kept"
+    QTest::addColumn<QString>("language");
+    for (const char* file : {"same kind", "other firmware", "other kind"})
+        for (const char* outcome : {"cancelled", "kept", "not kept"})
+            for (const char* language : {"1031", "1033"}) {
+                if (QLatin1String(file) == "other kind" && QLatin1String(outcome) != "cancelled")
+                    continue; // nothing is asked: one row is enough
+                QTest::addRow("%s, %s, %s", file, outcome, language) << file << outcome << language;
+            }
+}
+
+void TestGuardViews::writeSaysWhatChanges() {
+    QFETCH(QString, file);
+    QFETCH(QString, outcome);
+    QFETCH(QString, language);
+    constexpr int kSetpoint = 11; // tenths of a degree
+    OnUnit u(language);
+    editor::frm_config& f = u.w();
+    testing::ScriptedUi& ui = u.tp.ui;
+    const bool en = language == QLatin1String("1033");
+    const QString sep = f.g.decimalSeparator;
+    u.choose(f.Combo_Port(6), 1);
+    u.click(*f.cmd_read_device);
+    QVERIFY(f.g.unitValuesRead);
+    const QString path = u.tp.dir.filePath(QStringLiteral("set.txt"));
+    ui.queueSaveFileName(path);
+    QVERIFY(f.SaveParameterFile());
+
+    // The file as another unit's set would differ: two fields, and the unit it was saved from.
+    QFile io(path);
+    QVERIFY(io.open(QIODevice::ReadOnly));
+    QByteArray bytes = io.readAll();
+    io.close();
+    const auto setValue = [&bytes](int reg, const QString& value) {
+        const QRegularExpression line(
+            QStringLiteral("(Register %1 ;[^;\\r\\n]*;)[^\\r\\n]*").arg(reg));
+        QString text = QString::fromLatin1(bytes);
+        QVERIFY(text.contains(line));
+        text.replace(line, QStringLiteral("\\1") + value);
+        bytes = text.toLatin1();
+    };
+    const double coding = f.g.refDataCfg[0];
+    const double firmware = f.g.refDataCfg[1];
+    const QString setpointWas = params::formatNumber(f.g.refDataCfg[kSetpoint], sep);
+    const QString bypassWas = params::formatNumber(f.g.refDataCfg[kBypassTime], sep);
+    const QString setpoint = QStringLiteral("22") + sep + QStringLiteral("5");
+    setValue(kSetpoint + 1, setpoint);
+    setValue(kBypassTime + 1, QStringLiteral("77"));
+    if (file == QLatin1String("other firmware"))
+        setValue(2, QString::number(firmware + 1));
+    if (file == QLatin1String("other kind"))
+        setValue(1, QStringLiteral("99"));
+    QVERIFY(io.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    io.write(bytes);
+    io.close();
+    ui.queueOpenFileName(path);
+    u.view->findChild<QAction*>(QStringLiteral("ParMenüMain1"))->trigger();
+    QCOMPARE(f.txt_data_cfg(kBypassTime).text(), QStringLiteral("77"));
+
+    sim::RoomUnit& unit = u.station.unit();
+    const quint16 bypassHeld = unit.reg(kBypassTime);
+    if (outcome == QLatin1String("not kept"))
+        unit.setWriteObserver([&unit, bypassHeld](const sim::RoomUnit::Write& w) {
+            if (!w.coils && w.start <= kBypassTime && kBypassTime < w.start + w.values.size())
+                unit.setReg(kBypassTime, bypassHeld);
+        });
+    ui.queueConfirmWrite(outcome != QLatin1String("cancelled"));
+    ui.takeMessages();
+    u.click(*f.set_parameter);
+
+    if (file == QLatin1String("other kind")) {
+        QCOMPARE(ui.messages().size(), 1);
+        const QString& m = ui.messages()[0].text;
+        QVERIFY2(m.contains(en ? QStringLiteral("another kind of unit")
+                               : QStringLiteral("andere Art von Gerät")),
+                 qPrintable(m));
+        QVERIFY(m.contains(QStringLiteral("99")) && m.contains(QString::number(coding)));
+        QVERIFY(ui.writeQuestions().isEmpty());
+        QCOMPARE(u.writesSent(), 0);
+        return;
+    }
+    QCOMPARE(ui.writeQuestions().size(), 1);
+    const QString& asked = ui.writeQuestions()[0].text;
+    using params::WriteKind;
+    for (const QString& change :
+         {params::fileFieldName(WriteKind::ConfigRegister, kSetpoint, language) + ": " +
+              setpointWas + " -> " + setpoint,
+          params::fileFieldName(WriteKind::ConfigRegister, kBypassTime, language) + ": " +
+              bypassWas + " -> 77"})
+        QVERIFY2(asked.contains(change), qPrintable(asked + "\n--- lacks: " + change));
+    QCOMPARE(asked.count(QStringLiteral(" -> ")), 3); // the heading's "unit -> new" and two
+    const QString warning = en ? QStringLiteral("firmware %1, the unit has firmware %2")
+                               : QStringLiteral("Firmware %1, das Gerät hat Firmware %2");
+    QCOMPARE(asked.contains(warning.arg(firmware + 1).arg(firmware)),
+             file == QLatin1String("other firmware"));
+
+    if (outcome == QLatin1String("cancelled")) {
+        QCOMPARE(u.writesSent(), 0);
+        QVERIFY(ui.reports().isEmpty());
+        QCOMPARE(f.txt_data_cfg(kBypassTime).text(), QStringLiteral("77"));
+        QVERIFY(f.txt_data_cfg(kBypassTime).foreColor() == forms::ColorChanged);
+        return;
+    }
+    QCOMPARE(int(unit.reg(kSetpoint)), 225);
+    QVERIFY2(ui.messages().isEmpty(), qPrintable(ui.messageTexts().join('\n')));
+    QCOMPARE(ui.reports().size(), 1);
+    const QString& result = ui.reports()[0].text;
+    if (outcome == QLatin1String("kept")) {
+        QCOMPARE(int(unit.reg(kBypassTime)), 77);
+        QVERIFY2(
+            result.startsWith(en ? QStringLiteral("Written and verified: 2 changed fields")
+                                 : QStringLiteral("Geschrieben und geprüft: 2 geänderte Felder")),
+            qPrintable(result));
+    } else {
+        QVERIFY2(result.contains(
+                     params::fileFieldName(WriteKind::ConfigRegister, kBypassTime, language) +
+                     ": 77 -> " + bypassWas),
+                 qPrintable(result));
+        QCOMPARE(result.count(QStringLiteral(" -> ")), 2); // the heading's and one
+    }
 }
 
 QTEST_MAIN(TestGuardViews)

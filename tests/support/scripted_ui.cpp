@@ -55,6 +55,15 @@ bool ScriptedUi::askYesNo(const QString& text, const QString& title, const QStri
     return a;
 }
 
+bool ScriptedUi::confirmWrite(const QString& text, const QString& title, const QStringList&) {
+    writeQuestions_.append({text, title});
+    if (writeAnswers_.empty())
+        return true;
+    const bool a = writeAnswers_.front();
+    writeAnswers_.pop_front();
+    return a;
+}
+
 void ScriptedUi::showModal(forms::Form& form) {
     modalForms_.append(form.objectName());
     form.setVisible(true);

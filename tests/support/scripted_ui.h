@@ -38,6 +38,17 @@ public:
     UnsavedWork askUnsavedWork(const QString& text, const QString& title,
                                const QStringList& answers) override;
     bool askYesNo(const QString& text, const QString& title, const QStringList& answers) override;
+    // Recorded apart from the other questions; answered from its own queue, and without an answer
+    // with "write", as a person who clicked Apply meant: a test that cares queues its answer.
+    bool confirmWrite(const QString& text, const QString& title,
+                      const QStringList& answers) override;
+    void queueConfirmWrite(bool answer) { writeAnswers_.push_back(answer); }
+    const QList<Message>& writeQuestions() const { return writeQuestions_; }
+    // Reports of finished writes, recorded apart from the message boxes.
+    void report(const QString& text, const QString& title) override {
+        reports_.append({text, title});
+    }
+    const QList<Message>& reports() const { return reports_; }
     void queueUnsavedWork(UnsavedWork answer) { unsavedAnswers_.push_back(answer); }
     void queueYesNo(bool answer) { yesNoAnswers_.push_back(answer); }
     // Recorded; the answer is what setExternalsOpen last chose (true: a program took it).
@@ -81,6 +92,9 @@ private:
     std::deque<ModalAction> modalActions_;
     std::deque<UnsavedWork> unsavedAnswers_;
     std::deque<bool> yesNoAnswers_;
+    std::deque<bool> writeAnswers_;
+    QList<Message> writeQuestions_;
+    QList<Message> reports_;
     int unanswered_ = 0;
     bool externalsOpen_ = true;
 };
