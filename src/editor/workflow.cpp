@@ -197,6 +197,7 @@ void frm_config::ShowMsgWindow() {
     form.setEnabled(false);
     // A new chain: what the unit acknowledged of an earlier one no longer counts.
     transaction.startChain();
+    chainWrites = isWriteState(g.commState);
     program.frmState().ShowMsg();
     // ShowMsg closes the window when no transfer runs; it must not come back as an empty window
     // that nothing would close.

@@ -42,7 +42,7 @@ bool MainWindowTransfer::isWriteState(qint32 state) {
 }
 
 void MainWindowTransfer::endIncomplete() {
-    const bool write = isWriteState(g.commState);
+    const bool write = chainWrites || isWriteState(g.commState);
     // A request still unanswered counts as unanswered for whoever watches the bus.
     const bool pending = !g.linkReady;
     failTransaction(pending ? std::optional(link::Failure::NoReply) : std::nullopt);

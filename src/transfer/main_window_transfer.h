@@ -112,6 +112,9 @@ public:
     QString referencesReadFrom;
     // The station of the read-out under way, until it is complete or its failure has been told.
     std::optional<int> readOutStation;
+    // The chain the status window shows writes. A failed request turns the state back to a
+    // read's, while what the message must say is what the unit took of the write.
+    bool chainWrites = false;
     // The unit the settings and the station box choose now, as referencesReadFrom names it.
     QString unitOnLine() const;
 

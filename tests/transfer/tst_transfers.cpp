@@ -112,6 +112,8 @@ private slots:
     void faultInReadOut();
     void faultInWriteBack_data();
     void faultInWriteBack();
+    void unitFallsSilentDuringWrite_data();
+    void unitFallsSilentDuringWrite();
 };
 
 void TestTransfers::readOut_data() {
@@ -366,6 +368,45 @@ void TestTransfers::faultInWriteBack() {
     QCOMPARE(r.station.unit().coil(10), coil);
     verifyEditorMatchesUnit(r);
     QVERIFY(r.tp.ui.messages().isEmpty());
+}
+
+void TestTransfers::unitFallsSilentDuringWrite_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<int>("step");
+    for (Mode mode : {Mode::Rtu, Mode::Ascii})
+        for (int step = 0; step < 6; ++step) // four register blocks and two coil groups
+            QTest::addRow("%s, silent from block %d", mode == Mode::Rtu ? "RTU" : "ASCII", step)
+                << mode << step;
+}
+
+// The unit stops answering in the middle of a write: once the failure is noticed and the status
+// window has ended, the message is a write's, naming every block the unit acknowledged, and no
+// read-out or verification is claimed.
+void TestTransfers::unitFallsSilentDuringWrite() {
+    QFETCH(Mode, mode);
+    QFETCH(int, step);
+    Rig r(mode, "9600");
+    QVERIFY(r.readDevice());
+    r.f->txt_data_cfg(7).setText(params::formatNumber(r.unitValue(7) + 0.5, r.g.decimalSeparator));
+    r.f->chk_cfg(10).setValue(r.f->chk_cfg(10).value() == 1 ? 0 : 1);
+    r.port.clearSent();
+    r.f->set_parameter->userClick();
+    // The reply to block `step` is the first lost.
+    QVERIFY(r.tp.clock.advanceUntil([&] { return r.port.sent().size() >= step + 1; }, 20000));
+    r.station.faults().setNoReply(sim::FaultPlan::Always);
+    QVERIFY(r.tp.clock.advanceUntil(
+        [&] { return !r.p.frmStateLoaded() && !r.tp.ui.messages().isEmpty(); }, 600000));
+    QCOMPARE(r.tp.ui.messages().size(), 1);
+    const QString text = r.tp.ui.messages()[0].text;
+    QVERIFY2(text.contains(step == 0 ? QStringLiteral("nichts bestätigt")
+                                     : QStringLiteral("Das Gerät hat bestätigt: ")),
+             qPrintable(text));
+    if (step > 0)
+        QCOMPARE(text.section(QStringLiteral("bestätigt: "), 1).count(QStringLiteral(", ")),
+                 step - 1);
+    QVERIFY(!text.contains(QStringLiteral("ausgelesen")));
+    QVERIFY(r.tp.ui.reports().isEmpty());
+    QCOMPARE(r.g.commState, 0);
 }
 
 QTEST_GUILESS_MAIN(TestTransfers)
