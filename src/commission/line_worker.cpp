@@ -367,6 +367,7 @@ QString LineWorker::writeSheet(const PlanUnit& unit, Result result) {
         in.intendedFrom = QFileInfo(unit.setFile).fileName();
     }
     in.stats = stats_.get();
+    in.line = unit.line;
     QFile file(unitFile);
     if (file.open(QIODevice::ReadOnly)) {
         in.attachment = file.readAll();

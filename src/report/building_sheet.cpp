@@ -39,7 +39,7 @@ QString buildingSheetHtml(const BuildingSheet& d) {
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
                            "width=\"100%\"><thead><tr bgcolor=\"#d8d8d8\">");
     for (SheetText column :
-         {SheetText::Room, SheetText::Line, SheetText::Station, SheetText::Coding,
+         {SheetText::Room, SheetText::Line, SheetText::Station, SheetText::CodingShort,
           SheetText::Firmware, SheetText::Result, SheetText::Time, SheetText::UnitSheet})
         html += QStringLiteral("<th align=\"left\">%1</th>").arg(esc(t(column)));
     html += QStringLiteral("</tr></thead>");
@@ -61,9 +61,11 @@ QString buildingSheetHtml(const BuildingSheet& d) {
 bool writeBuildingSheet(const QString& path, const BuildingSheet& d, QString* error) {
     const QString title = sheetText(SheetText::BuildingTitle, d.english);
     QString why;
-    const std::optional<QByteArray> bytes =
-        htmlPdf(buildingSheetHtml(d), title, d.version,
-                QStringLiteral("%1 · %2").arg(title, d.header.building), d.english, &why);
+    const std::optional<QByteArray> bytes = htmlPdf(
+        buildingSheetHtml(d), title, d.version,
+        d.header.building.isEmpty() ? title
+                                    : QStringLiteral("%1 · %2").arg(title, d.header.building),
+        d.english, &why);
     return writePdfFile(path, bytes, why, error);
 }
 

@@ -129,6 +129,17 @@ LiveSnapshot snapshotOf(const editor::frm_config& w, const QDateTime& at) {
     return s;
 }
 
+namespace {
+
+// The window's port as the selector names it, with the device behind it where there is one.
+QString windowLine(editor::frm_config& w, const app::Global& g) {
+    const QString port = QStringLiteral("COM%1").arg(g.commPort);
+    const QString device = w.portDevice(g.commPort - 1);
+    return device.isEmpty() ? port : QStringLiteral("%1 (%2)").arg(port, device);
+}
+
+} // namespace
+
 SheetData collectSheet(app::Program& program, const SheetInputs& in) {
     editor::frm_config& w = program.frm_config();
     const app::Global& g = program.g;
@@ -150,8 +161,7 @@ SheetData collectSheet(app::Program& program, const SheetInputs& in) {
         {sheetText(SheetText::Coding, en), cfgValue(0)},
         {sheetText(SheetText::Firmware, en), cfgValue(1)},
         {sheetText(SheetText::Station, en), w.txt_Modbus_adress->text()},
-        {sheetText(SheetText::Line, en),
-         QStringLiteral("COM%1 (%2)").arg(g.commPort).arg(w.portDevice(g.commPort - 1))},
+        {sheetText(SheetText::Line, en), in.line.isEmpty() ? windowLine(w, g) : in.line},
         {sheetText(SheetText::Framing, en), g.modbusMode},
         {sheetText(SheetText::BaudRate, en), g.baudRate},
         {sheetText(SheetText::Parity, en), parityText(g.parity, en)},

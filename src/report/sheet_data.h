@@ -65,6 +65,8 @@ struct SheetInputs {
     QString attachmentName;
     QByteArray attachment;
     QDateTime madeAt; // now when unset
+    // The line as its owner names it (a plan's line); empty: the window's port and its device.
+    QString line;
 };
 
 struct SheetData {

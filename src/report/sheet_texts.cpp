@@ -22,7 +22,7 @@ constexpr std::array kTexts{
     Pair{SheetText::MadeAt, "Erstellt am", "Made on"},
     Pair{SheetText::ProgramVersion, "Programmversion", "Program version"},
     Pair{SheetText::Unit, "Gerät", "Unit"},
-    Pair{SheetText::Coding, "Gerätekodierung", "Device coding"},
+    Pair{SheetText::Coding, "Gerätecodierung", "Device coding"},
     Pair{SheetText::Firmware, "Firmware", "Firmware"},
     Pair{SheetText::Station, "Station", "Station"},
     Pair{SheetText::Line, "Leitung", "Line"},

@@ -134,6 +134,13 @@ void TestRun::plans() {
         QVERIFY(QFile::exists(out + "/units/" + r.room + ".txt"));
         QCOMPARE(r.sheet, "sheets/" + r.room + ".pdf");
         QVERIFY(QFile::exists(out + "/" + r.sheet));
+        // Its sheet names the line it is on, as the plan does.
+        QProcess text;
+        text.start("pdftotext", {"-layout", out + "/" + r.sheet, "-"});
+        QVERIFY(text.waitForFinished(20000));
+        QVERIFY(
+            QString::fromUtf8(text.readAllStandardOutput())
+                .contains(QRegularExpression("Leitung\\s+" + QRegularExpression::escape(r.line))));
     }
     if (setup == "another coding")
         QVERIFY(building.station("sim:a", 2)->unit().writes().isEmpty());
