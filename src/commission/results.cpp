@@ -127,13 +127,30 @@ bool ResultStore::open(const QString& dir, QString* error) {
             done_.remove(room);
     }
     csv_.setFileName(QDir(dir).filePath(QStringLiteral("commissioning.csv")));
-    const bool fresh = !csv_.exists() || csv_.size() == 0;
+    const QByteArray header = kColumns.join(QLatin1Char(';')).toUtf8() + "\r\n";
+    bool fresh = !csv_.exists() || csv_.size() == 0;
+    // A file begun by an earlier version with other columns is not continued under its header,
+    // where the new rows would stand in the wrong columns: it is kept beside as it is.
+    if (!fresh && csv_.open(QIODevice::ReadOnly)) {
+        const bool sameColumns = csv_.readLine() == header;
+        csv_.close();
+        if (!sameColumns) {
+            QString earlier = QDir(dir).filePath(QStringLiteral("commissioning-earlier.csv"));
+            for (int n = 2; QFile::exists(earlier); ++n)
+                earlier = QDir(dir).filePath(QStringLiteral("commissioning-earlier-%1.csv").arg(n));
+            if (!QFile::rename(csv_.fileName(), earlier)) {
+                *error = csv_.fileName() + QStringLiteral(" -> ") + earlier;
+                return false;
+            }
+            fresh = true;
+        }
+    }
     if (!csv_.open(QIODevice::WriteOnly | QIODevice::Append)) {
         *error = csv_.fileName() + QStringLiteral(": ") + csv_.errorString();
         return false;
     }
     if (fresh) {
-        csv_.write(kColumns.join(QLatin1Char(';')).toUtf8() + "\r\n");
+        csv_.write(header);
         csv_.flush();
     }
     return true;

@@ -43,6 +43,8 @@ void TestRun::plans_data() {
     QTest::newRow("all verified") << kPlan << ""
                                   << QStringList{"A1 verified", "A2 verified", "B1 verified"} << 0;
     QTest::newRow("resume skips what is done") << kPlan << "twice" << QStringList{} << 0;
+    QTest::newRow("an earlier version's results file")
+        << kPlan << "older csv" << QStringList{"A1 verified", "A2 verified", "B1 verified"} << 0;
     QTest::newRow("again: already commissioned")
         << kPlan << "twice again" << QStringList{"A1 already", "A2 already", "B1 already"} << 0;
     QTest::newRow("bad value: nothing sent anywhere") << kPlan + "sim:b;2;B2;bad.txt;\n"
@@ -83,6 +85,11 @@ void TestRun::plans() {
     write("bad.txt", sampleSetWith(23, "1e9"));
     write("plan.csv", plan);
     const QString out = tp.dir.filePath("out");
+    const QByteArray older = "time;room;result\r\n2026-01-01T10:00:00+01:00;A1;verified\r\n";
+    if (setup == "older csv") {
+        QVERIFY(QDir().mkpath(out));
+        write("out/commissioning.csv", older);
+    }
 
     commission::Building building(tp.clock);
     building.addStations("sim:a", {1, 2});
@@ -152,7 +159,31 @@ void TestRun::plans() {
         QCOMPARE(rows.size(), setup.startsWith("twice") ? 3 + results.size() : results.size());
         for (const QJsonValue& row : rows)
             QVERIFY(row["time"].toString().contains(QRegularExpression("T..:..:..[+-]..:..$")));
-        QVERIFY(QFile::exists(out + "/commissioning.csv"));
+        // Rows go under this version's columns; a file begun with other columns is kept beside.
+        QFile csv(out + "/commissioning.csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.peek(24).startsWith("time;room;line;station;"));
+        // Separators per record, outside quotes (a reason may span lines).
+        QList<int> records{0};
+        bool quoted = false;
+        for (const char c : csv.readAll()) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (!quoted && c == ';')
+                ++records.last();
+            else if (!quoted && c == '\n')
+                records.append(0);
+        }
+        records.removeLast(); // after the last line's end
+        QCOMPARE(records.size(), 1 + rows.size());
+        for (int separators : records)
+            QCOMPARE(separators, records.first());
+        QFile earlier(out + "/commissioning-earlier.csv");
+        QCOMPARE(earlier.exists(), setup == "older csv");
+        if (earlier.exists()) {
+            QVERIFY(earlier.open(QIODevice::ReadOnly));
+            QCOMPARE(earlier.readAll(), older);
+        }
         // The building's sheet: a row per unit of the plan with its last result.
         QProcess text;
         text.start("pdftotext", {"-layout", out + "/commissioning.pdf", "-"});
