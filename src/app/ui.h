@@ -26,6 +26,8 @@ public:
     // user cancelled.
     virtual std::optional<QString> openFileName(const QString& filter) = 0;
     virtual std::optional<QString> saveFileName(const QString& filter) = 0;
+    // A folder dialog opening at `start`. Empty: cancelled, or a window that cannot ask.
+    virtual std::optional<QString> folderName(const QString& /*start*/) { return std::nullopt; }
 
     // Shows a window modally and returns once it is hidden or unloaded again.
     virtual void showModal(forms::Form& form) = 0;

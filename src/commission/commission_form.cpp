@@ -39,7 +39,7 @@ CommissionForm::CommissionForm(app::Program& program, PortMaker realLine)
     : form(QStringLiteral("frmCommission"), this), frm_plan(QStringLiteral("frm_plan"), -1, this),
       lbl_plan(QStringLiteral("lbl_plan"), -1, this), lbl_out(QStringLiteral("lbl_out"), -1, this),
       txt_plan(QStringLiteral("txt_plan"), -1, this), txt_out(QStringLiteral("txt_out"), -1, this),
-      cmd_plan(QStringLiteral("cmd_plan"), -1, this),
+      cmd_plan(QStringLiteral("cmd_plan"), -1, this), cmd_out(QStringLiteral("cmd_out"), -1, this),
       chk_dry_run(QStringLiteral("chk_dry_run"), -1, this),
       chk_again(QStringLiteral("chk_again"), -1, this),
       cmd_start(QStringLiteral("cmd_start"), -1, this),
@@ -50,8 +50,9 @@ CommissionForm::CommissionForm(app::Program& program, PortMaker realLine)
       lbl_state(QStringLiteral("lbl_state"), -1, this), program_(program),
       realLine_(std::move(realLine)) {
     frm_plan.setContainer(&form);
-    for (forms::Control* c : std::initializer_list<forms::Control*>{
-             &lbl_plan, &lbl_out, &txt_plan, &txt_out, &cmd_plan, &chk_dry_run, &chk_again})
+    for (forms::Control* c :
+         std::initializer_list<forms::Control*>{&lbl_plan, &lbl_out, &txt_plan, &txt_out, &cmd_plan,
+                                                &cmd_out, &chk_dry_run, &chk_again})
         c->setContainer(&frm_plan);
     for (forms::Control* c : std::initializer_list<forms::Control*>{
              &cmd_start, &cmd_cancel, &cmd_open, &prg_units, &lbl_progress, &lbl_state})
@@ -63,6 +64,7 @@ CommissionForm::CommissionForm(app::Program& program, PortMaker realLine)
     connect(&txt_plan, &forms::TextBox::change, this, [this] { readPlanFile(); });
     connect(&txt_out, &forms::TextBox::change, this, [this] { followOutFolder(); });
     connect(&cmd_plan, &forms::CommandButton::click, this, [this] { cmd_plan_Click(); });
+    connect(&cmd_out, &forms::CommandButton::click, this, [this] { cmd_out_Click(); });
     connect(&cmd_start, &forms::CommandButton::click, this, [this] { cmd_start_Click(); });
     connect(&cmd_cancel, &forms::CommandButton::click, this, [this] { cmd_cancel_Click(); });
     connect(&cmd_open, &forms::CommandButton::click, this, [this] { cmd_open_Click(); });
@@ -100,6 +102,7 @@ void CommissionForm::applyTexts() {
     lbl_plan.setCaption(windowText(WindowText::Plan, l));
     lbl_out.setCaption(windowText(WindowText::Out, l));
     cmd_plan.setCaption(windowText(WindowText::ChoosePlan, l));
+    cmd_out.setCaption(windowText(WindowText::ChoosePlan, l));
     chk_dry_run.setCaption(windowText(WindowText::DryRun, l));
     chk_again.setCaption(windowText(WindowText::Again, l));
     cmd_start.setCaption(windowText(WindowText::Start, l));
@@ -177,6 +180,17 @@ void CommissionForm::cmd_plan_Click() {
         program_.ui.openFileName(windowText(WindowText::PlanFilter, language()));
     if (name)
         txt_plan.setText(*name);
+}
+
+void CommissionForm::cmd_out_Click() {
+    if (running_)
+        return;
+    // The dialog opens at the folder named now, or where it would be made.
+    QString start = txt_out.text().trimmed();
+    while (!start.isEmpty() && !QFileInfo(start).isDir() && QFileInfo(start).path() != start)
+        start = QFileInfo(start).path();
+    if (const std::optional<QString> name = program_.ui.folderName(start))
+        txt_out.setText(*name);
 }
 
 void CommissionForm::readPlanFile() {

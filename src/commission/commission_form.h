@@ -41,7 +41,7 @@ public:
     forms::Frame frm_plan;
     forms::Label lbl_plan, lbl_out;
     forms::TextBox txt_plan, txt_out;
-    forms::CommandButton cmd_plan;
+    forms::CommandButton cmd_plan, cmd_out;
     forms::CheckBox chk_dry_run, chk_again;
     forms::CommandButton cmd_start, cmd_cancel, cmd_open;
     forms::ProgressBar prg_units;
@@ -63,6 +63,7 @@ public:
     Building* building() const { return building_.get(); }
 
     void cmd_plan_Click();
+    void cmd_out_Click();
     void cmd_start_Click();
     void cmd_cancel_Click();
     void cmd_open_Click();

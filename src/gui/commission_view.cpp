@@ -22,7 +22,8 @@ CommissionView::CommissionView(commission::CommissionForm& form, QWidget* owner)
     grid->addWidget(new ValueLineEdit(form.txt_plan, plan), 0, 1);
     grid->addWidget(bindButton(form.cmd_plan, plan), 0, 2);
     grid->addWidget(new ClickableLabel(form.lbl_out, plan), 1, 0);
-    grid->addWidget(new ValueLineEdit(form.txt_out, plan), 1, 1, 1, 2);
+    grid->addWidget(new ValueLineEdit(form.txt_out, plan), 1, 1);
+    grid->addWidget(bindButton(form.cmd_out, plan), 1, 2);
     auto* choices = new QHBoxLayout;
     choices->addWidget(bindCheckBox(form.chk_dry_run, plan));
     choices->addWidget(bindCheckBox(form.chk_again, plan));

@@ -85,6 +85,13 @@ std::optional<QString> GuiInteraction::saveFileName(const QString& filter) {
     return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> GuiInteraction::folderName(const QString& start) {
+    const QString name = QFileDialog::getExistingDirectory(owner_, QString(), start);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
 FormDialog* GuiInteraction::viewFor(forms::Form& form) {
     QPointer<FormDialog>& view = views_[&form];
     if (view && view->form() == &form)

@@ -26,6 +26,7 @@ public:
     void messageBox(const QString& text, const QString& title) override;
     std::optional<QString> openFileName(const QString& filter) override;
     std::optional<QString> saveFileName(const QString& filter) override;
+    std::optional<QString> folderName(const QString& start) override;
     void showModal(forms::Form& form) override;
     UnsavedWork askUnsavedWork(const QString& text, const QString& title,
                                const QStringList& answers) override;

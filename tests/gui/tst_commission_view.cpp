@@ -8,7 +8,9 @@
 #include "support/sample_set.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -52,6 +54,19 @@ void TestCommissionView::runFromTheMenu() {
     QCOMPARE(units->rowCount(), 2);
     QCOMPARE(units->item(1, 0)->text(), QStringLiteral("B4"));
     QCOMPARE(units->item(1, 3)->text(), QStringLiteral("wartet"));
+    // The results folder chosen in a dialog opening beside the plan; a cancel changes nothing.
+    const QString chosen = s.tp.dir.filePath("results");
+    QVERIFY(QDir().mkpath(chosen));
+    auto* out = v->findChild<QLineEdit*>(QStringLiteral("txt_out"));
+    QVERIFY(out);
+    const QString beside = out->text();
+    s.tp.ui.queueFolderName(std::nullopt);
+    QTest::mouseClick(button("cmd_out"), Qt::LeftButton);
+    QCOMPARE(out->text(), beside);
+    QCOMPARE(s.tp.ui.fileFilters().last(), s.tp.dir.path());
+    s.tp.ui.queueFolderName(chosen);
+    QTest::mouseClick(button("cmd_out"), Qt::LeftButton);
+    QCOMPARE(out->text(), chosen);
 
     QTest::mouseClick(button("cmd_start"), Qt::LeftButton);
     const commission::CommissionForm& form = s.view->commissionDesk().window();
@@ -68,6 +83,7 @@ void TestCommissionView::runFromTheMenu() {
     QCOMPARE(v->findChild<QProgressBar*>()->value(), 2);
     QVERIFY(button("cmd_open")->isEnabled());
     QVERIFY(button("cmd_start")->isEnabled());
+    QVERIFY(QFile::exists(chosen + "/commissioning.csv"));
 }
 
 QTEST_MAIN(TestCommissionView)

@@ -32,6 +32,11 @@ public:
     void messageBox(const QString& text, const QString& title) override;
     std::optional<QString> openFileName(const QString& filter) override;
     std::optional<QString> saveFileName(const QString& filter) override;
+    // Answered from its own queue; the folder it opened at is recorded as its filter.
+    std::optional<QString> folderName(const QString& start) override {
+        return answer(folderAnswers_, start);
+    }
+    void queueFolderName(std::optional<QString> answer) { folderAnswers_.push_back(answer); }
     void showModal(forms::Form& form) override;
     // Recorded apart from the messages; answered from the queues below, and without an answer as
     // a window that cannot ask (cancel, no), counted as unanswered.
@@ -89,6 +94,7 @@ private:
     QStringList externals_;
     std::deque<std::optional<QString>> openAnswers_;
     std::deque<std::optional<QString>> saveAnswers_;
+    std::deque<std::optional<QString>> folderAnswers_;
     std::deque<ModalAction> modalActions_;
     std::deque<UnsavedWork> unsavedAnswers_;
     std::deque<bool> yesNoAnswers_;
