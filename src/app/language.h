@@ -32,6 +32,14 @@ inline constexpr qint16 kWindowState = 3;
 enum class Language { German, English };
 
 // The one of a German and English pair that the language shows.
+// A text of the logic in both interface languages, as the source holds them (UTF-8).
+struct BothLanguages {
+    const char* de;
+    const char* en;
+    QString in(bool english) const { return QString::fromUtf8(english ? en : de); }
+    QString in(const QString& languageId) const { return in(languageId == kLanguageEnglish); }
+};
+
 template <class Text> const Text& pick(Language language, const Text& de, const Text& en) {
     return language == Language::English ? en : de;
 }

@@ -34,11 +34,7 @@ double stepOf(int i) {
 }
 
 // Why a key or a paste was not taken, in the interface's language.
-struct Refusal {
-    const char* de;
-    const char* en;
-    QString in(bool english) const { return QString::fromUtf8(english ? en : de); }
-};
+using Refusal = app::BothLanguages;
 const Refusal kWholeNumbersOnly{
     "Dieses Feld nimmt nur ganze Zahlen; \"%1\" wurde nicht übernommen.",
     "This field takes whole numbers only; \"%1\" was not taken."};

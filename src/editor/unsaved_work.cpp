@@ -12,11 +12,7 @@ namespace qtx52::editor {
 
 namespace {
 
-struct Texts {
-    const char* de;
-    const char* en;
-    QString in(bool english) const { return QString::fromUtf8(english ? en : de); }
-};
+using Texts = app::BothLanguages;
 const Texts kUnsaved{"Die geänderten (roten) Werte sind weder zum Gerät übertragen noch "
                      "gespeichert und gehen sonst verloren. Vorher speichern?",
                      "The changed (red) values have been neither sent to the unit nor saved and "

@@ -14,11 +14,7 @@ using namespace params;
 
 namespace {
 
-struct Texts {
-    const char* de;
-    const char* en;
-    QString in(bool english) const { return QString::fromUtf8(english ? en : de); }
-};
+using Texts = app::BothLanguages;
 
 const Texts kOtherKind{
     "Die Werte im Editor sind für eine andere Art von Gerät: Gerätecodierung %1, das Gerät an "

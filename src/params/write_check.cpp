@@ -23,13 +23,7 @@ bool english(const QString& languageId) {
     return languageId == app::kLanguageEnglish;
 }
 
-struct Texts {
-    const char* de;
-    const char* en;
-    QString in(const QString& languageId) const {
-        return QString::fromUtf8(english(languageId) ? en : de);
-    }
-};
+using Texts = app::BothLanguages;
 
 // The texts of the check, in both languages.
 const Texts kLine{"Zeile %1, %2", "line %1, %2"};
