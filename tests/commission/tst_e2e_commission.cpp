@@ -5,6 +5,7 @@
 
 #include "support/config_process.h"
 #include "support/pty_pair.h"
+#include "support/sim_server.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,11 +35,6 @@ QByteArray setWithLocation(const QByteArray& value) {
     return lines.join('\n');
 }
 
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
 QStringList results(const QString& dir) {
     QFile json(dir + "/commissioning.json");
     if (!json.open(QIODevice::ReadOnly))
@@ -60,42 +56,20 @@ private slots:
 
 private:
     qtx52::testing::PtyPair pty_;
-    QProcess server_;
+    qtx52::testing::SimServer server_;
 };
 
 void TstE2eCommission::cleanup() {
     pty_.stop();
-    if (server_.state() != QProcess::NotRunning) {
-        server_.terminate();
-        if (!server_.waitForFinished(3000)) {
-            server_.kill();
-            server_.waitForFinished(3000);
-        }
-    }
+    server_.stop();
 }
 
 void TstE2eCommission::twoLines() {
     QTemporaryDir dir;
     QVERIFY(pty_.start());
     QVERIFY2(pty_.startSim({"--stations", "1-3", "--parity", "N"}), qPrintable(pty_.error()));
-    const quint16 port = freePort();
-    server_.start(qEnvironmentVariable("QTX52_SIM"),
-                  {"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--stations", "5,9",
-                   "--parity", "N", "--quiet"});
-    QVERIFY(server_.waitForStarted(5000));
-    bool listening = false;
-    for (int i = 0; i < 100 && !listening; ++i) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        listening = probe.waitForConnected(50);
-        if (listening) {
-            probe.disconnectFromHost();
-            QTest::qWait(50); // the server sees this client leave before the program comes
-        } else {
-            QTest::qWait(50);
-        }
-    }
-    QVERIFY(listening);
+    QVERIFY(server_.start(QStringLiteral("--listen"), {"--stations", "5,9", "--parity", "N"}));
+    const quint16 port = server_.port();
 
     const auto write = [&dir](const QString& name, const QByteArray& bytes) {
         QFile file(dir.filePath(name));

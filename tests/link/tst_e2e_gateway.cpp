@@ -3,6 +3,7 @@
 // in real time, so every wait is bounded, none exact.
 
 #include "support/config_process.h"
+#include "support/sim_server.h"
 
 #include <QFile>
 #include <QProcess>
@@ -11,14 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 using Run = qtx52::testing::ConfigRun;
-
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
 
 } // namespace
 
@@ -35,45 +33,24 @@ private:
     bool startGateway(const QStringList& extra);
 
     QTemporaryDir dir_;
-    QProcess sim_;
-    quint16 port_ = 0;
+    std::unique_ptr<qtx52::testing::SimServer> sim_;
 };
 
 void TstE2eGateway::init() {
     QVERIFY(dir_.isValid());
-    port_ = freePort();
-    QVERIFY(port_ != 0);
+    sim_ = std::make_unique<qtx52::testing::SimServer>();
+    QVERIFY(sim_->port() != 0);
 }
 
 void TstE2eGateway::cleanup() {
-    if (sim_.state() != QProcess::NotRunning) {
-        sim_.terminate();
-        if (!sim_.waitForFinished(3000)) {
-            sim_.kill();
-            sim_.waitForFinished(3000);
-        }
-    }
+    sim_.reset();
 }
 
 bool TstE2eGateway::startGateway(const QStringList& extra) {
-    sim_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim_.start(qEnvironmentVariable("QTX52_SIM"),
-               QStringList{"--listen-mbap", QStringLiteral("127.0.0.1:%1").arg(port_), "--stations",
-                           "3,17,40", "--response-time", "10", "--gateway-timeout", "300",
-                           "--quiet"} +
-                   extra);
-    if (!sim_.waitForStarted(5000))
-        return false;
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port_);
-        if (s.waitForConnected(50)) {
-            s.disconnectFromHost();
-            return true;
-        }
-        QTest::qWait(50);
-    }
-    return false;
+    return sim_->start(
+        QStringLiteral("--listen-mbap"),
+        QStringList{"--stations", "3,17,40", "--response-time", "10", "--gateway-timeout", "300"} +
+            extra);
 }
 
 void TstE2eGateway::commands_data() {
@@ -117,7 +94,7 @@ void TstE2eGateway::commands() {
     QFETCH(QString, writeSays);
     QVERIFY(startGateway(gateway));
     const QStringList link =
-        program + QStringList{"--device", QStringLiteral("mbap://127.0.0.1:%1").arg(port_)};
+        program + QStringList{"--device", QStringLiteral("mbap://127.0.0.1:%1").arg(sim_->port())};
     const QString config = dir_.filePath(QStringLiteral("config"));
     const QString file = dir_.filePath(QStringLiteral("u.txt"));
     Run r = qtx52::testing::runConfig(QStringList{"--read-out", file} + link, config, 60000);
@@ -151,7 +128,7 @@ void TstE2eGateway::scanFindsExactlyThePresent() {
     QVERIFY(startGateway({"--gateway-timeout", "100"}));
     const Run r =
         qtx52::testing::runConfig({"--scan", "--scan-all", "--gateway-timeout", "100", "--device",
-                                   QStringLiteral("mbap://127.0.0.1:%1").arg(port_)},
+                                   QStringLiteral("mbap://127.0.0.1:%1").arg(sim_->port())},
                                   dir_.filePath(QStringLiteral("config")), 120000);
     QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
     QStringList found;

@@ -3,6 +3,7 @@
 // processes in real time, so every wait is bounded, none exact.
 
 #include "support/config_process.h"
+#include "support/sim_server.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,15 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 using Run = qtx52::testing::ConfigRun;
-
-// A loopback port nobody listens on right now.
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
 
 } // namespace
 
@@ -43,48 +40,27 @@ private slots:
 private:
     bool startSim(const QString& mode);
     Run run(const QStringList& arguments, int waitMs = 60000);
-    QString device() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(port_); }
+    QString device() const {
+        return QStringLiteral("tcp://127.0.0.1:%1").arg(sim_ ? sim_->port() : 0);
+    }
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     QTemporaryDir dir_;
-    QProcess sim_;
-    quint16 port_ = 0;
+    std::unique_ptr<qtx52::testing::SimServer> sim_;
 };
 
 void TstE2eTcp::init() {
     QVERIFY(dir_.isValid());
-    port_ = freePort();
-    QVERIFY(port_ != 0);
+    sim_ = std::make_unique<qtx52::testing::SimServer>();
+    QVERIFY(sim_->port() != 0);
 }
 
 void TstE2eTcp::cleanup() {
-    if (sim_.state() != QProcess::NotRunning) {
-        sim_.terminate();
-        if (!sim_.waitForFinished(3000)) {
-            sim_.kill();
-            sim_.waitForFinished(3000);
-        }
-    }
+    sim_.reset();
 }
 
 bool TstE2eTcp::startSim(const QString& mode) {
-    sim_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim_.start(qEnvironmentVariable("QTX52_SIM"),
-               {"--listen", QStringLiteral("127.0.0.1:%1").arg(port_), "--mode", mode, "--quiet"});
-    if (!sim_.waitForStarted(5000))
-        return false;
-    // Listening once a connection goes through (bounded: 5 s).
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port_);
-        if (s.waitForConnected(50)) {
-            s.disconnectFromHost();
-            QTest::qWait(50); // the server sees this client leave before the program comes
-            return true;
-        }
-        QTest::qWait(50);
-    }
-    return false;
+    return sim_->start(QStringLiteral("--listen"), {"--mode", mode});
 }
 
 Run TstE2eTcp::run(const QStringList& arguments, int waitMs) {
@@ -161,8 +137,8 @@ void TstE2eTcp::serverGoneMidTransfer() {
             {"--read-out", path(QStringLiteral("g.txt")), "--device", device()});
     QVERIFY(p.waitForStarted(5000));
     QTest::qWait(500); // the read-out is under way (about 1.5 s in all)
-    sim_.kill();
-    QVERIFY(sim_.waitForFinished(3000));
+    sim_->process().kill();
+    QVERIFY(sim_->process().waitForFinished(3000));
     QElapsedTimer t;
     t.start();
     QVERIFY2(p.waitForFinished(10000), "the command did not end after the server went away");
@@ -184,9 +160,9 @@ void TstE2eTcp::nobodyListening() {
     QFETCH(QStringList, command);
     const Run r = run(command, 20000);
     QVERIFY2(r.exitCode == 3, qPrintable(r.out + r.err));
-    QVERIFY2(
-        r.err.contains(QStringLiteral("Keine Verbindung zu Host 127.0.0.1, Port %1: ").arg(port_)),
-        qPrintable(r.err));
+    QVERIFY2(r.err.contains(
+                 QStringLiteral("Keine Verbindung zu Host 127.0.0.1, Port %1: ").arg(sim_->port())),
+             qPrintable(r.err));
 }
 
 void TstE2eTcp::scanKeepsTheConnection_data() {
