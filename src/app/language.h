@@ -40,6 +40,21 @@ struct BothLanguages {
     QString in(const QString& languageId) const { return in(languageId == kLanguageEnglish); }
 };
 
+// A table's text for one purpose, in both interface languages.
+template <class Which> struct NamedText {
+    Which which;
+    const char* de;
+    const char* en;
+};
+
+// The text of the table for `which`; empty when the table has none.
+template <class Table, class Which> QString textOf(const Table& table, Which which, bool english) {
+    for (const auto& t : table)
+        if (t.which == which)
+            return QString::fromUtf8(english ? t.en : t.de);
+    return {};
+}
+
 template <class Text> const Text& pick(Language language, const Text& de, const Text& en) {
     return language == Language::English ? en : de;
 }

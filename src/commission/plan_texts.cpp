@@ -2,14 +2,13 @@
 
 #include "commission/plan.h"
 
+#include "app/language.h"
+
 namespace qtx52::commission {
 
 namespace {
 
-struct Pair {
-    const char* de;
-    const char* en;
-};
+using Pair = app::BothLanguages;
 
 Pair textOf(PlanFault fault) {
     switch (fault) {

@@ -1,13 +1,12 @@
 #include "commission/window_texts.h"
 
+#include "app/language.h"
+
 namespace qtx52::commission {
 
 namespace {
 
-struct Pair {
-    const char* de;
-    const char* en;
-};
+using Pair = app::BothLanguages;
 
 Pair textOf(WindowText text) {
     switch (text) {

@@ -9,11 +9,7 @@ namespace qtx52::monitor {
 
 namespace {
 
-struct Pair {
-    RecordText which;
-    const char* de;
-    const char* en;
-};
+using Pair = app::NamedText<RecordText>;
 
 constexpr std::array kTexts{
     Pair{RecordText::TimeColumn, "Zeit", "Time"},
@@ -40,10 +36,7 @@ constexpr std::array kTexts{
 } // namespace
 
 QString recordText(RecordText which, bool english) {
-    for (const Pair& p : kTexts)
-        if (p.which == which)
-            return QString::fromUtf8(english ? p.en : p.de);
-    return {};
+    return app::textOf(kTexts, which, english);
 }
 
 QString recordText(RecordText which, const app::Global& g) {

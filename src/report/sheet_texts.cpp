@@ -1,16 +1,14 @@
 #include "report/sheet_texts.h"
 
+#include "app/language.h"
+
 #include <array>
 
 namespace qtx52::report {
 
 namespace {
 
-struct Pair {
-    SheetText which;
-    const char* de;
-    const char* en;
-};
+using Pair = app::NamedText<SheetText>;
 
 constexpr std::array kTexts{
     Pair{SheetText::Title, "Inbetriebnahmeprotokoll", "Commissioning sheet"},
@@ -85,10 +83,7 @@ constexpr std::array kTexts{
 } // namespace
 
 QString sheetText(SheetText which, bool english) {
-    for (const Pair& p : kTexts)
-        if (p.which == which)
-            return QString::fromUtf8(english ? p.en : p.de);
-    return {};
+    return app::textOf(kTexts, which, english);
 }
 
 } // namespace qtx52::report

@@ -9,11 +9,7 @@ namespace qtx52::trend {
 
 namespace {
 
-struct Pair {
-    TrendText which;
-    const char* de;
-    const char* en;
-};
+using Pair = app::NamedText<TrendText>;
 
 constexpr std::array kTexts{
     Pair{TrendText::Window5Min, "Letzte 5 Minuten", "Last 5 minutes"},
@@ -50,10 +46,7 @@ constexpr std::array kTexts{
 } // namespace
 
 QString trendText(TrendText which, bool english) {
-    for (const Pair& p : kTexts)
-        if (p.which == which)
-            return QString::fromUtf8(english ? p.en : p.de);
-    return {};
+    return app::textOf(kTexts, which, english);
 }
 
 QString trendText(TrendText which, const app::Global& g) {
