@@ -135,16 +135,17 @@ int Transaction::repeat() {
     return ++attempt_;
 }
 
-void Transaction::noteTaken(const QString& replyHex) {
+void Transaction::noteTaken(const QString& replyHex, qint64 waitMs) {
     if (attempt_ <= 1)
         return;
     owedReply_ = replyHex;
     owed_ = attempt_ - 1;
     owedSinceMs_ = firstTryMs_;
+    owedUntilMs_ = firstTryMs_ + waitMs;
 }
 
 bool Transaction::owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs) {
-    if (owed_ <= 0 || nowMs > owedSinceMs_ + waitMs || replyHex != owedReply_)
+    if (owed_ <= 0 || nowMs > owedUntilMs(waitMs) || replyHex != owedReply_)
         return false;
     --owed_;
     return true;

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -95,13 +96,19 @@ public:
     void noteAnswered() { answered_ = true; }
     bool answered() const { return answered_; }
 
-    // A reply was taken for the request. After more than one try the unit may still answer the
-    // others, with the same bytes, until the link would have given up on the first; by then the
-    // next request may be out, and a read's answer does not say which registers it holds.
-    void noteTaken(const QString& replyHex);
-    // Whether a whole reply at `nowMs` is one of those answers still owed, the link waiting
+    // A reply was taken for the request, the link waiting `waitMs` from the first try for its
+    // answer. After more than one try the unit may still answer the others, with the same bytes,
+    // until the link would have given up on the first; by then the next request may be out, and a
+    // read's answer does not say which registers it holds.
+    void noteTaken(const QString& replyHex, qint64 waitMs);
+    // Whether a whole reply at `nowMs` is one of those answers still owed, the link now waiting
     // `waitMs` from a first try for its answer; it is counted off.
     bool owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs);
+    // Whether one of those answers may still come at `nowMs`: until it has come, a request sent
+    // now could be taken for answered by it.
+    bool answerOwed(qint64 nowMs, qint64 waitMs) const {
+        return owed_ > 0 && nowMs <= owedUntilMs(waitMs);
+    }
 
     // The transaction is over without waiting any longer (its failure handling, a refusal, a
     // cancel, the port closing): the request joins the earlier ones, so whatever still comes for
@@ -124,6 +131,11 @@ public:
 
 private:
     void keepAsEarlier();
+    // The tries went out while the link waited as long as it did when the reply was taken (the
+    // response time unknown, say), however long it waits now that it knows the unit better.
+    qint64 owedUntilMs(qint64 waitMs) const {
+        return std::max(owedSinceMs_ + waitMs, owedUntilMs_);
+    }
 
     std::optional<PendingRequest> request_;
     std::vector<PendingRequest> earlier_;
@@ -133,6 +145,7 @@ private:
     int owed_ = 0;
     qint64 firstTryMs_ = -1;
     qint64 owedSinceMs_ = -1;
+    qint64 owedUntilMs_ = -1;
     int attempt_ = 0;
     bool busy_ = false;
     bool gatewayNoAnswer_ = false;

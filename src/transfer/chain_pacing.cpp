@@ -32,10 +32,13 @@ void MainWindowTransfer::bytesArrived() {
 void MainWindowTransfer::followChain() {
     if (!g.linkReady)
         return;
-    // A request that went out more than once may still be answered to its other try, with the
-    // bytes a read of the next block could have: the chain goes on at the pacing tick, which
-    // leaves that answer its time, as without fast reads.
-    if (transaction.attempt() > 1)
+    // A request that went out more than once is answered to its other tries too, with bytes a
+    // read of the next block could have: the chain goes on once those answers are in (the bytes
+    // that bring the last of them follow it here, after the line's silence), or at the pacing
+    // tick when one of them does not come, as without fast reads.
+    const link::LinkTiming timing = linkTiming();
+    if (transaction.answerOwed(program.clock.nowMs(),
+                               link::repeatIntervalMs(timing) + link::failureIntervalMs(timing)))
         return;
     // The pacing timer still runs and would send the same request at its tick; whichever comes
     // first finds the link free, the other finds it busy.
