@@ -395,7 +395,11 @@ void MainWindowTransfer::receive_reply() {
     if (!completed)
         return;
 
-    transaction.noteTaken(g.replyHex, waitMs);
+    // A try's reply takes the unit's response time, the longest while it is not known.
+    link::LinkTiming slowest = timing;
+    if (!timing.responseTimeKnown)
+        slowest.minResponseTimeMs = link::kLongestResponseMs;
+    transaction.noteTaken(g.replyHex, waitMs, link::replyTimeMs(slowest));
     if (request && (request->function == link::kWriteMultipleCoils ||
                     request->function == link::kWriteMultipleRegisters)) {
         transaction.noteAcknowledged(*request);
