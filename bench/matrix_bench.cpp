@@ -2,19 +2,24 @@
 // rate x response time, in virtual time. Prints one line per failed cell and a summary line. Run
 // by hand; the suite runs a fixed sample of the same cells.
 //
-//   qtx52-bench-matrix [TEXT]   only the cells whose name contains TEXT
+//   qtx52-bench-matrix [--fast] [TEXT]   only the cells whose name contains TEXT; with --fast
+//                                        each cell once more with fast reads, which must leave
+//                                        what the paced run left
 
 #include "support/transfer_matrix.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QTextStream>
 
 using namespace qtx52::testing;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const bool fast = args.removeAll(QStringLiteral("--fast")) > 0;
+    const QString only = args.value(0);
     QTextStream out(stdout);
     QElapsedTimer clock;
     clock.start();
@@ -25,7 +30,23 @@ int main(int argc, char** argv) {
         if (!only.isEmpty() && !name.contains(only))
             continue;
         ++run;
-        const QString failure = matrix::run(c);
+        QStringList paced;
+        QString failure = matrix::run(c, fast ? &paced : nullptr);
+        if (failure.isEmpty() && fast) {
+            matrix::Cell f = c;
+            f.fast = true;
+            QStringList left;
+            failure = matrix::run(f, &left);
+            if (failure.isEmpty() && left != paced) {
+                qsizetype i = 0;
+                while (i < left.size() && i < paced.size() && left[i] == paced[i])
+                    ++i;
+                failure = QStringLiteral("fast reads left '%1', paced '%2'")
+                              .arg(left.value(i), paced.value(i));
+            } else if (!failure.isEmpty()) {
+                failure = QStringLiteral("with fast reads: ") + failure;
+            }
+        }
         if (!failure.isEmpty()) {
             ++failed;
             out << "FAIL " << name << ": " << failure << '\n';

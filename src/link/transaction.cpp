@@ -122,6 +122,7 @@ void Transaction::keepAsEarlier() {
 int Transaction::begin(const QString& requestHex, qint64 nowMs) {
     keepAsEarlier();
     firstTryMs_ = nowMs;
+    lastTryMs_ = nowMs;
     request_ = pendingRequest(requestHex);
     answered_ = false;
     ended_ = false;
@@ -131,20 +132,22 @@ int Transaction::begin(const QString& requestHex, qint64 nowMs) {
     return attempt_;
 }
 
-int Transaction::repeat() {
+int Transaction::repeat(qint64 nowMs) {
+    lastTryMs_ = nowMs;
     return ++attempt_;
 }
 
-void Transaction::noteTaken(const QString& replyHex) {
+void Transaction::noteTaken(const QString& replyHex, qint64 waitMs, qint64 replyMs) {
     if (attempt_ <= 1)
         return;
     owedReply_ = replyHex;
     owed_ = attempt_ - 1;
     owedSinceMs_ = firstTryMs_;
+    owedUntilMs_ = std::max(firstTryMs_ + waitMs, lastTryMs_ + replyMs);
 }
 
 bool Transaction::owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs) {
-    if (owed_ <= 0 || nowMs > owedSinceMs_ + waitMs || replyHex != owedReply_)
+    if (owed_ <= 0 || nowMs > owedUntilMs(waitMs) || replyHex != owedReply_)
         return false;
     --owed_;
     return true;

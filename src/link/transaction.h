@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -82,8 +83,8 @@ class Transaction {
 public:
     // A new request goes out at `nowMs`: its first try. Returns the try number (1).
     int begin(const QString& requestHex, qint64 nowMs = -1);
-    // The same request goes out again. Returns the try number.
-    int repeat();
+    // The same request goes out again at `nowMs`. Returns the try number.
+    int repeat(qint64 nowMs = -1);
     int attempt() const { return attempt_; }
     const std::optional<PendingRequest>& request() const { return request_; }
     // The requests sent before this one, the latest first (a few): a late answer to one of them
@@ -95,13 +96,24 @@ public:
     void noteAnswered() { answered_ = true; }
     bool answered() const { return answered_; }
 
-    // A reply was taken for the request. After more than one try the unit may still answer the
-    // others, with the same bytes, until the link would have given up on the first; by then the
-    // next request may be out, and a read's answer does not say which registers it holds.
-    void noteTaken(const QString& replyHex);
-    // Whether a whole reply at `nowMs` is one of those answers still owed, the link waiting
+    // A reply was taken for the request, the link waiting `waitMs` from the first try for its
+    // answer, and a reply to a try taking up to `replyMs`. After more than one try the unit may
+    // still answer the others, with the same bytes: a late first try until the link would have
+    // given up on it, the last try its reply time after it went out. By then the next request
+    // may be out, and a read's answer does not say which registers it holds.
+    void noteTaken(const QString& replyHex, qint64 waitMs, qint64 replyMs);
+    // Whether a whole reply at `nowMs` is one of those answers still owed, the link now waiting
     // `waitMs` from a first try for its answer; it is counted off.
     bool owedAnswer(const QString& replyHex, qint64 nowMs, qint64 waitMs);
+    // Whether one of those answers may still come at `nowMs`: until it has come, a request sent
+    // now could be taken for answered by it.
+    bool answerOwed(qint64 nowMs, qint64 waitMs) const {
+        return owed_ > 0 && nowMs <= owedUntilMs(waitMs);
+    }
+    // The last moment one of them may come.
+    qint64 owedUntilMs(qint64 waitMs) const {
+        return std::max(owedSinceMs_ + waitMs, owedUntilMs_);
+    }
 
     // The transaction is over without waiting any longer (its failure handling, a refusal, a
     // cancel, the port closing): the request joins the earlier ones, so whatever still comes for
@@ -132,7 +144,11 @@ private:
     QString owedReply_;
     int owed_ = 0;
     qint64 firstTryMs_ = -1;
+    qint64 lastTryMs_ = -1;
     qint64 owedSinceMs_ = -1;
+    // The tries went out while the link waited as long as it did when the reply was taken (the
+    // response time unknown, say), however long it waits now that it knows the unit better.
+    qint64 owedUntilMs_ = -1;
     int attempt_ = 0;
     bool busy_ = false;
     bool gatewayNoAnswer_ = false;

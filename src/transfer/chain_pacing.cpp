@@ -32,11 +32,19 @@ void MainWindowTransfer::bytesArrived() {
 void MainWindowTransfer::followChain() {
     if (!g.linkReady)
         return;
-    // A request that went out more than once may still be answered to its other try, with the
-    // bytes a read of the next block could have: the chain goes on at the pacing tick, which
-    // leaves that answer its time, as without fast reads.
-    if (transaction.attempt() > 1)
+    // A request that went out more than once is answered to its other tries too, with bytes a
+    // read of the next block could have: the chain goes on once those answers are in (the bytes
+    // that bring the last of them follow it here, after the line's silence), or once the last of
+    // them could have come (a try whose answer was lost), at the pacing tick if that is sooner.
+    const link::LinkTiming timing = linkTiming();
+    const qint64 waitMs = link::repeatIntervalMs(timing) + link::failureIntervalMs(timing);
+    const qint64 now = program.clock.nowMs();
+    if (transaction.answerOwed(now, waitMs)) {
+        if (!owedTimer_)
+            owedTimer_ = program.clock.createTimer([this] { followChain(); }, /*singleShot=*/true);
+        owedTimer_->start(transaction.owedUntilMs(waitMs) + 1 - now);
         return;
+    }
     // The pacing timer still runs and would send the same request at its tick; whichever comes
     // first finds the link free, the other finds it busy.
     if (g.commState == 1 && Timer6.enabled())

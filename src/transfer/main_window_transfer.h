@@ -254,6 +254,9 @@ private:
     QByteArray heldFrame_;
     QString heldHex_;
     bool heldRepeat_ = false;
+    // With fast reads: the chain goes on when the answers to a request's other tries can no
+    // longer come.
+    std::unique_ptr<forms::ClockTimer> owedTimer_;
 
     void showPortDevice(); // lbl_port_device follows the port number
     void restoreNotice();  // the link notice's own text, hidden

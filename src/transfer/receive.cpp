@@ -185,12 +185,12 @@ private:
         return link::crcMatches(whole) && link::answersRequest(whole.chopped(2), request_);
     }
 
-    // The request has had its answer already, or this is the unit's answer to another try of
-    // the one before: the same bytes again.
+    // This is the unit's answer to another try of a request answered already (this one or the
+    // one before), the same bytes again, and is counted off; or the request has had its answer.
     bool takenBefore() const {
-        return transaction_.answered() ||
-               transaction_.owedAnswer(QString::fromLatin1(held().toHex().toUpper()), nowMs_,
-                                       waitMs_);
+        return transaction_.owedAnswer(QString::fromLatin1(held().toHex().toUpper()), nowMs_,
+                                       waitMs_) ||
+               transaction_.answered();
     }
 
     void recognise(link::Verdict verdict, quint8 code) {
@@ -288,10 +288,10 @@ AsciiOutcome assembleAscii(app::Global& g, QByteArray& line, const std::vector<I
             }
             const bool answers = link::answersRequest(bytes.chopped(1), *request);
             const std::optional<quint8> code = link::exceptionCode(bytes.chopped(1), *request);
-            if (answers && (transaction.answered() ||
-                            transaction.owedAnswer(QString::fromLatin1(hex), nowMs, waitMs))) {
-                // The request has had its answer, or this is another try's answer to the one
-                // before.
+            if (answers && (transaction.owedAnswer(QString::fromLatin1(hex), nowMs, waitMs) ||
+                            transaction.answered())) {
+                // Another try's answer to a request answered already (counted off), or the
+                // request has had its answer.
                 recognise(whole, link::Verdict::Stale, 0);
             } else if (code && !transaction.answered()) {
                 recognise(whole, link::Verdict::Exception, *code);
@@ -395,7 +395,11 @@ void MainWindowTransfer::receive_reply() {
     if (!completed)
         return;
 
-    transaction.noteTaken(g.replyHex);
+    // A try's reply takes the unit's response time, the longest while it is not known.
+    link::LinkTiming slowest = timing;
+    if (!timing.responseTimeKnown)
+        slowest.minResponseTimeMs = link::kLongestResponseMs;
+    transaction.noteTaken(g.replyHex, waitMs, link::replyTimeMs(slowest));
     if (request && (request->function == link::kWriteMultipleCoils ||
                     request->function == link::kWriteMultipleRegisters)) {
         transaction.noteAcknowledged(*request);

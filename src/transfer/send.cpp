@@ -128,8 +128,8 @@ void MainWindowTransfer::sendHeld() {
 }
 
 bool MainWindowTransfer::putOnLine(const QByteArray& frame, bool repeat, const QString& hex) {
-    const int attempt =
-        repeat ? transaction.repeat() : transaction.begin(hex, program.clock.nowMs());
+    const int attempt = repeat ? transaction.repeat(program.clock.nowMs())
+                               : transaction.begin(hex, program.clock.nowMs());
     if (const link::CommError err = MSComm1.output(frame)) {
         // The adapter went away under an open port: report it like an unanswered request instead
         // of waiting for a reply that cannot come.

@@ -440,6 +440,9 @@ QString runCell(Rig& r, const Cell& c) {
             return e;
         return editorDiffers(r, false);
     }
+    // Every read-out that completed read the monitor range too.
+    if (QString e = monitorDiffers(r); !e.isEmpty())
+        return e;
     return editorDiffers(r, true);
 }
 

@@ -42,6 +42,9 @@ const std::vector<matrix::Cell>& suiteCells() {
             // One lost reply at the fast baud rates and a short response time.
             {W::ReadDevice, F::LostOnce, 3, Framing::Rtu, 38400, 5},
             {W::ConfigWrite, F::LostOnce, 2, Framing::Ascii, 57600, 5},
+            // The first block's three tries before the response time is known, the first one's
+            // answer last, after the chain went on: with fast reads it is not a later block's.
+            {W::ReadAgain, F::Late, 0, Framing::Rtu, 9600, 500},
         };
         for (const matrix::Cell& c : matrix::sample(kSampleCells))
             out.push_back(c);
@@ -65,6 +68,8 @@ private slots:
     void timing();
     void matrix_data();
     void matrix();
+    void fastReadsAtSlowUnits_data();
+    void fastReadsAtSlowUnits();
     void responseTimeOfTheUnitOnTheLine_data();
     void responseTimeOfTheUnitOnTheLine();
     void exceptionTexts_data();
@@ -138,6 +143,39 @@ void TestSlowUnits::matrix() {
         matrix::run(c, &paced[cell]);
     }
     QCOMPARE(left, paced[cell]);
+}
+
+void TestSlowUnits::fastReadsAtSlowUnits_data() {
+    QTest::addColumn<Framing>("framing");
+    QTest::addColumn<int>("responseMs");
+    QTest::addColumn<bool>("lost");
+    for (Framing m : {Framing::Rtu, Framing::Ascii})
+        for (int rt : {1000, 3000})
+            for (bool lost : {false, true})
+                QTest::addRow("%s %d ms%s", m == Framing::Rtu ? "RTU" : "ASCII", rt,
+                              lost ? ", first try lost" : "")
+                    << m << rt << lost;
+}
+
+// The first read of a slow unit goes out several times while its response time is not known.
+// With fast reads the read-out goes on once the other tries' answers are in, or can no longer
+// come, not at the pacing tick of over nine times the response time.
+void TestSlowUnits::fastReadsAtSlowUnits() {
+    QFETCH(Framing, framing);
+    QFETCH(int, responseMs);
+    QFETCH(bool, lost);
+    testing::UnitRig r(framing, "9600", quint16(responseMs));
+    r.f->fastReads = true;
+    if (lost)
+        r.station.faults().setNoReplyToFirstAttempt();
+    const qint64 t0 = r.tp.clock.nowMs();
+    r.f->cmd_read_device->userClick();
+    QVERIFY(r.tp.clock.advanceUntil([&r] { return r.idle() && r.g.linkReady; }, 900000));
+    QVERIFY2(r.tp.ui.messages().isEmpty(), qPrintable(r.tp.ui.messageTexts().join('\n')));
+    // Ten requests at the response time and their frames, and the wait for the first one's tries.
+    QVERIFY2(r.tp.clock.nowMs() - t0 < 12 * responseMs + 5000,
+             qPrintable(QString::number(r.tp.clock.nowMs() - t0)));
+    testing::verifyEditorMatchesUnit(r);
 }
 
 void TestSlowUnits::responseTimeOfTheUnitOnTheLine_data() {
