@@ -1,9 +1,9 @@
 #pragma once
 
 // A file attached to a PDF, so that the document carries its data: appended as an incremental
-// update (the embedded file, its file specification, an EmbeddedFiles name tree and a new
-// version of the catalog naming it), leaving every byte of the document before it as it was.
-// Any PDF reader lists and saves such an attachment.
+// update (the embedded file, the dictionary that names it (/Filespec), an EmbeddedFiles name tree
+// and a new version of the catalog naming it), leaving every byte of the document before it as it
+// was. Any PDF reader lists and saves such an attachment.
 
 #include <QByteArray>
 #include <QDateTime>
