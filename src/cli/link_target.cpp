@@ -23,7 +23,7 @@ LinkTarget& LinkTarget::operator=(LinkTarget&&) noexcept = default;
 
 QString LinkTarget::describe(int portNumber) const {
     if (station)
-        return QStringLiteral("simulated unit");
+        return link::kSimulatedUnitPort;
     return port ? port->describePort(portNumber) : QString();
 }
 

@@ -7,6 +7,9 @@
 
 namespace qtx52::link {
 
+// How a port to the built-in simulated unit describes itself; the windows say it in their words.
+inline const QString kSimulatedUnitPort = QStringLiteral("simulated unit");
+
 class LinkObserver;
 
 // What went wrong, so the program can tell the technician in the interface's language.

@@ -83,8 +83,11 @@ QString connectingText(const QString& description, bool english) {
 }
 
 QString portDeviceText(const QString& description, bool english) {
-    return description.isEmpty() ? kNoPortDevice.in(english)
-                                 : kPortDevice.in(english).arg(description);
+    if (description.isEmpty())
+        return kNoPortDevice.in(english);
+    return kPortDevice.in(english).arg(description == kSimulatedUnitPort && !english
+                                           ? QStringLiteral("simuliertes Gerät")
+                                           : description);
 }
 
 } // namespace qtx52::link

@@ -39,8 +39,7 @@ public:
     int inBufferCount() override { return int(inBuffer_.size()); }
     QByteArray input() override;
     QString describePort(int number) const override {
-        return number >= FirstPort && number <= LastPort ? QStringLiteral("simulated unit")
-                                                         : QString();
+        return number >= FirstPort && number <= LastPort ? link::kSimulatedUnitPort : QString();
     }
 
     // The settings the open port runs with (those given while open wait for the next open).

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -319,6 +320,11 @@ void TestGuardViews::writeSaysWhatChanges() {
     testing::ScriptedUi& ui = u.tp.ui;
     const bool en = language == QLatin1String("1033");
     const QString sep = f.g.decimalSeparator;
+    // The port's device, in the interface's words.
+    auto* device = u.widget<QLabel>(*f.lbl_port_device);
+    QVERIFY(device);
+    QCOMPARE(device->text(), en ? QStringLiteral("Device: simulated unit")
+                                : QStringLiteral("Gerät: simuliertes Gerät"));
     u.choose(f.Combo_Port(6), 1);
     u.click(*f.cmd_read_device);
     QVERIFY(f.g.unitValuesRead);
